@@ -1,0 +1,98 @@
+// Painting the visible diagram canvas of a 1920 x 1080 editor window: a test of 26 tacts
+// against one of 1,000,000 tacts scrolled to its middle. The picture holds the same number of
+// cells, so both should cost about the same.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QScrollBar>
+#include <memory>
+#include <optional>
+
+#include "app/prompter.h"
+#include "diagram/ui/diagram_painter.h"
+#include "diagram/ui/diagram_widget.h"
+
+namespace {
+
+using namespace kvx;
+
+struct SilentPrompter : app::Prompter {
+    app::Answer ask(const std::string&, app::Icon, app::Buttons) override { return app::Answer::No; }
+    std::optional<std::string> openFileName(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> saveFileName(const std::string&) override { return std::nullopt; }
+    std::optional<std::uint32_t> chooseColour(std::uint32_t) override { return std::nullopt; }
+};
+
+/// DIP40 with every pin counting at its own rate, so that every row has edges.
+void fillCounter(model::TestDocument& doc, int tacts) {
+    doc.setPackage({model::PackageType::DIP, 40});
+    doc.setTactCount(tacts);
+    for (int r = 1; r <= 40; ++r) {
+        model::CellLevel* cells = doc.mutableRowData(0, r);
+        const int period = 1 + (r % 7);
+        for (int t = 1; t <= tacts; ++t) cells[t] = static_cast<model::CellLevel>((t / period + r) % 3 == 0 ? 2 : (t / period) % 2);
+    }
+    for (int r = 1; r <= 40; ++r) doc.setPinName(r, "P" + std::to_string(r));
+}
+
+struct Window {
+    model::TestDocument doc;
+    SilentPrompter prompter;
+    std::unique_ptr<diagram::DiagramWidget> widget;
+
+    explicit Window(int tacts) {
+        fillCounter(doc, tacts);
+        widget = std::make_unique<diagram::DiagramWidget>(doc, prompter);
+        widget->resize(1920, 1080);
+        widget->show();
+        widget->resetForNewTest();
+        QScrollBar* h = widget->horizontalScrollBar();
+        if (!h->isHidden()) h->setValue(h->maximum() / 2);
+        QApplication::processEvents();
+    }
+};
+
+// The painting routine alone, into an image of the canvas's size.
+void BM_PaintCanvas(benchmark::State& state) {
+    Window w(static_cast<int>(state.range(0)));
+    const QSize size(w.widget->canvasWidth(), std::min(w.widget->areaHeight(), w.widget->canvasHeight()));
+    QImage image(size, QImage::Format_RGB32);
+    diagram::PaintOptions o;
+    o.verticalBarShown = !w.widget->verticalScrollBar()->isHidden();
+    o.horizontalBarShown = !w.widget->horizontalScrollBar()->isHidden();
+    o.buttonFace = diagram::buttonFaceColour();
+    for (auto _ : state) {
+        QPainter p(&image);
+        diagram::paintDiagram(p, w.doc, w.widget->view(), size, o);
+        p.end();
+        benchmark::DoNotOptimize(image.bits());
+    }
+    state.counters["canvas_w"] = size.width();
+    state.counters["canvas_h"] = size.height();
+}
+BENCHMARK(BM_PaintCanvas)->Arg(26)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// The whole diagram area painted by the toolkit: header, ruler, canvas, bit column, bars.
+void BM_RepaintWidget(benchmark::State& state) {
+    Window w(static_cast<int>(state.range(0)));
+    QImage image(w.widget->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        w.widget->render(&image);
+        benchmark::DoNotOptimize(image.bits());
+    }
+}
+BENCHMARK(BM_RepaintWidget)->Arg(26)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Every message box and file dialog of the program goes through a Prompter, so that
+// commands can be run with a scripted double in tests. Captions are always the program title.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace kvx::app {
+
+inline constexpr const char* kApplicationTitle = "Редактор KVX";
+/// Filter of the test file dialogs and their default extension.
+inline constexpr const char* kTestFileFilter = "AllTest|*.kvx;*.rsq|KVX|*.kvx|RSQ|*.rsq";
+inline constexpr const char* kTestFileExtension = "kvx";
+
+enum class Icon { None, Error, Warning, Question, Information };
+enum class Buttons { Ok, YesNo, YesNoCancel };
+enum class Answer { Ok, Yes, No, Cancel };
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    /// A modal message box with the program title as caption.
+    virtual Answer ask(const std::string& text, Icon icon, Buttons buttons) = 0;
+    /// Shorthand for an error box with OK.
+    void error(const std::string& text) { ask(text, Icon::Error, Buttons::Ok); }
+    /// The open-file dialog with the test-file filter; nullopt when cancelled.
+    virtual std::optional<std::string> openFileName(const std::string& directory) = 0;
+    /// The save-file dialog with the test-file filter and default extension; nullopt when cancelled.
+    /// It does not ask about replacing: the save command asks that itself.
+    virtual std::optional<std::string> saveFileName(const std::string& directory) = 0;
+    /// The system colour chooser; 24-bit RGB, nullopt when cancelled.
+    virtual std::optional<std::uint32_t> chooseColour(std::uint32_t initial) = 0;
+};
+
+}  // namespace kvx::app

@@ -1,0 +1,80 @@
+#include "app/ui/qt_prompter.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "app/file_filter.h"
+
+namespace kvx::app {
+
+namespace {
+
+QMessageBox::Icon toQt(Icon icon) {
+    switch (icon) {
+    case Icon::Error: return QMessageBox::Critical;
+    case Icon::Warning: return QMessageBox::Warning;
+    case Icon::Question: return QMessageBox::Question;
+    case Icon::Information: return QMessageBox::Information;
+    case Icon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons toQt(Buttons buttons) {
+    switch (buttons) {
+    case Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case Buttons::Ok: break;
+    }
+    return QMessageBox::Ok;
+}
+
+std::optional<std::string> runFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const std::string& directory) {
+    QFileDialog dialog(parent, QString::fromUtf8(kApplicationTitle), QString::fromStdString(directory),
+                       QString::fromStdString(toQtFilter(kTestFileFilter)));
+    dialog.setAcceptMode(mode);
+    if (mode == QFileDialog::AcceptSave) {
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(QString::fromUtf8(kTestFileExtension));
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);  // the save command asks itself
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
+    return files.first().toStdString();
+}
+
+}  // namespace
+
+Answer QtPrompter::ask(const std::string& text, Icon icon, Buttons buttons) {
+    QMessageBox box(toQt(icon), QString::fromUtf8(kApplicationTitle), QString::fromStdString(text), toQt(buttons),
+                    parent_.data());
+    switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    case QMessageBox::Cancel: return Answer::Cancel;
+    case QMessageBox::Ok: return Answer::Ok;
+    default: break;
+    }
+    // Closed by the window's close button or Escape without an escape button.
+    return buttons == Buttons::Ok ? Answer::Ok : buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+}
+
+std::optional<std::string> QtPrompter::openFileName(const std::string& directory) {
+    return runFileDialog(parent_.data(), QFileDialog::AcceptOpen, directory);
+}
+
+std::optional<std::string> QtPrompter::saveFileName(const std::string& directory) {
+    return runFileDialog(parent_.data(), QFileDialog::AcceptSave, directory);
+}
+
+std::optional<std::uint32_t> QtPrompter::chooseColour(std::uint32_t initial) {
+    const QColor chosen = QColorDialog::getColor(QColor::fromRgb(initial & 0xFFFFFFu), parent_.data());
+    if (!chosen.isValid()) return std::nullopt;
+    return static_cast<std::uint32_t>(chosen.rgb() & 0xFFFFFFu);
+}
+
+}  // namespace kvx::app

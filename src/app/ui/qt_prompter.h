@@ -1,0 +1,27 @@
+#pragma once
+// The real Prompter: QMessageBox with the program title as caption, QFileDialog with the
+// test-file filter, QColorDialog.
+
+#include <QPointer>
+#include <QWidget>
+
+#include "app/prompter.h"
+
+namespace kvx::app {
+
+class QtPrompter : public Prompter {
+public:
+    /// Boxes and dialogs are centred on `parent` (may be null, and may be set later).
+    explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget* parent) { parent_ = parent; }
+
+    Answer ask(const std::string& text, Icon icon, Buttons buttons) override;
+    std::optional<std::string> openFileName(const std::string& directory) override;
+    std::optional<std::string> saveFileName(const std::string& directory) override;
+    std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override;
+
+private:
+    QPointer<QWidget> parent_;
+};
+
+}  // namespace kvx::app

@@ -1,0 +1,247 @@
+#pragma once
+// The main window: owns the one test document, the diagram area, the menus, the tool bands,
+// the status bar and the file commands (new, open, recent files, dropped files, save, save as,
+// close), the help commands and the about box.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "app/help_files.h"
+#include "app/prompter.h"
+#include "app/recent_files.h"
+#include "app/settings.h"
+#include "app/settings_store.h"
+#include "app/shell.h"
+#include "model/test_document.h"
+
+namespace kvx::diagram {
+class DiagramWidget;
+}
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QSpinBox;
+class QToolBar;
+
+namespace kvx::app {
+
+/// The platform services the main window works through.
+struct ShellServices {
+    Prompter& prompter;
+    SettingsStore& settings;
+    Shell& shell;
+    ProgramLocation program;  ///< folder and base name of the program file
+};
+
+/// How a save command ended.
+enum class SaveOutcome {
+    Saved,      ///< the file was written
+    Cancelled,  ///< the save dialog was cancelled
+    Declined,   ///< the user did not want to replace an existing file
+    Failed,     ///< the file could not be written (the writer's message was shown)
+    NoTest,     ///< no test is shown yet: the command does nothing
+};
+
+/// How a load of a file ended.
+enum class LoadOutcome {
+    Loaded,           ///< read to the end (messages of unreadable values may have been shown)
+    PackageRejected,  ///< "Ошибка Загрузки №001": the cleared 8-pin test is shown
+    Unreadable,       ///< the file could not be read; the test is unchanged
+    Cancelled,        ///< the user cancelled the save question; the test is unchanged
+    NotSaved,         ///< the user wanted to save first and the save did not happen; unchanged
+    NoPath,           ///< an empty path: nothing to load
+};
+
+/// Menu and tool-band commands. Commands whose work is done elsewhere are created disabled
+/// here; that work enables and connects them.
+struct MainActions {
+    // "&Файл"
+    QAction* newFile = nullptr;       ///< "Новый файл", Ctrl+N
+    QAction* open = nullptr;          ///< "&Открыть...", Ctrl+O
+    QAction* openInTester = nullptr;  ///< "Открыть в тестере" (disabled)
+    QAction* save = nullptr;          ///< "&Сохранить", Ctrl+S
+    QAction* saveAs = nullptr;        ///< "&Сохранить как..."
+    std::array<QAction*, RecentFiles::kSize> recent{};
+    QMenu* history = nullptr;         ///< "История откытия..." (hidden, no function)
+    QAction* exit = nullptr;          ///< "&Выход"
+    // "Диаграмма"
+    QAction* fillHigh = nullptr;      ///< "Заполнить 1" / band "Строка в 1" (disabled)
+    QAction* fillLow = nullptr;       ///< "Заполнить 0" / band "Строка в 0" (disabled)
+    QAction* fillInactive = nullptr;  ///< "Строка неактивна" (disabled)
+    QAction* insertTact = nullptr;    ///< "Вставить такт" (disabled)
+    QAction* deleteTact = nullptr;    ///< "Удалить такт" (disabled)
+    QAction* generator = nullptr;     ///< "Генератор...", Ctrl+G and Ctrl+L (disabled)
+    QAction* zoomIn = nullptr;        ///< "Увеличить" / band "Увеличить диаграмму"
+    QAction* zoomOut = nullptr;       ///< "Уменьшить" / band "Уменьшить диаграмму"
+    QAction* zoomStandard = nullptr;  ///< "Стандартный" / band "Масштаб диаграммы по умолчанию"
+    QAction* colours = nullptr;       ///< "Цвета Диаграммы..."
+    QAction* applyTactCount = nullptr;  ///< band button "Изменить" (disabled)
+    // "Вид": one check item per band
+    QAction* viewFile = nullptr;
+    QAction* viewDiagram = nullptr;
+    QAction* viewFunctions = nullptr;
+    QAction* viewZoom = nullptr;
+    QAction* viewParameters = nullptr;
+    QAction* viewService = nullptr;
+    QAction* viewPackage = nullptr;   ///< "корпус": the package indicator band
+    // "Параметры"
+    QAction* packageParameters = nullptr;  ///< "Параметры Корпуса..." (disabled)
+    QAction* testParameters = nullptr;     ///< "Параметры Тестирования..." (disabled)
+    QAction* description = nullptr;        ///< "Описание теста...", Ctrl+I (disabled)
+    QAction* algorithm = nullptr;          ///< "Алгоритм..." (disabled)
+    // "Сервис"
+    QAction* function = nullptr;   ///< "Функция...", Ctrl+F (disabled)
+    QAction* dataWords = nullptr;  ///< "&Слова данных...", Ctrl+W (disabled)
+    QAction* table = nullptr;      ///< "Таблица...", Ctrl+T (disabled)
+    // "&Тест" (hidden)
+    QMenu* testMenu = nullptr;
+    QAction* addTest = nullptr;     ///< "Добавить" (disabled)
+    QAction* deleteTest = nullptr;  ///< "Удалить" (disabled)
+    // "Помощь"
+    QAction* helpTopics = nullptr;  ///< "&Справка", Shift+F1
+    QAction* about = nullptr;       ///< "О программе"
+    QAction* helpKey = nullptr;     ///< F1 anywhere in the main window
+    // "Формула" band
+    QAction* applyFunction = nullptr;  ///< "Применить функцию" (disabled)
+};
+
+/// Tool bands of the main window.
+struct MainBands {
+    QToolBar* file = nullptr;        ///< "Файл"
+    QToolBar* diagram = nullptr;     ///< "Диаграмма"
+    QToolBar* formula = nullptr;     ///< "Формула", hidden by every new or opened test
+    QToolBar* zoom = nullptr;        ///< "Масштабирование"
+    QToolBar* algorithm = nullptr;   ///< "Алгоритм"
+    QToolBar* service = nullptr;     ///< "Сервис"
+    QToolBar* package = nullptr;     ///< "Корпус", hidden
+    QToolBar* testName = nullptr;    ///< the test-name band, hidden
+};
+
+class TBF : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TBF(const ShellServices& services, QWidget* parent = nullptr);
+    ~TBF() override;
+
+    model::TestDocument& document() { return doc_; }
+    const model::TestDocument& document() const { return doc_; }
+    Prompter& prompter() { return services_.prompter; }
+
+    const MainActions& actions() const { return actions_; }
+    const MainBands& bands() const { return bands_; }
+
+    /// The diagram area; hidden until a test is created or opened.
+    diagram::DiagramWidget* diagramArea() const { return diagram_; }
+    bool diagramShown() const { return diagramShown_; }
+    /// Set while start-up and "Новый файл" run: the package dialog then does not warn.
+    bool creatingNewTest() const { return creatingNewTest_; }
+
+    const RecentFiles& recentFiles() const { return recent_; }
+    const StartupSettings& startupSettings() const { return startup_; }
+    /// Initial folder of the open and save dialogs.
+    const std::string& dialogFolder() const { return dialogFolder_; }
+
+    QSpinBox* tactCountField() const { return tactCountField_; }
+    QLineEdit* testNameField() const { return testNameField_; }
+    QLineEdit* formulaField() const { return formulaField_; }
+    /// Hidden list of the four algorithms; its text is shown in the status bar.
+    QComboBox* algorithmList() const { return algorithmList_; }
+    /// Package indicator list of the "Корпус" band.
+    QComboBox* packageList() const { return packageList_; }
+    /// Texts of the three status bar panels.
+    QString statusText(int panel) const;
+
+    /// Replaces the placeholder contents of the "Формула" band by the real panel.
+    void setFormulaPanel(QWidget* panel);
+    /// The splash window, closed and destroyed at the first activation.
+    void setSplash(QWidget* splash);
+
+public slots:
+    /// "Новый файл". False when the user cancelled or the save before it did not happen.
+    bool newFile();
+    /// "&Открыть...": the open dialog, then the load.
+    LoadOutcome openFile();
+    /// "&Сохранить".
+    SaveOutcome save();
+    /// "&Сохранить как...".
+    SaveOutcome saveAs();
+    /// One recent-file item (0..3): loads that entry and redraws.
+    LoadOutcome openRecent(int index);
+    /// Loads a file passed by another program, exactly like a recent-file item.
+    LoadOutcome openPassedFile(const QString& path);
+    /// The whole load of a file: the save question, the recent files, the reader, its messages
+    /// and the view. The open command, the recent files, dropping and the hand-off use it.
+    LoadOutcome loadFile(const std::string& path);
+    /// Loads dropped files in the order given; stops when a save the user asked for did not happen.
+    void loadDroppedFiles(const QStringList& paths);
+    /// F1: "HELPEDITOR.HLP" beside the program, else the guide.
+    void showKeyHelp();
+    /// "&Справка": the program's ".chm" file beside it, else the guide.
+    void showHelpTopics();
+    /// "О программе".
+    void showAbout();
+    /// Refreshes the three status bar panels from the document.
+    void refreshStatusBar();
+    /// Shows the three status bar texts.
+    void showStatus(const QString& package, const QString& algorithm, const QString& testName);
+    /// Redraws the diagram (after any document change made outside it).
+    void refreshView();
+
+signals:
+    /// The document was replaced or cleared (new test, load).
+    void documentReplaced();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool event(QEvent* event) override;
+    QMenu* createPopupMenu() override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createBands();
+    void createStatusBar();
+    void connectDocument();
+    void firstActivation();
+    void refreshInitialState();  ///< view, status bar and initial folders
+    void updateRecentItems();
+    void updateViewChecks();
+    void setDiagramShown(bool shown);
+    void showMessages(const std::vector<std::string>& messages);
+    void viewResetForNewTest();
+    void viewResetForOpenedTest();
+
+    ShellServices services_;
+    model::TestDocument doc_;
+    RecentFiles recent_;
+    StartupSettings startup_;
+    std::string dialogFolder_;
+    bool creatingNewTest_ = false;
+    bool diagramShown_ = false;
+    bool activatedOnce_ = false;
+
+    MainActions actions_;
+    MainBands bands_;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
+    diagram::DiagramWidget* diagram_ = nullptr;
+    QSpinBox* tactCountField_ = nullptr;
+    QLineEdit* testNameField_ = nullptr;
+    QLineEdit* formulaField_ = nullptr;
+    QWidget* formulaPanel_ = nullptr;
+    QComboBox* algorithmList_ = nullptr;
+    QComboBox* packageList_ = nullptr;
+    QLabel* supplyLabel_ = nullptr;
+    std::array<QLabel*, 3> statusPanels_{};
+    QPointer<QWidget> splash_;
+};
+
+}  // namespace kvx::app

@@ -1,0 +1,131 @@
+#include "diagram/diagram_view.h"
+
+#include <algorithm>
+
+namespace kvx::diagram {
+
+using model::TestDocument;
+
+void zoomIn(DiagramView& v) {
+    v.cellWidth = v.cellWidth < 45 ? v.cellWidth + 2 : 46;
+    if (v.cellWidth >= 15) v.rowHeight = v.rowHeight < 45 ? v.rowHeight + 2 : 46;
+}
+
+void zoomOut(DiagramView& v) {
+    v.rowHeight = v.rowHeight > 15 ? v.rowHeight - 2 : 14;
+    if (v.cellWidth > 15)
+        v.cellWidth -= 2;
+    else if (v.cellWidth > 3)
+        v.cellWidth -= 1;
+}
+
+void zoomStandard(DiagramView& v) {
+    v.cellWidth = kStandardSize;
+    v.rowHeight = kStandardSize;
+}
+
+LevelGeometry levelGeometry(const DiagramView& v) {
+    const int h = v.rowHeight;
+    LevelGeometry g{};
+    g.highOffset = h / 4 - 1;
+    g.lowOffset = h / 4 + h / 2 + 2;
+    g.inactiveOffset = h / 2;
+    g.penWidth = std::max(1, h / 6 + v.lineThickness);
+    g.edgeWidth = std::max(1, g.penWidth - 1);
+    return g;
+}
+
+int displayRowTotal(const TestDocument& doc) { return doc.pinCount() + doc.ioPinCount(); }
+
+int lastPaintedRow(int total, int rowOffset, int canvasHeight, int rowHeight, bool verticalBarShown) {
+    if (rowHeight <= 0) return total;
+    if (verticalBarShown && canvasHeight / rowHeight < total - rowOffset)
+        return rowOffset + canvasHeight / rowHeight + 1;
+    return total;
+}
+
+int lastPaintedTact(int tactCount, int tactOffset, int canvasWidth, int cellWidth, bool horizontalBarShown) {
+    if (cellWidth <= 0) return tactCount;
+    if (horizontalBarShown && (canvasWidth - kPinColumnRight) / cellWidth <= tactCount - tactOffset)
+        return tactOffset + (canvasWidth + cellWidth - kPinColumnRight) / cellWidth;
+    return tactCount;
+}
+
+Rgb lineColour(const TestDocument& doc, int row, const DiagramView& v) {
+    const std::string& type = doc.pin(pinOfRow(row)).pinType;
+    namespace T = model::PinType;
+    if (type == T::Input) return v.inputColour;
+    if (type == T::Output) return v.outputColour;
+    if (type == T::InOut) return row > model::kPinRows ? v.outputColour : v.inputColour;
+    if (type == T::NotConnected) return v.ncColour;
+    if (type == T::Supply) return v.vccColour;
+    if (type == T::Ground) return v.gndColour;
+    if (type == T::Function) return v.functionColour;
+    // A type the pin list does not offer (a damaged file) is drawn like an input.
+    return v.inputColour;
+}
+
+bool typeShownInRed(const TestDocument& doc, int row) {
+    return doc.pin(row).pinType.size() > 3 && doc.pinFunction(doc.currentTest(), row).empty();
+}
+
+const char* bitText(model::CellLevel level) {
+    return level == model::kLow ? "0" : level == model::kHigh ? "1" : "x";
+}
+
+std::vector<RulerLabel> rulerLabels(int tactOffset, int tactCount, int cellWidth, int stripWidth) {
+    std::vector<RulerLabel> out;
+    const int w = cellWidth;
+    const int h = w / 2;
+    const long long shift = static_cast<long long>(tactOffset) * w;
+    for (int i = tactOffset / 4 + 1; i <= tactCount / 4; ++i) {
+        const int b = 4 * i;
+        int label = b;
+        int offset = 4;
+        if (b >= 10 && b <= 99) offset = 7;
+        if (b >= 100) {
+            label = b + 1;
+            offset = b < 1000 ? 12 : b < 10000 ? 17 : b < 100000 ? 20 : b < 1000000 ? 24 : 28;
+        }
+        const long long x = static_cast<long long>(label) * w - h - shift - offset;
+        if (x >= stripWidth) break;  // the labels only grow to the right from here on
+        out.push_back({static_cast<int>(x), std::to_string(label)});
+    }
+    return out;
+}
+
+ScrollRange verticalRange(int total, int rowHeight, int areaHeight) {
+    if (rowHeight <= 0 || areaHeight >= total * rowHeight) return {};
+    return {true, total + 2 - areaHeight / rowHeight};
+}
+
+ScrollRange horizontalRange(int tactCount, int cellWidth, int canvasWidth) {
+    if (cellWidth <= 0) return {};
+    if (static_cast<long long>(canvasWidth) >= static_cast<long long>(tactCount + 2) * cellWidth + kPinColumnRight)
+        return {};
+    const int m = tactCount - (canvasWidth - kPinColumnRight) / cellWidth + 1;
+    if (m <= 0) return {};
+    return {true, m};
+}
+
+ScrollRange horizontalRangeForTactField(int tactCount, int cellWidth, int canvasWidth) {
+    if (cellWidth <= 0) return {};
+    if (static_cast<long long>(tactCount) * cellWidth + kPinColumnRight <= canvasWidth) return {};
+    const int m = tactCount - (canvasWidth - kPinColumnRight) / cellWidth + 1;
+    if (m <= 0) return {};
+    return {true, m};
+}
+
+std::string packageStatusText(const TestDocument& doc) {
+    const char* type = doc.package().packageType == model::PackageType::SOIC ? "SOIC" : "DIP";
+    return std::string("Тип корпуса = ") + type + std::to_string(doc.pinCount());
+}
+
+std::string algorithmStatusText(const TestDocument& doc) {
+    static const char* const names[] = {"Стандартный Алгоритм", "Циклический Алгоритм", "Алгоритм ПЗУ",
+                                        "Алгоритм ОЗУ"};
+    const int a = doc.activeAlgorithm();
+    return names[(a >= 0 && a <= 3) ? a : 0];
+}
+
+}  // namespace kvx::diagram

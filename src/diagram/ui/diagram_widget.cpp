@@ -1,0 +1,776 @@
+#include "diagram/ui/diagram_widget.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMetaMethod>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QToolTip>
+#include <QWheelEvent>
+#include <qdrawutil.h>
+#include <algorithm>
+
+#include "diagram/cell_editing.h"
+#include "diagram/pin_editing.h"
+#include "diagram/ui/colours_dialog.h"
+#include "diagram/ui/diagram_painter.h"
+#include "functions/formula.h"
+
+namespace kvx::diagram {
+
+using model::CellLevel;
+
+// ---- parts of the diagram area ---------------------------------------------
+
+/// The tact numbers above the cells.
+class TactRuler : public QWidget {
+public:
+    TactRuler(DiagramWidget& owner, QWidget* parent) : QWidget(parent), owner_(owner) {
+        setToolTip(QStringLiteral("Номера Тактов"));
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        paintTactRuler(p, owner_.doc_, owner_.view_, size(), buttonFaceColour());
+    }
+
+private:
+    DiagramWidget& owner_;
+};
+
+/// "№", "Тип", "Имя" over the pin column, the ruler to their right.
+class HeaderStrip : public QWidget {
+public:
+    HeaderStrip(DiagramWidget& owner, QWidget* parent) : QWidget(parent) {
+        ruler = new TactRuler(owner, this);
+        setAutoFillBackground(true);
+    }
+    TactRuler* ruler = nullptr;
+
+protected:
+    struct Cell {
+        int left, right, textX;
+        const char* caption;
+        const char* hint;
+    };
+    static constexpr Cell kCells[3] = {
+        {0, kNumberColumnRight, 13, "№", "Номер контакта микросхемы"},
+        {kNumberColumnRight, kTypeColumnRight, 59, "Тип", "Тип контакта микросхемы"},
+        {kTypeColumnRight, kPinColumnRight, 115, "Имя", "Наименование контакта микросхемы"},
+    };
+
+    void resizeEvent(QResizeEvent*) override {
+        ruler->setGeometry(kFirstCellX, 0, std::max(0, width() - kFirstCellX), height());
+    }
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), buttonFaceColour());
+        p.setFont(headerFont());
+        const QFontMetrics fm(p.font());
+        for (const Cell& c : kCells) {
+            const QRect r(c.left, 0, c.right - c.left, height());
+            qDrawWinPanel(&p, r, palette(), false);
+            p.setPen(Qt::black);
+            p.drawText(QRect(c.textX, (height() - fm.height()) / 2, r.right() - c.textX, fm.height()),
+                       Qt::AlignLeft | Qt::AlignTop, QString::fromUtf8(c.caption));
+        }
+    }
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::ToolTip) {
+            auto* help = static_cast<QHelpEvent*>(e);
+            for (const Cell& c : kCells) {
+                if (help->pos().x() >= c.left && help->pos().x() < c.right) {
+                    QToolTip::showText(help->globalPos(), QString::fromUtf8(c.hint), this);
+                    return true;
+                }
+            }
+            QToolTip::hideText();
+            e->ignore();
+            return true;
+        }
+        return QWidget::event(e);
+    }
+};
+
+/// The diagram canvas and the empty area below it; mouse and keys go to the owner's handlers.
+class DiagramCanvas : public QWidget {
+public:
+    DiagramCanvas(DiagramWidget& owner, QWidget* parent) : QWidget(parent), owner_(owner) {
+        setToolTip(QStringLiteral("Диаграмма тестирования микросхемы"));
+        setFocusPolicy(Qt::ClickFocus);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const int h = std::min(height(), owner_.canvasHeight());
+        p.fillRect(QRect(0, h, width(), height() - h), toQColor(owner_.panelColour()));
+        PaintOptions o;
+        o.verticalBarShown = !owner_.vbar_->isHidden();
+        o.horizontalBarShown = !owner_.hbar_->isHidden();
+        o.buttonFace = buttonFaceColour();
+        p.setClipRect(0, 0, width(), h);
+        paintDiagram(p, owner_.doc_, owner_.view_, QSize(width(), h), o);
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton || e->button() == Qt::RightButton)
+            owner_.PaintBox1MouseDown(e->button(), e->position().toPoint(), false);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        if (e->button() != Qt::LeftButton) return;
+        owner_.PaintBox1MouseDown(e->button(), e->position().toPoint(), true);
+        owner_.PaintBox1DblClick();
+    }
+    void mouseMoveEvent(QMouseEvent* e) override { owner_.PaintBox1MouseMove(e->position().toPoint()); }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        owner_.PaintBox1MouseUp(e->button(), e->position().toPoint());
+    }
+    void keyPressEvent(QKeyEvent* e) override { owner_.Memo1KeyDown(e->key(), e->modifiers()); }
+    void contextMenuEvent(QContextMenuEvent* e) override {
+        if (owner_.diagramShown()) owner_.contextMenu_->popup(e->globalPos());
+    }
+    void wheelEvent(QWheelEvent* e) override {
+        QScrollBar* bar = (e->modifiers() & Qt::ShiftModifier) ? owner_.hbar_ : owner_.vbar_;
+        if (bar->isHidden()) return;
+        const int steps = e->angleDelta().y() / 120;
+        if (steps != 0) bar->setValue(bar->value() - steps);
+    }
+
+private:
+    DiagramWidget& owner_;
+};
+
+/// The levels of every row at the current tact.
+class BitColumn : public QWidget {
+public:
+    BitColumn(DiagramWidget& owner, QWidget* parent) : QWidget(parent), owner_(owner) {
+        setToolTip(QStringLiteral("Битовые данные по такту"));
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        BitColumnLayout l;
+        l.columnWidth = owner_.bitColumnWidth_;
+        l.height = height();
+        paintBitColumn(p, owner_.doc_, owner_.view_, l, width(), buttonFaceColour());
+    }
+
+private:
+    DiagramWidget& owner_;
+};
+
+// ---- construction ----------------------------------------------------------
+
+DiagramWidget::DiagramWidget(model::TestDocument& doc, app::Prompter& prompter, QWidget* parent)
+    : QWidget(parent), doc_(doc), prompter_(prompter) {
+    header_ = new HeaderStrip(*this, this);
+    ruler_ = header_->ruler;
+    canvas_ = new DiagramCanvas(*this, this);
+    bits_ = new BitColumn(*this, this);
+
+    vbar_ = new QScrollBar(Qt::Vertical, this);
+    vbar_->setRange(1, 40);
+    vbar_->setPageStep(15);
+    vbar_->setValue(1);
+    vbar_->hide();
+    hbar_ = new QScrollBar(Qt::Horizontal, this);
+    hbar_->setRange(1, 1);
+    hbar_->setPageStep(10);
+    hbar_->setValue(1);
+    hbar_->hide();
+    connect(vbar_, &QScrollBar::valueChanged, this, &DiagramWidget::verticalScrolled);
+    connect(hbar_, &QScrollBar::valueChanged, this, &DiagramWidget::horizontalScrolled);
+
+    typeSelector_ = new QComboBox(canvas_);
+    for (const char* item : kPinTypeItems) typeSelector_->addItem(QString::fromUtf8(item));
+    typeSelector_->setToolTip(QStringLiteral("Выберите Тип контакта"));
+    typeSelector_->hide();
+    connect(typeSelector_, &QComboBox::activated, this, &DiagramWidget::ComboBox2Change);
+
+    nameEditor_ = new QLineEdit(canvas_);
+    nameEditor_->setMaxLength(kMaxPinNameLength);
+    nameEditor_->setToolTip(QStringLiteral("Введите имя контакта"));
+    nameEditor_->setContextMenuPolicy(Qt::PreventContextMenu);
+    nameEditor_->setFrame(false);
+    nameEditor_->hide();
+    connect(nameEditor_, &QLineEdit::textEdited, this, &DiagramWidget::Edit2Change);
+
+    contextMenu_ = new QMenu(this);
+    ctxHigh_ = contextMenu_->addAction(QStringLiteral("&1"), this, [this] { contextLevel(model::kHigh); });
+    ctxLow_ = contextMenu_->addAction(QStringLiteral("&0"), this, [this] { contextLevel(model::kLow); });
+    ctxInactive_ =
+        contextMenu_->addAction(QStringLiteral("&Неактивна"), this, [this] { contextLevel(model::kInactive); });
+    contextMenu_->addSeparator();
+    ctxTact_ = contextMenu_->addMenu(QStringLiteral("&Такт"));
+    ctxTact_->addAction(QStringLiteral("Вставить"), this, &DiagramWidget::insertTact);
+    ctxTact_->addAction(QStringLiteral("Удалить"), this, &DiagramWidget::deleteTact);
+    ctxFill_ = contextMenu_->addMenu(QStringLiteral("&Заполнить"));
+    ctxFill_->addAction(QStringLiteral("Строка неактивна"), this, &DiagramWidget::fillInactive);
+    ctxFill_->addAction(QStringLiteral("Заполнить 1"), this, &DiagramWidget::fillHigh);
+    ctxFill_->addAction(QStringLiteral("Заполнить 0"), this, &DiagramWidget::fillLow);
+    ctxFill_->addSeparator();
+    ctxGenerator_ = ctxFill_->addAction(QStringLiteral("&Генератор"), this, &DiagramWidget::generatorRequested);
+    contextMenu_->addSeparator();
+    ctxService_ = contextMenu_->addMenu(QStringLiteral("&Сервис"));
+    ctxFunction_ = ctxService_->addAction(QStringLiteral("&Функция"), this, &DiagramWidget::functionRequested);
+    ctxWords_ = ctxService_->addAction(QStringLiteral("&Слова данных"), this, &DiagramWidget::dataWordsRequested);
+    disableContextMenuItems();
+
+    setMinimumSize(kFirstCellX + 40, kHeaderHeight + 40);
+    panelColour_ = view_.backgroundColour;
+    placeChildren();
+}
+
+DiagramWidget::~DiagramWidget() = default;
+
+QWidget* DiagramWidget::canvas() const { return canvas_; }
+QWidget* DiagramWidget::ruler() const { return ruler_; }
+QWidget* DiagramWidget::bitColumn() const { return bits_; }
+QWidget* DiagramWidget::headerStrip() const { return header_; }
+int DiagramWidget::canvasWidth() const { return canvas_->width(); }
+int DiagramWidget::areaHeight() const { return canvas_->height(); }
+int DiagramWidget::canvasHeight() const {
+    return std::max(0, displayRowTotal(doc_) - view_.rowOffset) * view_.rowHeight + 1;
+}
+int DiagramWidget::wholeRowsInArea() const { return areaHeight() / std::max(1, view_.rowHeight); }
+int DiagramWidget::visibleColumns() const {
+    return (canvasWidth() - kPinColumnRight) / std::max(1, view_.cellWidth);
+}
+
+// ---- layout ----------------------------------------------------------------
+
+void DiagramWidget::placeChildren() {
+    const int sbw = vbar_->isHidden() ? 0 : vbar_->sizeHint().width();
+    const int sbh = hbar_->isHidden() ? 0 : hbar_->sizeHint().height();
+    const int right = std::max(0, width() - sbw);
+    const int bottom = std::max(0, height() - sbh);
+    const int bitX = std::max(0, right - bitPanelWidth_);
+    header_->setGeometry(0, 0, bitX, kHeaderHeight);
+    canvas_->setGeometry(0, kHeaderHeight, bitX, std::max(0, bottom - kHeaderHeight));
+    const int bitHeight = std::min(areaHeight(), canvasHeight()) + 19;
+    bits_->setGeometry(bitX, 0, bitPanelWidth_, std::min(bottom, bitHeight));
+    vbar_->setGeometry(right, 0, sbw, bottom);
+    hbar_->setGeometry(0, bottom, right, sbh);
+}
+
+void DiagramWidget::syncCurrentRow() {
+    const int total = displayRowTotal(doc_);
+    if (view_.currentScreenRow > 0 && view_.rowOffset + view_.currentScreenRow > total)
+        view_.currentScreenRow = std::max(1, total - view_.rowOffset);  // the row count shrank
+    view_.currentRow = doc_.signalRow(doc_.currentTest(), view_.currentScreenRow + view_.rowOffset);
+}
+
+void DiagramWidget::updateBitColumn() {
+    if (view_.currentColumn < 1) view_.currentColumn = 1;
+    const QFontMetrics fm(bitHeaderFont());
+    const int textWidth = fm.horizontalAdvance(QString::number(view_.currentTact()));
+    if (textWidth >= bitColumnWidth_) {
+        bitColumnWidth_ = textWidth + 1;
+        bitPanelWidth_ = bitColumnWidth_ + 4;
+        placeChildren();
+    }
+    bits_->update();
+}
+
+void DiagramWidget::layoutDiagram() {
+    updateBitColumn();
+    panelColour_ = view_.backgroundColour;
+    syncCurrentRow();
+    placeChildren();
+}
+
+void DiagramWidget::updateScrollBars() {
+    updatingBars_ = true;
+    const int oldRowOffset = view_.rowOffset;
+    const int oldTactOffset = view_.tactOffset;
+    // Showing one bar narrows the room of the other: settle both twice.
+    for (int pass = 0; pass < 2; ++pass) {
+        const ScrollRange v = verticalRange(displayRowTotal(doc_), view_.rowHeight, areaHeight());
+        if (v.shown) {
+            if (vbar_->value() > v.maximum) vbar_->setValue(v.maximum);
+            vbar_->setRange(1, v.maximum);
+            vbar_->show();
+            view_.rowOffset = vbar_->value() - 1;
+        } else {
+            vbar_->hide();
+            vbar_->setValue(1);
+            view_.rowOffset = 0;
+        }
+        placeChildren();
+        applyHorizontalRange(horizontalRange(doc_.tactCount(), view_.cellWidth, canvasWidth()));
+        placeChildren();
+    }
+    updatingBars_ = false;
+    if (oldRowOffset != view_.rowOffset || oldTactOffset != view_.tactOffset) {
+        syncCurrentRow();
+        repaintAll();
+    }
+}
+
+void DiagramWidget::applyHorizontalRange(const ScrollRange& h) {
+    const bool wasUpdating = updatingBars_;
+    updatingBars_ = true;
+    if (h.shown) {
+        if (hbar_->value() > h.maximum) hbar_->setValue(h.maximum);
+        hbar_->setRange(1, h.maximum);
+        hbar_->show();
+        view_.tactOffset = hbar_->value() - 1;
+    } else {
+        hbar_->hide();
+        hbar_->setValue(1);
+        view_.tactOffset = 0;
+    }
+    updatingBars_ = wasUpdating;
+}
+
+void DiagramWidget::repaintAll() {
+    canvas_->update();
+    ruler_->update();
+    bits_->update();
+    header_->update();
+}
+
+void DiagramWidget::updateStatus() {
+    emit statusChanged(QString::fromStdString(packageStatusText(doc_)),
+                       QString::fromStdString(algorithmStatusText(doc_)), QString::fromStdString(doc_.testName()));
+}
+
+void DiagramWidget::refresh() {
+    layoutDiagram();
+    updateScrollBars();
+    layoutDiagram();
+    repaintAll();
+    updateStatus();
+}
+
+void DiagramWidget::resetForNewTest() {
+    view_.currentColumn = 1;
+    view_.currentScreenRow = 1;
+    view_.tactOffset = 0;
+    view_.rowOffset = 0;
+    {
+        const QSignalBlocker bv(vbar_), bh(hbar_);
+        vbar_->setValue(1);
+        hbar_->setValue(1);
+    }
+    hidePinEditors();
+    refresh();
+    emit currentRowChanged(view_.currentRow);
+}
+
+void DiagramWidget::resetForOpenedTest() { resetForNewTest(); }
+
+void DiagramWidget::resizeEvent(QResizeEvent*) {
+    placeChildren();
+    layoutDiagram();
+    updateScrollBars();
+    repaintAll();
+}
+
+void DiagramWidget::showEvent(QShowEvent*) {
+    layoutDiagram();
+    updateScrollBars();
+    repaintAll();
+}
+
+// ---- zoom and colours ------------------------------------------------------
+
+void DiagramWidget::zoomIn() {
+    diagram::zoomIn(view_);
+    refresh();
+}
+
+void DiagramWidget::zoomOut() {
+    diagram::zoomOut(view_);
+    refresh();
+}
+
+void DiagramWidget::zoomStandard() {
+    diagram::zoomStandard(view_);
+    refresh();
+}
+
+void DiagramWidget::chooseColours() {
+    TFColors dialog(view_, prompter_, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        dialog.applyTo(view_);
+        repaintAll();  // the empty part of the area follows at the next re-layout
+    }
+}
+
+// ---- scrolling -------------------------------------------------------------
+
+void DiagramWidget::hidePinEditors() {
+    typeSelector_->hide();
+    nameEditor_->hide();
+}
+
+void DiagramWidget::verticalScrolled(int position) {
+    if (updatingBars_) return;
+    hidePinEditors();
+    const int old = view_.rowOffset;
+    view_.rowOffset = position - 1;
+    syncCurrentRow();
+    // Shift the picture at once; the full repaint completes it.
+    canvas_->scroll(0, (old - view_.rowOffset) * view_.rowHeight);
+    layoutDiagram();
+    repaintAll();
+    emit currentRowChanged(view_.currentRow);
+}
+
+void DiagramWidget::horizontalScrolled(int position) {
+    if (updatingBars_) return;
+    const int old = view_.tactOffset;
+    view_.tactOffset = position - 1;
+    ruler_->update();
+    const QRect cells(kFirstCellX, 0, std::max(0, canvas_->width() - kFirstCellX), canvas_->height());
+    canvas_->scroll((old - view_.tactOffset) * view_.cellWidth, 0, cells);
+    updateBitColumn();
+    repaintAll();
+}
+
+// ---- editing helpers -------------------------------------------------------
+
+void DiagramWidget::edited() { emit documentEdited(); }
+
+void DiagramWidget::recalculate() { functions::RecalculateFunctionPins(doc_); }
+
+void DiagramWidget::openTypeSelector() {
+    const int k = view_.currentScreenRow;
+    if (!typeSelectorOpens(doc_, view_.currentRow)) return;
+    typeSelector_->setGeometry(41, (k - 1) * view_.rowHeight, 57, view_.rowHeight);
+    QPalette pal = typeSelector_->palette();
+    pal.setColor(QPalette::Base, toQColor(view_.activeCellColour));
+    pal.setColor(QPalette::Button, toQColor(view_.activeCellColour));
+    typeSelector_->setPalette(pal);
+    typeSelector_->setCurrentIndex(std::max(0, typeSelectorIndex(doc_.pin(view_.currentRow).pinType)));
+    typeSelector_->show();
+    typeSelector_->raise();
+}
+
+void DiagramWidget::openNameEditor() {
+    const int k = view_.currentScreenRow;
+    nameEditor_->setGeometry(kTypeColumnRight, (k - 1) * view_.rowHeight, 65, view_.rowHeight);
+    QPalette pal = nameEditor_->palette();
+    pal.setColor(QPalette::Base, toQColor(view_.activeCellColour));
+    nameEditor_->setPalette(pal);
+    nameEditor_->setText(QString::fromStdString(doc_.pin(pinOfRow(view_.currentRow)).pinName));
+    nameEditor_->show();
+    nameEditor_->raise();
+    nameEditor_->setFocus();
+}
+
+// ---- mouse -----------------------------------------------------------------
+
+void DiagramWidget::PaintBox1MouseDown(Qt::MouseButton button, QPoint pos, bool doubleClick) {
+    if (!diagramShown()) return;
+    press_ = pos;
+    if (button == Qt::LeftButton) {
+        clickArmed_ = !doubleClick;  // the release after a double click is no click
+        if (pos.x() < 50) {
+            dragging_ = true;
+            dragSource_ = view_.rowOffset + pos.y() / std::max(1, view_.rowHeight) + 1;
+        } else {
+            dragging_ = false;
+            dragSource_ = -1;
+        }
+        return;
+    }
+    if (button == Qt::RightButton) {
+        PaintBox1Click();
+        ctxHigh_->setEnabled(true);
+        ctxLow_->setEnabled(true);
+        ctxInactive_->setEnabled(true);
+        ctxFill_->setEnabled(true);
+        ctxService_->setEnabled(true);
+        ctxTact_->setEnabled(view_.currentColumn > 0);
+        ctxGenerator_->setEnabled(isSignalConnected(QMetaMethod::fromSignal(&DiagramWidget::generatorRequested)));
+        ctxFunction_->setEnabled(isSignalConnected(QMetaMethod::fromSignal(&DiagramWidget::functionRequested)));
+        ctxWords_->setEnabled(isSignalConnected(QMetaMethod::fromSignal(&DiagramWidget::dataWordsRequested)));
+    }
+}
+
+void DiagramWidget::disableContextMenuItems() {
+    for (QAction* a : {ctxHigh_, ctxLow_, ctxInactive_}) a->setEnabled(false);
+    for (QMenu* m : {ctxTact_, ctxFill_, ctxService_}) m->setEnabled(false);
+}
+
+void DiagramWidget::PaintBox1Click() {
+    if (!diagramShown()) return;
+    const int x = press_.x();
+    const int y = press_.y();
+    hidePinEditors();
+    const int h = std::max(1, view_.rowHeight);
+    const int k = y / h + 1;
+    const int total = displayRowTotal(doc_);
+    const int position = view_.rowOffset + k;
+    if (y < 0 || position < 1 || position > 49 || k > total - view_.rowOffset) {
+        canvas_->setFocus();
+        return;
+    }
+    if (x <= 41)
+        view_.currentColumn = 1;
+    else if (x >= kPinColumnRight)
+        view_.currentColumn = (x - kPinColumnRight) / std::max(1, view_.cellWidth) + 1;
+    view_.currentScreenRow = k;
+    view_.currentRow = doc_.signalRow(doc_.currentTest(), position);
+    bool editorFocused = false;
+    if (x > 41 && x < 98) {
+        view_.currentColumn = 1;
+        openTypeSelector();
+    } else if (x > 98 && x < kPinColumnRight) {
+        view_.currentColumn = 1;
+        openNameEditor();
+        editorFocused = true;
+    }
+    updateBitColumn();
+    updateStatus();
+    if (!editorFocused) canvas_->setFocus();
+    emit currentRowChanged(view_.currentRow);
+    repaintAll();
+}
+
+void DiagramWidget::PaintBox1DblClick() {
+    if (!diagramShown()) return;
+    const int tact = view_.currentTact();
+    if (tact > doc_.tactCount() && doc_.setTactCount(tact)) {
+        emit tactCountShown(doc_.tactCount());
+        updateScrollBars();
+        ruler_->update();
+        edited();
+    }
+    const int row = view_.currentRow;
+    if (!isEditableRow(doc_, row)) {
+        repaintAll();
+        return;
+    }
+    const int test = doc_.currentTest();
+    doc_.setCell(test, row, tact, nextLevel(doc_.getCell(test, row, tact)));
+    PaintBox1Click();
+    recalculate();
+    repaintAll();
+    edited();
+}
+
+void DiagramWidget::PaintBox1MouseMove(QPoint pos) {
+    if (!dragging_ || !diagramShown()) return;
+    const int target = pos.y() / std::max(1, view_.rowHeight) + view_.rowOffset + 1;
+    const int total = displayRowTotal(doc_);
+    if (target < 1 || target > total || target == dragSource_ || dragSource_ < 1) return;
+    // One position at a time, also when the pointer skipped rows between two moves.
+    while (dragSource_ != target) {
+        const int next = dragSource_ + (target > dragSource_ ? 1 : -1);
+        swapDisplayRows(doc_, dragSource_, next);
+        dragSource_ = next;
+    }
+    PaintBox1Click();
+    repaintAll();
+    edited();
+}
+
+void DiagramWidget::PaintBox1MouseUp(Qt::MouseButton button, QPoint pos) {
+    if (button != Qt::LeftButton) return;
+    dragging_ = false;
+    const bool click = clickArmed_;
+    clickArmed_ = false;
+    if (click && canvas_->rect().contains(pos)) PaintBox1Click();
+}
+
+// ---- keyboard --------------------------------------------------------------
+
+void DiagramWidget::moveUp() {
+    if (view_.rowOffset + view_.currentScreenRow <= 1) return;
+    if (view_.currentScreenRow <= 1) {
+        vbar_->setValue(vbar_->value() - 1);
+    } else {
+        --view_.currentScreenRow;
+        syncCurrentRow();
+    }
+    repaintAll();
+}
+
+void DiagramWidget::moveDown() {
+    if (view_.rowOffset + view_.currentScreenRow >= displayRowTotal(doc_)) return;
+    if (view_.currentScreenRow >= wholeRowsInArea()) {
+        vbar_->setValue(vbar_->value() + 1);
+    } else {
+        ++view_.currentScreenRow;
+        syncCurrentRow();
+    }
+    repaintAll();
+}
+
+void DiagramWidget::moveLeft() {
+    if (view_.currentColumn >= 2) {
+        --view_.currentColumn;
+    } else if (view_.currentColumn == 1 && view_.tactOffset > 0) {
+        view_.currentColumn = 2;
+        hbar_->setValue(hbar_->value() - 1);
+    }
+    repaintAll();
+}
+
+void DiagramWidget::moveRight() {
+    if (view_.currentTact() == doc_.tactCount() && doc_.setTactCount(doc_.tactCount() + 1)) {
+        emit tactCountShown(doc_.tactCount());
+        updateScrollBars();
+        edited();
+    }
+    if (view_.currentColumn < visibleColumns())
+        ++view_.currentColumn;
+    else
+        hbar_->setValue(hbar_->value() + 1);
+    repaintAll();
+}
+
+void DiagramWidget::setLevelAndAdvance(CellLevel level) {
+    const int row = view_.currentRow;
+    if (!isEditableRow(doc_, row)) return;
+    storeLevel(doc_, row, view_.currentTact(), level);
+    if (doc_.tactCount() > hbar_->maximum()) updateScrollBars();
+    moveRight();
+    recalculate();
+    repaintAll();
+    edited();
+}
+
+void DiagramWidget::Memo1KeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    if (!diagramShown()) return;
+    const bool keypad = modifiers & Qt::KeypadModifier;
+    switch (key) {
+        case Qt::Key_Up: moveUp(); break;
+        case Qt::Key_Down: moveDown(); break;
+        case Qt::Key_Left: moveLeft(); break;
+        case Qt::Key_Right:
+            if (view_.currentTact() < doc_.tactCount()) moveRight();
+            break;
+        case Qt::Key_0:
+        case Qt::Key_Insert: setLevelAndAdvance(model::kLow); break;
+        case Qt::Key_1:
+        case Qt::Key_End: setLevelAndAdvance(model::kHigh); break;
+        case Qt::Key_2:
+        case Qt::Key_Delete: setLevelAndAdvance(model::kInactive); break;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal: zoomIn(); break;
+        case Qt::Key_Minus:
+        case Qt::Key_Underscore: zoomOut(); break;
+        case Qt::Key_N: zoomStandard(); break;
+        case Qt::Key_Asterisk:
+            if (keypad) zoomStandard();
+            break;
+        default: break;
+    }
+    hidePinEditors();
+    updateBitColumn();
+    updateStatus();
+    emit currentRowChanged(view_.currentRow);
+}
+
+// ---- context menu, fills ---------------------------------------------------
+
+void DiagramWidget::contextLevel(CellLevel level) {
+    if (!diagramShown() || view_.currentColumn < 1) return;
+    if (!acceptsContextLevel(doc_, view_.currentRow)) return;
+    storeLevel(doc_, view_.currentRow, view_.currentTact(), level);
+    updateScrollBars();
+    repaintAll();
+    edited();
+}
+
+void DiagramWidget::fillRow(CellLevel level) {
+    if (!diagramShown() || view_.currentColumn < 1) return;
+    if (!diagram::fillRow(doc_, view_.currentRow, view_.currentTact(), level)) return;
+    repaintAll();
+    edited();
+}
+
+void DiagramWidget::fillHigh() { fillRow(model::kHigh); }
+void DiagramWidget::fillLow() { fillRow(model::kLow); }
+void DiagramWidget::fillInactive() { fillRow(model::kInactive); }
+
+// ---- tacts -----------------------------------------------------------------
+
+void DiagramWidget::insertTact() {
+    if (!diagramShown() || view_.currentColumn < 1) return;
+    if (!insertTactAt(doc_, view_.currentTact())) return;
+    emit tactCountShown(doc_.tactCount());
+    updateScrollBars();
+    repaintAll();
+    edited();
+}
+
+void DiagramWidget::deleteTact() {
+    if (!diagramShown() || view_.currentColumn < 1) return;
+    if (!deleteTactAt(doc_, view_.currentTact())) return;
+    emit tactCountShown(doc_.tactCount());
+    updateScrollBars();
+    repaintAll();
+    edited();
+}
+
+void DiagramWidget::setTactCountFromField(const QString& text) {
+    if (!diagramShown()) return;
+    switch (setTactCountFromText(doc_, text.toStdString())) {
+        case TactFieldOutcome::Empty: return;
+        case TactFieldOutcome::Restore: emit tactCountShown(doc_.tactCount()); return;
+        case TactFieldOutcome::Unchanged: return;
+        case TactFieldOutcome::Changed: break;
+    }
+    updatingBars_ = true;
+    applyHorizontalRange(horizontalRangeForTactField(doc_.tactCount(), view_.cellWidth, canvasWidth()));
+    updatingBars_ = false;
+    placeChildren();
+    layoutDiagram();
+    repaintAll();
+    edited();
+}
+
+void DiagramWidget::leaveTactField() {
+    if (!diagramShown()) return;
+    doc_.setTactHighWater(doc_.tactCount());
+}
+
+void DiagramWidget::showTactCount() {
+    if (!diagramShown()) return;
+    emit tactCountShown(doc_.tactCount());
+}
+
+// ---- pin list --------------------------------------------------------------
+
+void DiagramWidget::ComboBox2Change(int index) {
+    if (!diagramShown() || index < 0 || index >= static_cast<int>(kPinTypeItems.size())) return;
+    const int row = view_.currentRow;
+    const TypeChangeResult r =
+        changePinType(doc_, row, kPinTypeItems[static_cast<size_t>(index)], view_.currentTact(), prompter_);
+    if (r.outcome != TypeChangeOutcome::Changed) {
+        // The selector shows the type the row still has.
+        typeSelector_->setCurrentIndex(std::max(0, typeSelectorIndex(doc_.pin(row).pinType)));
+        return;
+    }
+    typeSelector_->hide();
+    layoutDiagram();
+    updateScrollBars();
+    layoutDiagram();
+    repaintAll();
+    updateStatus();
+    emit currentRowChanged(view_.currentRow);
+    edited();
+}
+
+void DiagramWidget::Edit2Change(const QString& text) {
+    if (!diagramShown()) return;
+    setPinNameFromEditor(doc_, view_.currentRow, text.toStdString());
+    canvas_->update();
+    edited();
+}
+
+}  // namespace kvx::diagram

@@ -1,0 +1,200 @@
+#pragma once
+// The diagram area of the main window: header strip with the tact ruler, the diagram canvas
+// with the pin column, the tact bit column and both scroll bars. It draws the open test and
+// carries the cell, row, tact and pin editing of the diagram.
+
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+
+#include "app/prompter.h"
+#include "diagram/diagram_view.h"
+#include "model/test_document.h"
+
+class QAction;
+class QComboBox;
+class QLineEdit;
+class QMenu;
+class QScrollBar;
+
+namespace kvx::diagram {
+
+class DiagramCanvas;
+class TactRuler;
+class BitColumn;
+class HeaderStrip;
+
+class DiagramWidget : public QWidget {
+    Q_OBJECT
+public:
+    DiagramWidget(model::TestDocument& doc, app::Prompter& prompter, QWidget* parent = nullptr);
+    ~DiagramWidget() override;
+
+    DiagramView& view() { return view_; }
+    const DiagramView& view() const { return view_; }
+
+    /// Repaint, re-layout and scroll-bar update after any change of the document.
+    void refresh();
+    /// A new test: current cell at column 1, screen row 1, both offsets 0.
+    void resetForNewTest();
+    /// An opened test: first tact 1, the row at display position 1 current, column 1.
+    void resetForOpenedTest();
+
+    /// The diagram's context menu ("&1", "&0", "&Неактивна", "&Такт", "&Заполнить", "&Сервис").
+    QMenu* contextMenu() const { return contextMenu_; }
+
+    // Parts for the window and for tests.
+    QWidget* canvas() const;
+    QWidget* ruler() const;
+    QWidget* bitColumn() const;
+    QWidget* headerStrip() const;
+    QScrollBar* verticalScrollBar() const { return vbar_; }
+    QScrollBar* horizontalScrollBar() const { return hbar_; }
+    QComboBox* typeSelector() const { return typeSelector_; }
+    QLineEdit* nameEditor() const { return nameEditor_; }
+    /// Width of the canvas (cells and pin column) and of the area it lies in.
+    int canvasWidth() const;
+    int areaHeight() const;
+    /// Canvas height the layout gives: the visible rows and one pixel.
+    int canvasHeight() const;
+    /// Width of the tact bit column's data column and of its panel (30 and 34 at first).
+    int bitColumnWidth() const { return bitColumnWidth_; }
+    int bitPanelWidth() const { return bitPanelWidth_; }
+    /// Colour the empty part of the canvas area is filled with (set at each re-layout).
+    Rgb panelColour() const { return panelColour_; }
+    /// While the widget is hidden (no test shown) every command of the diagram does nothing.
+    bool diagramShown() const { return !isHidden(); }
+
+    // Context-menu actions (the level items; the others are submenus).
+    QAction* contextHighAction() const { return ctxHigh_; }
+    QAction* contextLowAction() const { return ctxLow_; }
+    QAction* contextInactiveAction() const { return ctxInactive_; }
+    QMenu* contextTactMenu() const { return ctxTact_; }
+    QMenu* contextFillMenu() const { return ctxFill_; }
+    QMenu* contextServiceMenu() const { return ctxService_; }
+
+public slots:
+    void zoomIn();
+    void zoomOut();
+    void zoomStandard();
+    /// "Цвета Диаграммы...": the dialog "Цвета ячеек".
+    void chooseColours();
+
+    /// "Заполнить 1" / "Строка в 1": tacts from the current one to the last of the current row.
+    void fillHigh();
+    /// "Заполнить 0" / "Строка в 0".
+    void fillLow();
+    /// "Строка неактивна".
+    void fillInactive();
+    /// "Вставить такт" at the current cell.
+    void insertTact();
+    /// "Удалить такт" at the current cell.
+    void deleteTact();
+    /// The tact-count field's text changed (typing, spin buttons) or "Изменить" was pressed.
+    void setTactCountFromField(const QString& text);
+    /// The tact-count field lost the focus: tacts hidden by a lower count are forgotten.
+    void leaveTactField();
+    /// Enter in the tact-count field: the field shows the current tact count again.
+    void showTactCount();
+    /// A right press elsewhere in the main window: the context menu offers nothing.
+    void disableContextMenuItems();
+
+signals:
+    /// The three status-bar panels: package, algorithm, test name.
+    void statusChanged(QString package, QString algorithm, QString testName);
+    /// The current document row changed, or the current row's type did (formula bar).
+    void currentRowChanged(int row);
+    /// The diagram changed the document (cells, tacts, pins, order).
+    void documentEdited();
+    /// The tact-count field should show this count.
+    void tactCountShown(int tactCount);
+    /// Context-menu commands carried out by other windows; the items are enabled only
+    /// while something is connected.
+    void generatorRequested();
+    void functionRequested();
+    void dataWordsRequested();
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    friend class DiagramCanvas;
+    friend class BitColumn;
+    friend class TactRuler;
+
+    // Mouse and key handlers of the canvas.
+    void PaintBox1MouseDown(Qt::MouseButton button, QPoint pos, bool doubleClick);
+    void PaintBox1Click();
+    void PaintBox1DblClick();
+    void PaintBox1MouseMove(QPoint pos);
+    void PaintBox1MouseUp(Qt::MouseButton button, QPoint pos);
+    void Memo1KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void ComboBox2Change(int index);
+    void Edit2Change(const QString& text);
+
+    // Moves and level keys.
+    void moveUp();
+    void moveDown();
+    void moveLeft();
+    void moveRight();
+    void setLevelAndAdvance(model::CellLevel level);
+    void contextLevel(model::CellLevel level);
+    void fillRow(model::CellLevel level);
+    void recalculate();
+
+    // Layout.
+    void layoutDiagram();
+    void updateScrollBars();
+    void applyHorizontalRange(const ScrollRange& r);
+    void placeChildren();
+    void verticalScrolled(int position);
+    void horizontalScrolled(int position);
+    void hidePinEditors();
+    void openTypeSelector();
+    void openNameEditor();
+    void updateStatus();
+    void updateBitColumn();
+    void repaintAll();
+    void edited();
+    void syncCurrentRow();
+    int wholeRowsInArea() const;
+    int visibleColumns() const;
+
+    model::TestDocument& doc_;
+    app::Prompter& prompter_;
+    DiagramView view_;
+
+    HeaderStrip* header_ = nullptr;
+    TactRuler* ruler_ = nullptr;
+    DiagramCanvas* canvas_ = nullptr;
+    BitColumn* bits_ = nullptr;
+    QScrollBar* vbar_ = nullptr;
+    QScrollBar* hbar_ = nullptr;
+    QComboBox* typeSelector_ = nullptr;
+    QLineEdit* nameEditor_ = nullptr;
+
+    QMenu* contextMenu_ = nullptr;
+    QAction* ctxHigh_ = nullptr;
+    QAction* ctxLow_ = nullptr;
+    QAction* ctxInactive_ = nullptr;
+    QMenu* ctxTact_ = nullptr;
+    QMenu* ctxFill_ = nullptr;
+    QMenu* ctxService_ = nullptr;
+    QAction* ctxGenerator_ = nullptr;
+    QAction* ctxFunction_ = nullptr;
+    QAction* ctxWords_ = nullptr;
+
+    Rgb panelColour_ = 0xFFFFFF;
+    int bitColumnWidth_ = 30;
+    int bitPanelWidth_ = 34;
+
+    // Mouse state: the click handling works on the press position.
+    QPoint press_;
+    bool dragging_ = false;
+    int dragSource_ = -1;
+    bool clickArmed_ = false;
+    bool updatingBars_ = false;
+};
+
+}  // namespace kvx::diagram

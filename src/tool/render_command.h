@@ -1,0 +1,11 @@
+#pragma once
+// "kvxtool render IN -o OUT.png [--width W] [--height H]": the diagram canvas of a test file
+// as the editor draws it, written as a PNG picture.
+
+namespace kvx::tool {
+
+/// argv as kvxtool's main got it (argv[1] is "render"). Returns 0 when the picture was
+/// written, 2 on bad arguments, an unreadable test file or a picture that could not be written.
+int runRender(int argc, char** argv);
+
+}  // namespace kvx::tool

@@ -1,0 +1,48 @@
+# Qt half of the program: every folder's src/<folder>/ui/*.cpp goes into kvx_ui,
+# src/app/ui/main.cpp is the editor's entry point.
+set(CMAKE_AUTOMOC ON)
+set(CMAKE_AUTORCC ON)
+
+set(KVX_UI_SOURCES)
+foreach(folder ${KVX_FOLDERS})
+  file(GLOB folder_ui CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${folder}/ui/*.cpp ${CMAKE_SOURCE_DIR}/src/${folder}/ui/*.h)
+  list(APPEND KVX_UI_SOURCES ${folder_ui})
+endforeach()
+list(FILTER KVX_UI_SOURCES EXCLUDE REGEX "/main\\.cpp$")
+file(GLOB KVX_UI_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.qrc)
+
+add_library(kvx_ui STATIC ${KVX_UI_SOURCES} ${KVX_UI_RESOURCES})
+target_link_libraries(kvx_ui PUBLIC kvx_core Qt6::Widgets)
+target_compile_definitions(kvx_ui PUBLIC KVX_WITH_UI=1)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/ui/main.cpp)
+  add_executable(KVX_Edit ${CMAKE_SOURCE_DIR}/src/app/ui/main.cpp)
+  target_link_libraries(KVX_Edit PRIVATE kvx_ui)
+  # The guide and help files live beside the program.
+  file(GLOB KVX_HELP_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/help/*)
+  foreach(f ${KVX_HELP_FILES})
+    get_filename_component(fname ${f} NAME)
+    configure_file(${f} ${CMAKE_BINARY_DIR}/${fname} COPYONLY)
+  endforeach()
+endif()
+
+file(GLOB KVX_TOOL_UI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/tool/ui/*.cpp)
+add_executable(kvxtool ${KVX_TOOL_SOURCES} ${KVX_TOOL_UI_SOURCES})
+target_link_libraries(kvxtool PRIVATE kvx_ui)
+
+if(KVX_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+  set(KVX_UI_TEST_SOURCES)
+  foreach(folder ${KVX_FOLDERS} tool)
+    file(GLOB folder_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${folder}/ui/*.cpp)
+    list(APPEND KVX_UI_TEST_SOURCES ${folder_tests})
+  endforeach()
+  if(KVX_UI_TEST_SOURCES)
+    add_executable(kvx_ui_tests ${KVX_UI_TEST_SOURCES})
+    target_link_libraries(kvx_ui_tests PRIVATE kvx_ui Qt6::Test GTest::gtest)
+    target_compile_definitions(kvx_ui_tests PRIVATE KVX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    include(GoogleTest)
+    gtest_discover_tests(kvx_ui_tests DISCOVERY_TIMEOUT 60
+                         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endif()
+endif()

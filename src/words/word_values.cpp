@@ -1,0 +1,153 @@
+#include "words/word_values.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <vector>
+
+namespace kvx::words {
+namespace {
+
+constexpr const char* kDigits = "0123456789ABCDEF";
+
+const model::DataWord* wordAt(const model::TestDocument& doc, int index) {
+    if (index < 0 || static_cast<size_t>(index) >= doc.dataWords().size()) return nullptr;
+    return &doc.dataWords()[static_cast<size_t>(index)];
+}
+
+/// Every character a decimal digit, weighted by `base`; wraps at 32 bits.
+std::optional<int> parseDecimalDigits(std::string_view text, std::uint32_t base) {
+    std::uint32_t v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        v = v * base + static_cast<std::uint32_t>(c - '0');
+    }
+    return static_cast<int>(v);
+}
+
+std::string format(int value, std::uint32_t base) {
+    auto v = static_cast<std::uint32_t>(value);
+    if (v == 0) return "0";
+    std::string out;
+    while (v != 0) {
+        out.push_back(kDigits[v % base]);
+        v /= base;
+    }
+    std::reverse(out.begin(), out.end());
+    return out;
+}
+
+std::string groups(std::string_view bits, size_t size) {
+    std::string out;
+    const size_t n = bits.size();
+    size_t len = n % size == 0 ? size : n % size;  // the leftmost group is the short one
+    for (size_t pos = 0; pos < n; pos += len, len = size) {
+        unsigned v = 0;
+        for (size_t i = 0; i < len; ++i) v = v * 2 + (bits[pos + i] == '1' ? 1u : 0u);
+        out += kDigits[v];
+    }
+    return out;
+}
+
+}  // namespace
+
+std::optional<std::string> wordBits(const model::TestDocument& doc, int wordIndex, int tact) {
+    const model::DataWord* w = wordAt(doc, wordIndex);
+    if (!w) return std::nullopt;
+    std::string bits;
+    for (int row : w->memberRows) {
+        if (row == 0) continue;
+        const model::CellLevel v = doc.getCell(doc.currentTest(), row, tact);
+        if (v > 1) return std::nullopt;
+        bits.push_back(v ? '1' : '0');
+    }
+    std::reverse(bits.begin(), bits.end());  // the first member is the last character
+    return bits;
+}
+
+std::string wordValueText(const model::TestDocument& doc, int wordIndex, int tact) {
+    const auto bits = wordBits(doc, wordIndex, tact);
+    if (!bits || bits->empty()) return kUndefinedValue;
+    switch (doc.dataWords()[static_cast<size_t>(wordIndex)].radix) {
+    case 2: return *bits;
+    case 8: return binaryToOctal(*bits);
+    case 16: return binaryToHex(*bits);
+    default: return binaryToDecimal(*bits);
+    }
+}
+
+void setWordValue(model::TestDocument& doc, int wordIndex, int tact, long long value) {
+    const model::DataWord* w = wordAt(doc, wordIndex);
+    if (!w || tact < 1) return;
+    const std::vector<int> members = w->members();  // copy: setCell may grow the document
+    const auto pattern = static_cast<unsigned long long>(value);
+    const unsigned sign = value < 0 ? 1u : 0u;
+    for (size_t k = 0; k < members.size(); ++k) {
+        const unsigned bit = k < 64 ? static_cast<unsigned>((pattern >> k) & 1u) : sign;
+        doc.setCell(doc.currentTest(), members[k], tact, static_cast<model::CellLevel>(bit));
+    }
+}
+
+std::optional<int> parseBinary(std::string_view text) { return parseDecimalDigits(text, 2); }
+std::optional<int> parseOctal(std::string_view text) { return parseDecimalDigits(text, 8); }
+
+int parseHex(std::string_view text) {
+    std::uint32_t v = 0;
+    for (char c : text) {
+        std::uint32_t d = 0;
+        if (c >= '0' && c <= '9') d = static_cast<std::uint32_t>(c - '0');
+        else if (c >= 'A' && c <= 'F') d = static_cast<std::uint32_t>(c - 'A' + 10);
+        else if (c >= 'a' && c <= 'f') d = static_cast<std::uint32_t>(c - 'a' + 10);
+        v = v * 16 + d;
+    }
+    return static_cast<int>(v);
+}
+
+std::string formatBinary(int value) { return format(value, 2); }
+std::string formatOctal(int value) { return format(value, 8); }
+std::string formatHex(int value) { return format(value, 16); }
+std::string binaryToOctal(std::string_view bits) { return groups(bits, 3); }
+std::string binaryToHex(std::string_view bits) { return groups(bits, 4); }
+
+std::string binaryToDecimal(std::string_view bits) {
+    // Little-endian decimal digits, doubled and incremented bit by bit.
+    std::vector<unsigned char> digits{0};
+    for (char c : bits) {
+        unsigned carry = c == '1' ? 1u : 0u;
+        for (auto& d : digits) {
+            const unsigned v = d * 2u + carry;
+            d = static_cast<unsigned char>(v % 10u);
+            carry = v / 10u;
+        }
+        if (carry) digits.push_back(static_cast<unsigned char>(carry));
+    }
+    std::string out;
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) out += static_cast<char>('0' + *it);
+    return out;
+}
+
+std::optional<int> parseInRadix(std::string_view text, int radix) {
+    switch (radix) {
+    case 2: return parseBinary(text);
+    case 8: return parseOctal(text);
+    case 16: return parseHex(text);
+    default: {
+        if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
+        int v = 0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+        if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+        return v;
+    }
+    }
+}
+
+std::string formatInRadix(int value, int radix) {
+    switch (radix) {
+    case 2: return formatBinary(value);
+    case 8: return formatOctal(value);
+    case 16: return formatHex(value);
+    default: return std::to_string(value);
+    }
+}
+
+}  // namespace kvx::words

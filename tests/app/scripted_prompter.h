@@ -1,0 +1,100 @@
+#pragma once
+// A Prompter for tests: every message box and file dialog is answered from a script, and
+// every question is recorded with its text, icon and buttons. An unscripted prompt fails
+// the running test and answers Cancel / nothing.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/prompter.h"
+
+namespace kvx::testing {
+
+class ScriptedPrompter : public app::Prompter {
+public:
+    struct Question {
+        std::string text;
+        app::Icon icon;
+        app::Buttons buttons;
+    };
+    enum class Dialog { Open, Save, Colour };
+    struct DialogCall {
+        Dialog kind;
+        std::string directory;
+    };
+
+    /// The next message box gets this answer.
+    void answer(app::Answer a) { answers_.push_back(a); }
+    /// The next open or save dialog returns this path (nullopt: the user cancels).
+    void pickFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
+    /// The next colour chooser returns this colour (nullopt: cancelled).
+    void pickColour(std::optional<std::uint32_t> colour) { colours_.push_back(colour); }
+
+    app::Answer ask(const std::string& text, app::Icon icon, app::Buttons buttons) override {
+        questions.push_back({text, icon, buttons});
+        if (buttons == app::Buttons::Ok) {
+            if (!answers_.empty() && answers_.front() == app::Answer::Ok) answers_.pop_front();
+            return app::Answer::Ok;  // an OK box needs no script
+        }
+        if (answers_.empty()) {
+            ADD_FAILURE() << "unscripted question: " << text;
+            return app::Answer::Cancel;
+        }
+        const auto a = answers_.front();
+        answers_.pop_front();
+        return a;
+    }
+    std::optional<std::string> openFileName(const std::string& directory) override {
+        dialogs.push_back({Dialog::Open, directory});
+        return nextFile();
+    }
+    std::optional<std::string> saveFileName(const std::string& directory) override {
+        dialogs.push_back({Dialog::Save, directory});
+        return nextFile();
+    }
+    std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override {
+        dialogs.push_back({Dialog::Colour, std::to_string(initial)});
+        if (colours_.empty()) {
+            ADD_FAILURE() << "unscripted colour chooser";
+            return std::nullopt;
+        }
+        auto c = colours_.front();
+        colours_.pop_front();
+        return c;
+    }
+
+    /// Texts of the error boxes shown, in order.
+    std::vector<std::string> errors() const {
+        std::vector<std::string> out;
+        for (const auto& q : questions)
+            if (q.icon == app::Icon::Error) out.push_back(q.text);
+        return out;
+    }
+    /// True when every scripted answer was used.
+    bool scriptUsed() const { return answers_.empty() && files_.empty() && colours_.empty(); }
+
+    std::vector<Question> questions;
+    std::vector<DialogCall> dialogs;
+
+private:
+    std::optional<std::string> nextFile() {
+        if (files_.empty()) {
+            ADD_FAILURE() << "unscripted file dialog";
+            return std::nullopt;
+        }
+        auto f = files_.front();
+        files_.pop_front();
+        return f;
+    }
+
+    std::deque<app::Answer> answers_;
+    std::deque<std::optional<std::string>> files_;
+    std::deque<std::optional<std::uint32_t>> colours_;
+};
+
+}  // namespace kvx::testing

@@ -1,0 +1,333 @@
+// Editing rules without a window: editable rows, level cycling, fills, reordering, tact
+// insertion and deletion, the tact-count field and pin type changes.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../app/scripted_prompter.h"
+#include "diagram/cell_editing.h"
+#include "diagram/pin_editing.h"
+
+namespace kvx::diagram {
+namespace {
+
+using model::TestDocument;
+
+std::vector<int> rowLevels(const TestDocument& doc, int row) {
+    std::vector<int> out;
+    for (int t = 1; t <= doc.tactCount(); ++t) out.push_back(doc.getCell(0, row, t));
+    return out;
+}
+
+void setLevels(TestDocument& doc, int row, const std::vector<int>& levels) {
+    for (size_t i = 0; i < levels.size(); ++i)
+        doc.setCell(0, row, static_cast<int>(i) + 1, static_cast<model::CellLevel>(levels[i]));
+}
+
+std::vector<int> displayRows(const TestDocument& doc) {
+    std::vector<int> out;
+    for (int k = 1; k <= doc.pinCount() + doc.ioPinCount(); ++k) out.push_back(doc.signalRow(0, k));
+    return out;
+}
+
+TestDocument sixteenPins(int tacts = 16) {
+    TestDocument doc;
+    doc.setPackage({model::PackageType::DIP, 16});
+    doc.setTactCount(tacts);
+    doc.setTactHighWater(tacts);  // as after loading a test of this length
+    return doc;
+}
+
+TEST(CellEditing, EditableRowsByType) {
+    TestDocument doc = sixteenPins();
+    doc.setPinType(2, "O");
+    doc.setPinType(3, "I/O");
+    doc.setPinType(53, "O/i");
+    doc.setPinType(4, "O=F(c)");
+    doc.setPinType(5, "NC");
+    doc.setPinType(6, "VCC");
+    doc.setPinType(7, "GND");
+    doc.setPinType(8, "I/O");
+    doc.setPinType(58, "O/i=F(c)");
+    for (int row : {1, 2, 3, 53, 58}) EXPECT_TRUE(isEditableRow(doc, row)) << row;
+    for (int row : {0, 4, 5, 6, 7, 101}) EXPECT_FALSE(isEditableRow(doc, row)) << row;
+    // The context menu accepts the plain output row but not a computed one.
+    for (int row : {1, 2, 3, 53}) EXPECT_TRUE(acceptsContextLevel(doc, row)) << row;
+    for (int row : {4, 5, 6, 7, 58}) EXPECT_FALSE(acceptsContextLevel(doc, row)) << row;
+}
+
+TEST(CellEditing, DoubleClickCycle) {
+    EXPECT_EQ(nextLevel(2), 0);
+    EXPECT_EQ(nextLevel(0), 1);
+    EXPECT_EQ(nextLevel(1), 2);
+}
+
+TEST(CellEditing, StoreLevelJustBehindTheLastTactAppendsIt) {
+    TestDocument doc = sixteenPins();
+    storeLevel(doc, 1, 17, 1);
+    EXPECT_EQ(doc.tactCount(), 17);
+    EXPECT_EQ(doc.getCell(0, 1, 17), 1);
+    storeLevel(doc, 1, 20, 0);
+    EXPECT_EQ(doc.tactCount(), 20);
+    EXPECT_EQ(doc.getCell(0, 1, 20), 0);
+    EXPECT_EQ(doc.getCell(0, 1, 18), 2);
+}
+
+TEST(CellEditing, FillFromTheCurrentTactOnly) {
+    TestDocument doc = sixteenPins();
+    setLevels(doc, 1, std::vector<int>(16, 1));
+    ASSERT_TRUE(fillRow(doc, 1, 5, 0));
+    std::vector<int> expected(16, 0);
+    for (int i = 0; i < 4; ++i) expected[static_cast<size_t>(i)] = 1;
+    EXPECT_EQ(rowLevels(doc, 1), expected);
+    // Beyond the last tact the fill has nothing to do, and the count stays.
+    EXPECT_TRUE(fillRow(doc, 1, 30, 1));
+    EXPECT_EQ(doc.tactCount(), 16);
+    // Function and fixed rows are left alone.
+    doc.setPinType(4, "O=F(c)");
+    setLevels(doc, 4, std::vector<int>(16, 1));
+    doc.setSaved(true);
+    EXPECT_FALSE(fillRow(doc, 4, 1, 0));
+    EXPECT_EQ(rowLevels(doc, 4), std::vector<int>(16, 1));
+    EXPECT_TRUE(doc.saved());
+    // The output row of an I/O pin takes fills.
+    doc.setPinType(3, "I/O");
+    EXPECT_TRUE(fillRow(doc, 53, 1, 1));
+    EXPECT_EQ(rowLevels(doc, 53), std::vector<int>(16, 1));
+}
+
+TEST(CellEditing, DragSwapsMoveARowDown) {
+    TestDocument doc = sixteenPins();
+    setLevels(doc, 3, {1, 0, 1});
+    swapDisplayRows(doc, 3, 4);
+    swapDisplayRows(doc, 4, 5);
+    const auto rows = displayRows(doc);
+    EXPECT_EQ(std::vector(rows.begin(), rows.begin() + 6), (std::vector<int>{1, 2, 4, 5, 3, 6}));
+    // The cells belong to the row, not to the position.
+    EXPECT_EQ(doc.getCell(0, doc.signalRow(0, 5), 1), 1);
+    EXPECT_EQ(doc.getCell(0, doc.signalRow(0, 5), 2), 0);
+}
+
+TEST(TactEditing, InsertRepeatsTheCurrentTact) {
+    TestDocument doc = sixteenPins();
+    setLevels(doc, 1, {0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1});
+    doc.setPinType(2, "I/O");
+    setLevels(doc, 52, {1, 1, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1});
+    ASSERT_TRUE(insertTactAt(doc, 5));
+    EXPECT_EQ(doc.tactCount(), 17);
+    EXPECT_EQ(rowLevels(doc, 1), (std::vector<int>{0, 1, 0, 1, 0, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1}));
+    // The output row moves with its pin row.
+    EXPECT_EQ(rowLevels(doc, 52), (std::vector<int>{1, 1, 1, 1, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}));
+}
+
+TEST(TactEditing, InsertBehindTheLastTactAppendsOne) {
+    TestDocument doc = sixteenPins();
+    setLevels(doc, 1, std::vector<int>(16, 1));
+    ASSERT_TRUE(insertTactAt(doc, 20));
+    EXPECT_EQ(doc.tactCount(), 17);
+    EXPECT_EQ(doc.getCell(0, 1, 16), 1);
+    EXPECT_FALSE(insertTactAt(doc, 0));
+}
+
+TEST(TactEditing, DeleteMovesLaterTactsLeft) {
+    TestDocument doc = sixteenPins();
+    std::vector<int> levels;
+    for (int t = 1; t <= 16; ++t) levels.push_back(t % 3 == 0 ? 1 : 0);
+    setLevels(doc, 1, levels);
+    doc.setPinType(2, "I/O");
+    setLevels(doc, 52, levels);
+    const int highWater = doc.tactHighWater();
+    ASSERT_TRUE(deleteTactAt(doc, 5));
+    EXPECT_EQ(doc.tactCount(), 15);
+    EXPECT_EQ(doc.tactHighWater(), highWater);
+    std::vector<int> expected = levels;
+    expected.erase(expected.begin() + 4);
+    EXPECT_EQ(rowLevels(doc, 1), expected);
+    EXPECT_EQ(rowLevels(doc, 52), expected);
+    // The tact that left at the end reads as inactive when it comes back.
+    doc.setTactCount(16);
+    EXPECT_EQ(doc.getCell(0, 1, 16), 2);
+}
+
+TEST(TactEditing, DeleteInAOneTactTestDoesNothing) {
+    TestDocument doc = sixteenPins(1);
+    doc.setCell(0, 1, 1, 1);
+    doc.setSaved(true);
+    EXPECT_FALSE(deleteTactAt(doc, 1));
+    EXPECT_EQ(doc.tactCount(), 1);
+    EXPECT_TRUE(doc.saved());
+}
+
+TEST(TactEditing, DeleteBehindTheLastTactDropsTheLastOne) {
+    TestDocument doc = sixteenPins();
+    doc.setCell(0, 1, 16, 1);
+    ASSERT_TRUE(deleteTactAt(doc, 18));
+    EXPECT_EQ(doc.tactCount(), 15);
+    EXPECT_EQ(doc.baseTactCount(), 16);
+}
+
+TEST(TactField, TextRules) {
+    EXPECT_EQ(tactFieldValue("12"), 12);
+    EXPECT_EQ(tactFieldValue("12-"), 12);
+    EXPECT_EQ(tactFieldValue("-"), std::nullopt);
+    EXPECT_EQ(tactFieldValue("--"), std::nullopt);
+    EXPECT_EQ(tactFieldValue("-5"), -5);
+    EXPECT_EQ(tactFieldValue("21474836470"), 2147483647);  // the last digit goes
+    EXPECT_EQ(tactFieldValue("99999999999"), std::nullopt);
+    EXPECT_EQ(tactFieldValue("1я"), 1);
+}
+
+TEST(TactField, SequencesWithAndWithoutLeavingTheField) {
+    TestDocument doc = sixteenPins();
+    setLevels(doc, 1, std::vector<int>(16, 1));
+    EXPECT_EQ(setTactCountFromText(doc, "20"), TactFieldOutcome::Changed);
+    EXPECT_EQ(doc.tactCount(), 20);
+    EXPECT_EQ(doc.getCell(0, 1, 17), 2);
+    EXPECT_EQ(doc.getCell(0, 1, 20), 2);
+
+    TestDocument keep = sixteenPins();
+    setLevels(keep, 1, std::vector<int>(16, 1));
+    EXPECT_EQ(setTactCountFromText(keep, "8"), TactFieldOutcome::Changed);
+    EXPECT_EQ(setTactCountFromText(keep, "16"), TactFieldOutcome::Changed);
+    EXPECT_EQ(rowLevels(keep, 1), std::vector<int>(16, 1));
+    // Leaving the field at 8 forgets the hidden tacts.
+    setTactCountFromText(keep, "8");
+    keep.setTactHighWater(keep.tactCount());
+    setTactCountFromText(keep, "16");
+    EXPECT_EQ(keep.getCell(0, 1, 8), 1);
+    for (int t = 9; t <= 16; ++t) EXPECT_EQ(keep.getCell(0, 1, t), 2) << t;
+
+    EXPECT_EQ(setTactCountFromText(keep, "12-"), TactFieldOutcome::Changed);
+    EXPECT_EQ(keep.tactCount(), 12);
+    EXPECT_EQ(setTactCountFromText(keep, "-"), TactFieldOutcome::Restore);
+    EXPECT_EQ(setTactCountFromText(keep, ""), TactFieldOutcome::Empty);
+    EXPECT_EQ(setTactCountFromText(keep, "0"), TactFieldOutcome::Unchanged);
+    EXPECT_EQ(setTactCountFromText(keep, "12"), TactFieldOutcome::Unchanged);
+    EXPECT_EQ(keep.tactCount(), 12);
+}
+
+// ---- pin types -------------------------------------------------------------
+
+TEST(PinTypes, SelectorIndexOfEveryType) {
+    EXPECT_EQ(typeSelectorIndex("I"), 0);
+    EXPECT_EQ(typeSelectorIndex("O"), 1);
+    EXPECT_EQ(typeSelectorIndex("I/O"), 2);
+    EXPECT_EQ(typeSelectorIndex("O/i"), 2);
+    EXPECT_EQ(typeSelectorIndex("O=F(c)"), 3);
+    EXPECT_EQ(typeSelectorIndex("O/i=F(c)"), 3);
+    EXPECT_EQ(typeSelectorIndex("NC"), 4);
+    EXPECT_EQ(typeSelectorIndex("VCC"), -1);
+    TestDocument doc;
+    doc.setPinType(1, "VCC");
+    doc.setPinType(2, "GND");
+    EXPECT_FALSE(typeSelectorOpens(doc, 1));
+    EXPECT_FALSE(typeSelectorOpens(doc, 2));
+    EXPECT_TRUE(typeSelectorOpens(doc, 3));
+}
+
+TEST(PinTypes, InOutAddsAndRemovesTheOutputRow) {
+    TestDocument doc = sixteenPins();
+    testing::ScriptedPrompter prompter;
+    doc.setSaved(true);
+    auto r = changePinType(doc, 3, "I/O", 1, prompter);
+    EXPECT_EQ(r.outcome, TypeChangeOutcome::Changed);
+    EXPECT_TRUE(r.outputRowAdded);
+    EXPECT_FALSE(doc.saved());
+    EXPECT_EQ(doc.pin(53).pinType, "O/i");
+    auto rows = displayRows(doc);
+    ASSERT_EQ(rows.size(), 17u);
+    EXPECT_EQ(std::vector(rows.begin(), rows.begin() + 6), (std::vector<int>{1, 2, 3, 53, 4, 5}));
+    EXPECT_EQ(rows.back(), 16);
+    r = changePinType(doc, 3, "I", 1, prompter);
+    EXPECT_TRUE(r.outputRowRemoved);
+    rows = displayRows(doc);
+    ASSERT_EQ(rows.size(), 16u);
+    for (int k = 0; k < 16; ++k) EXPECT_EQ(rows[static_cast<size_t>(k)], k + 1);
+    EXPECT_TRUE(prompter.questions.empty());
+}
+
+TEST(PinTypes, OutputRowFollowsItsPinAfterReordering) {
+    TestDocument doc = sixteenPins();
+    testing::ScriptedPrompter prompter;
+    doc.moveSignalEntry(0, 3, 7);  // pin 3 is now shown at position 7
+    changePinType(doc, 3, "I/O", 1, prompter);
+    EXPECT_EQ(doc.signalRow(0, 7), 3);
+    EXPECT_EQ(doc.signalRow(0, 8), 53);
+}
+
+TEST(PinTypes, ChoicesOnTheOutputRow) {
+    TestDocument doc = sixteenPins();
+    testing::ScriptedPrompter prompter;
+    doc.setPinType(5, "O");
+    changePinType(doc, 3, "I/O", 1, prompter);
+    // "O=F(c)" makes the output row computed and leaves the pin I/O.
+    changePinType(doc, 53, "O=F(c)", 1, prompter);
+    EXPECT_EQ(doc.pin(53).pinType, "O/i=F(c)");
+    EXPECT_EQ(doc.pin(3).pinType, "I/O");
+    EXPECT_EQ(displayRows(doc).size(), 17u);
+    // "I/O" turns it back into the plain output row.
+    changePinType(doc, 53, "I/O", 1, prompter);
+    EXPECT_EQ(doc.pin(53).pinType, "O/i");
+    // "O" makes the pin an output and removes the output row.
+    const auto r = changePinType(doc, 53, "O", 1, prompter);
+    EXPECT_TRUE(r.outputRowRemoved);
+    EXPECT_EQ(doc.pin(3).pinType, "O");
+    EXPECT_EQ(displayRows(doc).size(), 16u);
+}
+
+TEST(PinTypes, SameTypeAndSupplyPinsChangeNothing) {
+    TestDocument doc = sixteenPins();
+    testing::ScriptedPrompter prompter;
+    doc.setPinType(8, "GND");
+    doc.setSaved(true);
+    EXPECT_EQ(changePinType(doc, 1, "I", 1, prompter).outcome, TypeChangeOutcome::Unchanged);
+    EXPECT_EQ(changePinType(doc, 8, "I", 1, prompter).outcome, TypeChangeOutcome::Unchanged);
+    EXPECT_EQ(doc.pin(8).pinType, "GND");
+    EXPECT_TRUE(doc.saved());
+}
+
+TEST(PinTypes, NotConnectedAsksFirst) {
+    TestDocument doc = sixteenPins();
+    setLevels(doc, 2, std::vector<int>(16, 1));
+    testing::ScriptedPrompter prompter;
+    prompter.answer(app::Answer::No);
+    EXPECT_EQ(changePinType(doc, 2, "NC", 1, prompter).outcome, TypeChangeOutcome::Declined);
+    ASSERT_EQ(prompter.questions.size(), 1u);
+    EXPECT_EQ(prompter.questions[0].text, kNcQuestion);
+    EXPECT_EQ(prompter.questions[0].icon, app::Icon::Question);
+    EXPECT_EQ(prompter.questions[0].buttons, app::Buttons::YesNo);
+    EXPECT_EQ(doc.pin(2).pinType, "I");
+    EXPECT_EQ(rowLevels(doc, 2), std::vector<int>(16, 1));
+
+    prompter.answer(app::Answer::Yes);
+    EXPECT_EQ(changePinType(doc, 2, "NC", 4, prompter).outcome, TypeChangeOutcome::Changed);
+    EXPECT_EQ(doc.pin(2).pinType, "NC");
+    std::vector<int> expected(16, 2);
+    for (int i = 0; i < 3; ++i) expected[static_cast<size_t>(i)] = 1;
+    EXPECT_EQ(rowLevels(doc, 2), expected);
+
+    // A computed pin keeps its levels.
+    doc.setPinType(4, "O=F(c)");
+    setLevels(doc, 4, std::vector<int>(16, 0));
+    prompter.answer(app::Answer::Yes);
+    changePinType(doc, 4, "NC", 1, prompter);
+    EXPECT_EQ(rowLevels(doc, 4), std::vector<int>(16, 0));
+    EXPECT_TRUE(prompter.scriptUsed());
+}
+
+TEST(PinNames, SharedByBothRowsAndCutToSevenCharacters) {
+    TestDocument doc = sixteenPins();
+    setPinNameFromEditor(doc, 53, "CLK");
+    EXPECT_EQ(doc.pin(3).pinName, "CLK");
+    setPinNameFromEditor(doc, 4, "Адрес12345");
+    EXPECT_EQ(doc.pin(4).pinName, "Адрес12");
+    EXPECT_EQ(rowTypeText(doc, 4), "I");
+    doc.setPinType(3, "I/O");
+    doc.setPinType(53, "O/i=F(c)");
+    EXPECT_EQ(rowTypeText(doc, 53), "O/i=F(c)");
+}
+
+}  // namespace
+}  // namespace kvx::diagram

@@ -1,0 +1,222 @@
+// View rules of the diagram: zoom steps, level geometry, visible ranges, scroll-bar ranges,
+// ruler labels, colours by pin type and status texts.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "diagram/diagram_view.h"
+
+namespace kvx::diagram {
+namespace {
+
+using model::TestDocument;
+
+std::vector<std::pair<int, int>> zoomSteps(void (*step)(DiagramView&), DiagramView v, int n) {
+    std::vector<std::pair<int, int>> out;
+    for (int i = 0; i < n; ++i) {
+        step(v);
+        out.emplace_back(v.cellWidth, v.rowHeight);
+    }
+    return out;
+}
+
+TEST(DiagramZoom, OutFromStartWalksDownToThreeByFourteen) {
+    const auto steps = zoomSteps(zoomOut, DiagramView{}, 20);
+    const std::vector<std::pair<int, int>> head = {{19, 19}, {17, 17}, {15, 15}, {14, 14}, {13, 14}, {12, 14}};
+    EXPECT_EQ(std::vector(steps.begin(), steps.begin() + 6), head);
+    EXPECT_EQ(steps.back(), std::make_pair(3, 14));
+    // 3 is the floor: one step more changes nothing.
+    DiagramView v;
+    v.cellWidth = 3;
+    v.rowHeight = 14;
+    zoomOut(v);
+    EXPECT_EQ(v.cellWidth, 3);
+    EXPECT_EQ(v.rowHeight, 14);
+}
+
+TEST(DiagramZoom, InGrowsRowsOnlyFromFifteenColumnsOn) {
+    DiagramView v;
+    v.cellWidth = 3;
+    v.rowHeight = 14;
+    const auto steps = zoomSteps(zoomIn, v, 7);
+    const std::vector<std::pair<int, int>> expected = {{5, 14},  {7, 14},  {9, 14}, {11, 14},
+                                                       {13, 14}, {15, 16}, {17, 18}};
+    EXPECT_EQ(steps, expected);
+    EXPECT_EQ(zoomSteps(zoomIn, DiagramView{}, 20).back(), std::make_pair(46, 46));
+    DiagramView odd;  // an even width jumps from 44 to 46, an odd one reaches 45 first
+    odd.cellWidth = 43;
+    odd.rowHeight = 45;
+    zoomIn(odd);
+    EXPECT_EQ(odd.cellWidth, 45);
+    EXPECT_EQ(odd.rowHeight, 46);
+    zoomIn(odd);
+    EXPECT_EQ(odd.cellWidth, 46);
+}
+
+TEST(DiagramZoom, StandardRestoresTwentyOne) {
+    DiagramView v;
+    v.cellWidth = 5;
+    v.rowHeight = 14;
+    zoomStandard(v);
+    EXPECT_EQ(v.cellWidth, 21);
+    EXPECT_EQ(v.rowHeight, 21);
+}
+
+TEST(DiagramGeometry, LevelHeightsAndPenWidths) {
+    DiagramView v;
+    LevelGeometry g = levelGeometry(v);
+    EXPECT_EQ(g.highOffset, 4);
+    EXPECT_EQ(g.lowOffset, 17);
+    EXPECT_EQ(g.inactiveOffset, 10);
+    EXPECT_EQ(g.penWidth, 3);
+    EXPECT_EQ(g.edgeWidth, 2);
+    v.rowHeight = 46;
+    v.lineThickness = 2;
+    g = levelGeometry(v);
+    EXPECT_EQ(g.highOffset, 10);
+    EXPECT_EQ(g.lowOffset, 36);
+    EXPECT_EQ(g.inactiveOffset, 23);
+    EXPECT_EQ(g.penWidth, 9);
+    EXPECT_EQ(g.edgeWidth, 8);
+    v.rowHeight = 14;
+    v.lineThickness = 0;
+    EXPECT_EQ(levelGeometry(v).penWidth, 2);
+    EXPECT_EQ(levelGeometry(v).edgeWidth, 1);
+}
+
+TEST(DiagramGeometry, PaintedRangesFollowTheScrollBars) {
+    // Without bars everything is painted.
+    EXPECT_EQ(lastPaintedRow(40, 0, 200, 21, false), 40);
+    EXPECT_EQ(lastPaintedTact(1000000, 0, 1000, 21, false), 1000000);
+    // With bars only what fits, plus one partly visible row / tact.
+    EXPECT_EQ(lastPaintedRow(40, 5, 200, 21, true), 5 + 9 + 1);
+    EXPECT_EQ(lastPaintedRow(12, 5, 200, 21, true), 12);
+    EXPECT_EQ(lastPaintedTact(1000000, 100, 1000, 21, true), 100 + (1000 + 21 - 160) / 21);
+    EXPECT_EQ(lastPaintedTact(30, 0, 1000, 21, true), 30);
+}
+
+TEST(DiagramScrollBars, VerticalShownOnlyWhenRowsDoNotFit) {
+    EXPECT_FALSE(verticalRange(16, 21, 16 * 21).shown);
+    const ScrollRange r = verticalRange(40, 21, 300);
+    EXPECT_TRUE(r.shown);
+    EXPECT_EQ(r.maximum, 42 - 300 / 21);
+}
+
+TEST(DiagramScrollBars, HorizontalRangeOfWindowAndOfTactField) {
+    // A 16-tact test in a wide window: no bar.
+    EXPECT_FALSE(horizontalRange(16, 21, 1200).shown);
+    const ScrollRange r = horizontalRange(200, 21, 1200);
+    EXPECT_TRUE(r.shown);
+    EXPECT_EQ(r.maximum, 200 - (1200 - 160) / 21 + 1);
+    // Just wider than the tacts: the window rule still shows a bar of one position, the
+    // tact-field rule does not.
+    const int width = 160 + 49 * 21 + 5;
+    EXPECT_TRUE(horizontalRange(49, 21, width).shown);
+    EXPECT_EQ(horizontalRange(49, 21, width).maximum, 1);
+    EXPECT_FALSE(horizontalRangeForTactField(49, 21, width).shown);
+    EXPECT_TRUE(horizontalRangeForTactField(60, 21, width).shown);
+    EXPECT_EQ(horizontalRangeForTactField(60, 21, width).maximum, 60 - 49 + 1);
+}
+
+std::vector<std::string> labelTexts(int offset, int tacts, int width = 1 << 30) {
+    std::vector<std::string> out;
+    for (const auto& l : rulerLabels(offset, tacts, 21, width)) out.push_back(l.text);
+    return out;
+}
+
+TEST(DiagramRuler, LabelsOfShortAndLongTests) {
+    EXPECT_EQ(labelTexts(0, 10), (std::vector<std::string>{"4", "8"}));
+    const auto l102 = labelTexts(0, 102);
+    ASSERT_EQ(l102.size(), 25u);
+    EXPECT_EQ(l102.front(), "4");
+    EXPECT_EQ(l102[23], "96");
+    EXPECT_EQ(l102.back(), "101");
+    EXPECT_EQ(labelTexts(0, 3), std::vector<std::string>{});
+    const auto l120 = labelTexts(0, 120);
+    EXPECT_EQ(std::vector(l120.end() - 6, l120.end()),
+              (std::vector<std::string>{"101", "105", "109", "113", "117", "121"}));
+}
+
+TEST(DiagramRuler, PositionsSitInsideTheirTactColumns) {
+    const auto labels = rulerLabels(0, 2000, 21, 1 << 30);
+    // 4 at 4*21 - 10 - 4, 12 at 12*21 - 10 - 7, 101 at 101*21 - 10 - 12, 1001 at ... - 17
+    EXPECT_EQ(labels[0].x, 70);
+    EXPECT_EQ(labels[2].x, 12 * 21 - 10 - 7);
+    EXPECT_EQ(labels[24].text, "101");
+    EXPECT_EQ(labels[24].x, 101 * 21 - 10 - 12);
+    const auto it = std::find_if(labels.begin(), labels.end(), [](const RulerLabel& l) { return l.text == "1001"; });
+    ASSERT_NE(it, labels.end());
+    EXPECT_EQ(it->x, 1001 * 21 - 10 - 17);
+    // After scrolling by 10 tacts the first label is 12, shifted left by 10 columns.
+    const auto scrolled = rulerLabels(10, 2000, 21, 1 << 30);
+    EXPECT_EQ(scrolled[0].text, "12");
+    EXPECT_EQ(scrolled[0].x, 12 * 21 - 10 - 10 * 21 - 7);
+}
+
+TEST(DiagramRuler, LongTestsStopAtTheStripEdge) {
+    const auto labels = rulerLabels(999000, 1000000, 21, 1800);
+    ASSERT_FALSE(labels.empty());
+    EXPECT_LT(labels.size(), 30u);
+    for (const auto& l : labels) EXPECT_LT(l.x, 1800);
+    EXPECT_EQ(labels.front().text, "999005");
+}
+
+TEST(DiagramColours, LineColourFollowsThePinType) {
+    TestDocument doc;
+    doc.setPackage({model::PackageType::DIP, 8});
+    const DiagramView v;
+    doc.setPinType(2, "O");
+    doc.setPinType(3, "I/O");
+    doc.setPinType(53, "O/i");
+    doc.setPinType(4, "O=F(c)");
+    doc.setPinType(5, "NC");
+    doc.setPinType(6, "VCC");
+    doc.setPinType(7, "GND");
+    EXPECT_EQ(lineColour(doc, 1, v), 0x800080u);
+    EXPECT_EQ(lineColour(doc, 2, v), 0x000080u);
+    EXPECT_EQ(lineColour(doc, 3, v), 0x800080u);
+    EXPECT_EQ(lineColour(doc, 53, v), 0x000080u);
+    EXPECT_EQ(lineColour(doc, 4, v), 0x008000u);
+    DiagramView custom;
+    custom.ncColour = 1;
+    custom.vccColour = 2;
+    custom.gndColour = 3;
+    EXPECT_EQ(lineColour(doc, 5, custom), 1u);
+    EXPECT_EQ(lineColour(doc, 6, custom), 2u);
+    EXPECT_EQ(lineColour(doc, 7, custom), 3u);
+}
+
+TEST(DiagramColours, FunctionRowWithoutFormulaIsRed) {
+    TestDocument doc;
+    doc.setPinType(4, "O=F(c)");
+    EXPECT_TRUE(typeShownInRed(doc, 4));
+    doc.setPinFunction(0, 4, "1*2");
+    EXPECT_FALSE(typeShownInRed(doc, 4));
+    doc.setPinType(5, "VCC");
+    doc.setPinType(6, "GND");
+    EXPECT_FALSE(typeShownInRed(doc, 5));
+    EXPECT_FALSE(typeShownInRed(doc, 6));
+    doc.setPinType(3, "I/O");
+    doc.setPinType(53, "O/i=F(c)");
+    EXPECT_TRUE(typeShownInRed(doc, 53));
+    EXPECT_FALSE(typeShownInRed(doc, 3));
+}
+
+TEST(DiagramStatus, PackageAndAlgorithmTexts) {
+    TestDocument doc;
+    EXPECT_EQ(packageStatusText(doc), "Тип корпуса = DIP8");
+    doc.setPackage({model::PackageType::SOIC, 14});
+    EXPECT_EQ(packageStatusText(doc), "Тип корпуса = SOIC14");
+    EXPECT_EQ(algorithmStatusText(doc), "Стандартный Алгоритм");
+    doc.algorithm(model::Algorithm::Rom).active = 1;
+    EXPECT_EQ(algorithmStatusText(doc), "Алгоритм ПЗУ");
+    EXPECT_STREQ(bitText(0), "0");
+    EXPECT_STREQ(bitText(1), "1");
+    EXPECT_STREQ(bitText(2), "x");
+}
+
+}  // namespace
+}  // namespace kvx::diagram

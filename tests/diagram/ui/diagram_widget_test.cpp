@@ -1,0 +1,661 @@
+// The diagram area driven like a user does: mouse clicks, double clicks, keys, drags, the
+// context menu, pin editors, tact commands, scroll bars, zoom and the colours dialog.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+#include "../../app/scripted_prompter.h"
+#include "diagram/cell_editing.h"
+#include "diagram/ui/colours_dialog.h"
+#include "diagram/ui/diagram_widget.h"
+
+namespace kvx::diagram {
+namespace {
+
+using model::TestDocument;
+
+class DiagramWidgetTest : public ::testing::Test {
+protected:
+    void SetUp() override { open(8, 26); }
+
+    /// A fresh widget over a document of `pins` "I" pins and `tacts` tacts.
+    void open(int pins, int tacts, QSize size = {1000, 600}) {
+        widget.reset();
+        doc.clearDocument();
+        doc.setPackage({model::PackageType::DIP, pins});
+        if (tacts != doc.tactCount()) doc.setTactCount(tacts);
+        doc.setTactHighWater(tacts);
+        doc.setSaved(true);
+        widget = std::make_unique<DiagramWidget>(doc, prompter);
+        widget->resize(size);
+        widget->show();
+        widget->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(widget.get()));
+        widget->resetForNewTest();
+    }
+
+    QWidget* canvas() { return widget->canvas(); }
+    const DiagramView& view() { return widget->view(); }
+    /// Middle of screen column c, screen row k.
+    QPoint cell(int c, int k) {
+        const auto& v = view();
+        return {kPinColumnRight + (c - 1) * v.cellWidth + v.cellWidth / 2, (k - 1) * v.rowHeight + v.rowHeight / 2};
+    }
+    QPoint pinCell(int x, int k) { return {x, (k - 1) * view().rowHeight + view().rowHeight / 2}; }
+    void click(QPoint p) { QTest::mouseClick(canvas(), Qt::LeftButton, {}, p); }
+    void doubleClick(QPoint p) {
+        QTest::mouseClick(canvas(), Qt::LeftButton, {}, p);
+        QTest::mouseDClick(canvas(), Qt::LeftButton, {}, p);
+        QTest::mouseRelease(canvas(), Qt::LeftButton, {}, p);
+    }
+    void key(Qt::Key k, Qt::KeyboardModifiers m = {}) { QTest::keyClick(canvas(), k, m); }
+    int level(int row, int tact) { return doc.getCell(0, row, tact); }
+    std::vector<int> displayRows() {
+        std::vector<int> out;
+        for (int k = 1; k <= doc.pinCount() + doc.ioPinCount(); ++k) out.push_back(doc.signalRow(0, k));
+        return out;
+    }
+    /// Chooses item `index` in the open type selector as the user does.
+    void chooseType(int index) {
+        ASSERT_TRUE(widget->typeSelector()->isVisible());
+        widget->typeSelector()->setCurrentIndex(index);
+        emit widget->typeSelector()->activated(index);
+    }
+
+    TestDocument doc;
+    testing::ScriptedPrompter prompter;
+    std::unique_ptr<DiagramWidget> widget;
+};
+
+// ---- selection and levels --------------------------------------------------
+
+TEST_F(DiagramWidgetTest, ClickSelectsTheCellUnderThePress) {
+    QSignalSpy rowSpy(widget.get(), &DiagramWidget::currentRowChanged);
+    click(cell(5, 3));
+    EXPECT_EQ(view().currentColumn, 5);
+    EXPECT_EQ(view().currentScreenRow, 3);
+    EXPECT_EQ(view().currentRow, 3);
+    EXPECT_FALSE(rowSpy.isEmpty());
+    EXPECT_EQ(rowSpy.last().at(0).toInt(), 3);
+    // A click into the number column selects the first visible tact.
+    click(pinCell(20, 2));
+    EXPECT_EQ(view().currentColumn, 1);
+    EXPECT_EQ(view().currentRow, 2);
+    // Below the last row nothing changes.
+    click(cell(7, 12));
+    EXPECT_EQ(view().currentColumn, 1);
+    EXPECT_EQ(view().currentScreenRow, 2);
+    EXPECT_TRUE(doc.saved());
+}
+
+TEST_F(DiagramWidgetTest, DoubleClickCyclesTheLevel) {
+    QSignalSpy edits(widget.get(), &DiagramWidget::documentEdited);
+    doubleClick(cell(3, 1));
+    EXPECT_EQ(level(1, 3), 0);
+    doubleClick(cell(3, 1));
+    EXPECT_EQ(level(1, 3), 1);
+    doubleClick(cell(3, 1));
+    EXPECT_EQ(level(1, 3), 2);
+    EXPECT_EQ(edits.count(), 3);
+    EXPECT_FALSE(doc.saved());
+    for (int t = 1; t <= 26; ++t)
+        if (t != 3) EXPECT_EQ(level(1, t), 2) << t;
+}
+
+TEST_F(DiagramWidgetTest, DoubleClickLeavesComputedAndFixedRows) {
+    doc.setPinType(2, "O=F(c)");
+    doc.setPinType(3, "NC");
+    doc.setPinType(4, "VCC");
+    doc.setPinType(5, "GND");
+    widget->refresh();
+    for (int k = 2; k <= 5; ++k) {
+        doubleClick(cell(4, k));
+        EXPECT_EQ(level(k, 4), 2) << k;
+    }
+}
+
+TEST_F(DiagramWidgetTest, DoubleClickBehindTheLastTactLengthensTheTest) {
+    open(8, 16);
+    QSignalSpy shown(widget.get(), &DiagramWidget::tactCountShown);
+    doubleClick(cell(20, 1));
+    EXPECT_EQ(doc.tactCount(), 20);
+    EXPECT_EQ(level(1, 20), 0);
+    EXPECT_EQ(level(1, 18), 2);
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_EQ(shown.last().at(0).toInt(), 20);
+}
+
+TEST_F(DiagramWidgetTest, TypingOnTheLastTactAppendsATact) {
+    open(8, 16);
+    QSignalSpy shown(widget.get(), &DiagramWidget::tactCountShown);
+    click(cell(16, 1));
+    key(Qt::Key_1);
+    EXPECT_EQ(level(1, 16), 1);
+    EXPECT_EQ(doc.tactCount(), 17);
+    EXPECT_EQ(view().currentTact(), 17);
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_EQ(shown.last().at(0).toInt(), 17);
+    // The arrow alone never appends.
+    key(Qt::Key_Right);
+    EXPECT_EQ(doc.tactCount(), 17);
+    EXPECT_EQ(view().currentTact(), 17);
+    // Levels by every key of the table, each moving on.
+    click(cell(1, 2));
+    key(Qt::Key_0);
+    key(Qt::Key_1, Qt::KeypadModifier);
+    key(Qt::Key_Delete);
+    key(Qt::Key_Insert);
+    key(Qt::Key_End);
+    key(Qt::Key_2, Qt::KeypadModifier);
+    EXPECT_EQ((std::vector<int>{level(2, 1), level(2, 2), level(2, 3), level(2, 4), level(2, 5), level(2, 6)}),
+              (std::vector<int>{0, 1, 2, 0, 1, 2}));
+    EXPECT_EQ(view().currentTact(), 7);
+}
+
+TEST_F(DiagramWidgetTest, LevelKeysOnComputedRowsDoNothing) {
+    doc.setPinType(3, "O=F(c)");
+    widget->refresh();
+    click(cell(2, 3));
+    key(Qt::Key_1);
+    EXPECT_EQ(level(3, 2), 2);
+    EXPECT_EQ(view().currentColumn, 2);
+}
+
+TEST_F(DiagramWidgetTest, FunctionRowsFollowAKeyEdit) {
+    doc.setPinType(3, "O=F(c)");
+    doc.setPinFunction(0, 3, "C1");
+    widget->refresh();
+    click(cell(4, 1));
+    key(Qt::Key_1);
+    key(Qt::Key_0);
+    EXPECT_EQ(level(3, 4), 1);
+    EXPECT_EQ(level(3, 5), 0);
+    EXPECT_EQ(level(3, 6), 2);
+}
+
+TEST_F(DiagramWidgetTest, ArrowKeysMoveAndStopAtTheEdges) {
+    click(cell(1, 1));
+    key(Qt::Key_Left);
+    key(Qt::Key_Up);
+    EXPECT_EQ(view().currentColumn, 1);
+    EXPECT_EQ(view().currentScreenRow, 1);
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    key(Qt::Key_Right);
+    EXPECT_EQ(view().currentScreenRow, 3);
+    EXPECT_EQ(view().currentRow, 3);
+    EXPECT_EQ(view().currentColumn, 2);
+    for (int i = 0; i < 10; ++i) key(Qt::Key_Down);
+    EXPECT_EQ(view().currentScreenRow, 8);
+    EXPECT_TRUE(doc.saved());
+}
+
+TEST_F(DiagramWidgetTest, ZoomKeys) {
+    click(cell(1, 1));
+    key(Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(view().cellWidth, 23);
+    EXPECT_EQ(view().rowHeight, 23);
+    key(Qt::Key_Equal);
+    EXPECT_EQ(view().cellWidth, 25);
+    key(Qt::Key_Minus);
+    key(Qt::Key_Minus, Qt::KeypadModifier);
+    key(Qt::Key_Minus);
+    EXPECT_EQ(view().cellWidth, 19);
+    EXPECT_EQ(view().rowHeight, 19);
+    key(Qt::Key_N);
+    EXPECT_EQ(view().cellWidth, 21);
+    key(Qt::Key_Minus);
+    key(Qt::Key_Asterisk, Qt::KeypadModifier);
+    EXPECT_EQ(view().cellWidth, 21);
+    EXPECT_EQ(view().rowHeight, 21);
+}
+
+TEST_F(DiagramWidgetTest, ZoomSlotsWalkTheWholeRange) {
+    for (int i = 0; i < 20; ++i) widget->zoomOut();
+    EXPECT_EQ(view().cellWidth, 3);
+    EXPECT_EQ(view().rowHeight, 14);
+    widget->zoomIn();
+    EXPECT_EQ(view().cellWidth, 5);
+    EXPECT_EQ(view().rowHeight, 14);
+    for (int i = 0; i < 30; ++i) widget->zoomIn();
+    EXPECT_EQ(view().cellWidth, 46);
+    EXPECT_EQ(view().rowHeight, 46);
+    widget->zoomStandard();
+    EXPECT_EQ(view().cellWidth, 21);
+    EXPECT_EQ(view().rowHeight, 21);
+}
+
+// ---- fills and the context menu --------------------------------------------
+
+TEST_F(DiagramWidgetTest, FillsStartAtTheCurrentTact) {
+    open(8, 16);
+    for (int t = 1; t <= 16; ++t) doc.setCell(0, 1, t, 1);
+    click(cell(5, 1));
+    widget->fillLow();
+    for (int t = 1; t <= 4; ++t) EXPECT_EQ(level(1, t), 1) << t;
+    for (int t = 5; t <= 16; ++t) EXPECT_EQ(level(1, t), 0) << t;
+    click(cell(15, 1));
+    widget->fillHigh();
+    EXPECT_EQ(level(1, 14), 0);
+    EXPECT_EQ(level(1, 15), 1);
+    EXPECT_EQ(level(1, 16), 1);
+    widget->fillInactive();
+    EXPECT_EQ(level(1, 15), 2);
+    EXPECT_EQ(doc.tactCount(), 16);
+}
+
+TEST_F(DiagramWidgetTest, ContextMenuEnablingAndLevels) {
+    doc.setPinType(3, "I/O");
+    doc.setPinType(53, "O/i");
+    doc.setPinType(5, "I/O");
+    doc.setPinType(55, "O/i=F(c)");
+    for (int k = 10; k > 4; --k) doc.setSignalEntry(0, k, doc.signalEntry(0, k - 1));
+    doc.setSignalEntry(0, 4, {3, model::RowKind::Output});
+    for (int k = 10; k > 7; --k) doc.setSignalEntry(0, k, doc.signalEntry(0, k - 1));
+    doc.setSignalEntry(0, 7, {5, model::RowKind::Output});
+    widget->refresh();
+    ASSERT_EQ(displayRows(), (std::vector<int>{1, 2, 3, 53, 4, 5, 55, 6, 7, 8}));
+
+    EXPECT_FALSE(widget->contextHighAction()->isEnabled());
+    EXPECT_FALSE(widget->contextTactMenu()->isEnabled());
+    QTest::mousePress(canvas(), Qt::RightButton, {}, cell(6, 2));
+    QTest::mouseRelease(canvas(), Qt::RightButton, {}, cell(6, 2));
+    EXPECT_EQ(view().currentTact(), 6);
+    EXPECT_EQ(view().currentRow, 2);
+    EXPECT_TRUE(widget->contextHighAction()->isEnabled());
+    EXPECT_TRUE(widget->contextTactMenu()->isEnabled());
+    EXPECT_TRUE(widget->contextFillMenu()->isEnabled());
+    EXPECT_TRUE(widget->contextServiceMenu()->isEnabled());
+    // Commands of other windows stay disabled until someone carries them out.
+    const auto fillItems = widget->contextFillMenu()->actions();
+    EXPECT_FALSE(fillItems.last()->isEnabled());
+    widget->contextHighAction()->trigger();
+    EXPECT_EQ(level(2, 6), 1);
+    EXPECT_EQ(view().currentTact(), 6);  // the cursor stays
+
+    // The plain output row takes the menu's levels, the computed one does not.
+    QTest::mousePress(canvas(), Qt::RightButton, {}, cell(6, 4));
+    widget->contextLowAction()->trigger();
+    EXPECT_EQ(level(53, 6), 0);
+    QTest::mousePress(canvas(), Qt::RightButton, {}, cell(6, 7));
+    widget->contextLowAction()->trigger();
+    EXPECT_EQ(level(55, 6), 2);
+
+    QObject::connect(widget.get(), &DiagramWidget::generatorRequested, [] {});
+    QTest::mousePress(canvas(), Qt::RightButton, {}, cell(6, 1));
+    EXPECT_TRUE(fillItems.last()->isEnabled());
+    widget->disableContextMenuItems();
+    EXPECT_FALSE(widget->contextHighAction()->isEnabled());
+    EXPECT_FALSE(widget->contextFillMenu()->isEnabled());
+}
+
+// ---- drag ------------------------------------------------------------------
+
+TEST_F(DiagramWidgetTest, DragInTheNumberColumnReordersRows) {
+    for (int t = 1; t <= 26; ++t) doc.setCell(0, 3, t, 1);
+    QTest::mousePress(canvas(), Qt::LeftButton, {}, pinCell(20, 3));
+    QTest::mouseMove(canvas(), pinCell(20, 4));
+    QTest::mouseMove(canvas(), pinCell(20, 5));
+    QTest::mouseRelease(canvas(), Qt::LeftButton, {}, pinCell(20, 5));
+    EXPECT_EQ(displayRows(), (std::vector<int>{1, 2, 4, 5, 3, 6, 7, 8}));
+    EXPECT_EQ(level(doc.signalRow(0, 5), 10), 1);
+    EXPECT_FALSE(doc.saved());
+}
+
+TEST_F(DiagramWidgetTest, FastDragStillMovesOnePositionAtATime) {
+    QTest::mousePress(canvas(), Qt::LeftButton, {}, pinCell(20, 3));
+    QTest::mouseMove(canvas(), pinCell(20, 6));
+    QTest::mouseRelease(canvas(), Qt::LeftButton, {}, pinCell(20, 6));
+    EXPECT_EQ(displayRows(), (std::vector<int>{1, 2, 4, 5, 6, 3, 7, 8}));
+    // Moving outside the rows does nothing.
+    QTest::mousePress(canvas(), Qt::LeftButton, {}, pinCell(20, 1));
+    QTest::mouseMove(canvas(), pinCell(20, 15));
+    QTest::mouseRelease(canvas(), Qt::LeftButton, {}, pinCell(20, 15));
+    EXPECT_EQ(displayRows(), (std::vector<int>{1, 2, 4, 5, 6, 3, 7, 8}));
+    // A press right of the number column drags nothing.
+    QTest::mousePress(canvas(), Qt::LeftButton, {}, cell(3, 1));
+    QTest::mouseMove(canvas(), cell(3, 4));
+    QTest::mouseRelease(canvas(), Qt::LeftButton, {}, cell(3, 4));
+    EXPECT_EQ(displayRows(), (std::vector<int>{1, 2, 4, 5, 6, 3, 7, 8}));
+}
+
+// ---- tacts -----------------------------------------------------------------
+
+TEST_F(DiagramWidgetTest, TactFieldSequences) {
+    open(8, 16);
+    for (int t = 1; t <= 16; ++t) doc.setCell(0, 1, t, 1);
+    widget->setTactCountFromField("8");
+    EXPECT_EQ(doc.tactCount(), 8);
+    widget->setTactCountFromField("16");
+    EXPECT_EQ(doc.tactCount(), 16);
+    for (int t = 9; t <= 16; ++t) EXPECT_EQ(level(1, t), 1) << t;
+
+    widget->setTactCountFromField("8");
+    widget->leaveTactField();
+    widget->setTactCountFromField("16");
+    for (int t = 9; t <= 16; ++t) EXPECT_EQ(level(1, t), 2) << t;
+
+    widget->setTactCountFromField("20");
+    EXPECT_EQ(doc.tactCount(), 20);
+    for (int t = 17; t <= 20; ++t) EXPECT_EQ(level(1, t), 2) << t;
+
+    QSignalSpy shown(widget.get(), &DiagramWidget::tactCountShown);
+    widget->setTactCountFromField("12-");
+    EXPECT_EQ(doc.tactCount(), 12);
+    widget->setTactCountFromField("-");
+    EXPECT_EQ(doc.tactCount(), 12);
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_EQ(shown.last().at(0).toInt(), 12);
+    widget->setTactCountFromField("");
+    EXPECT_EQ(doc.tactCount(), 12);
+}
+
+TEST_F(DiagramWidgetTest, TactFieldUpdatesTheHorizontalBar) {
+    widget->setTactCountFromField("200");
+    ASSERT_FALSE(widget->horizontalScrollBar()->isHidden());
+    EXPECT_EQ(widget->horizontalScrollBar()->maximum(), 200 - (widget->canvasWidth() - 160) / 21 + 1);
+    widget->setTactCountFromField("16");
+    EXPECT_TRUE(widget->horizontalScrollBar()->isHidden());
+    EXPECT_EQ(view().tactOffset, 0);
+}
+
+TEST_F(DiagramWidgetTest, InsertAndDeleteMoveOutputRowsAlong) {
+    open(8, 16);
+    doc.setPinType(2, "I/O");
+    doc.setPinType(52, "O/i");
+    for (int t = 1; t <= 16; ++t) {
+        doc.setCell(0, 1, t, t % 2 == 0 ? 1 : 0);
+        doc.setCell(0, 52, t, t == 5 ? 0 : 1);
+    }
+    click(cell(5, 1));
+    QSignalSpy shown(widget.get(), &DiagramWidget::tactCountShown);
+    widget->insertTact();
+    EXPECT_EQ(doc.tactCount(), 17);
+    EXPECT_EQ(shown.last().at(0).toInt(), 17);
+    EXPECT_EQ(level(1, 5), 0);
+    EXPECT_EQ(level(1, 6), 0);
+    EXPECT_EQ(level(1, 7), 1);
+    EXPECT_EQ(level(52, 5), 0);
+    EXPECT_EQ(level(52, 6), 0);
+    EXPECT_EQ(level(52, 7), 1);
+    EXPECT_EQ(view().currentTact(), 5);
+    widget->deleteTact();
+    widget->deleteTact();
+    EXPECT_EQ(doc.tactCount(), 15);
+    EXPECT_EQ(level(1, 5), 1);
+    EXPECT_EQ(level(52, 5), 1);
+    EXPECT_EQ(shown.last().at(0).toInt(), 15);
+}
+
+TEST_F(DiagramWidgetTest, CommandsDoNothingWhileTheDiagramIsHidden) {
+    click(cell(5, 1));
+    widget->hide();
+    widget->fillHigh();
+    widget->insertTact();
+    widget->setTactCountFromField("40");
+    EXPECT_EQ(level(1, 5), 2);
+    EXPECT_EQ(doc.tactCount(), 26);
+    EXPECT_TRUE(doc.saved());
+}
+
+// ---- pin editors -----------------------------------------------------------
+
+TEST_F(DiagramWidgetTest, TypeSelectorOverTheTypeCell) {
+    click(pinCell(60, 3));
+    QComboBox* sel = widget->typeSelector();
+    ASSERT_TRUE(sel->isVisible());
+    EXPECT_EQ(sel->geometry(), QRect(41, 42, 57, 21));
+    EXPECT_EQ(sel->currentIndex(), 0);
+    EXPECT_EQ(view().currentColumn, 1);
+    chooseType(2);  // I/O
+    EXPECT_FALSE(sel->isVisible());
+    EXPECT_EQ(doc.pin(3).pinType, "I/O");
+    EXPECT_EQ(doc.pin(53).pinType, "O/i");
+    EXPECT_EQ(displayRows(), (std::vector<int>{1, 2, 3, 53, 4, 5, 6, 7, 8}));
+    EXPECT_FALSE(doc.saved());
+    // Back to "I" removes the output row again.
+    click(pinCell(60, 3));
+    EXPECT_EQ(sel->currentIndex(), 2);
+    chooseType(0);
+    EXPECT_EQ(displayRows(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+    // A key hides an open selector.
+    click(pinCell(60, 2));
+    EXPECT_TRUE(sel->isVisible());
+    key(Qt::Key_Down);
+    EXPECT_FALSE(sel->isVisible());
+}
+
+TEST_F(DiagramWidgetTest, NoSelectorOnSupplyPins) {
+    doc.setPinType(4, "VCC");
+    widget->refresh();
+    click(pinCell(60, 4));
+    EXPECT_FALSE(widget->typeSelector()->isVisible());
+    EXPECT_EQ(view().currentRow, 4);
+}
+
+TEST_F(DiagramWidgetTest, NotConnectedAsksAndClearsFromTheFirstVisibleTact) {
+    for (int t = 1; t <= 26; ++t) doc.setCell(0, 2, t, 1);
+    click(pinCell(60, 2));
+    prompter.answer(app::Answer::No);
+    chooseType(4);
+    EXPECT_EQ(doc.pin(2).pinType, "I");
+    EXPECT_EQ(level(2, 1), 1);
+    EXPECT_EQ(widget->typeSelector()->currentIndex(), 0);
+    prompter.answer(app::Answer::Yes);
+    chooseType(4);
+    EXPECT_EQ(doc.pin(2).pinType, "NC");
+    for (int t = 1; t <= 26; ++t) EXPECT_EQ(level(2, t), 2) << t;
+    ASSERT_EQ(prompter.questions.size(), 2u);
+    EXPECT_EQ(prompter.questions[0].icon, app::Icon::Question);
+    EXPECT_EQ(prompter.questions[0].buttons, app::Buttons::YesNo);
+    EXPECT_TRUE(prompter.scriptUsed());
+}
+
+TEST_F(DiagramWidgetTest, OutputRowTypeChoices) {
+    click(pinCell(60, 5));
+    chooseType(2);
+    ASSERT_EQ(doc.signalRow(0, 6), 55);
+    click(pinCell(60, 6));
+    EXPECT_EQ(widget->typeSelector()->currentIndex(), 2);
+    QSignalSpy rowSpy(widget.get(), &DiagramWidget::currentRowChanged);
+    chooseType(3);
+    EXPECT_EQ(doc.pin(55).pinType, "O/i=F(c)");
+    EXPECT_EQ(doc.pin(5).pinType, "I/O");
+    EXPECT_FALSE(rowSpy.isEmpty());  // the formula bar follows the new type
+    click(pinCell(60, 6));
+    EXPECT_EQ(widget->typeSelector()->currentIndex(), 3);
+    chooseType(1);
+    EXPECT_EQ(doc.pin(5).pinType, "O");
+    EXPECT_EQ(displayRows().size(), 8u);
+    EXPECT_EQ(view().currentRow, doc.signalRow(0, view().currentScreenRow));
+}
+
+TEST_F(DiagramWidgetTest, NameEditorTakesSevenCharacters) {
+    click(pinCell(130, 2));
+    QLineEdit* ed = widget->nameEditor();
+    ASSERT_TRUE(ed->isVisible());
+    EXPECT_EQ(ed->geometry(), QRect(97, 21, 65, 21));
+    EXPECT_TRUE(ed->hasFocus());
+    QTest::keyClicks(ed, "ABCDEFGHIJ");
+    EXPECT_EQ(doc.pin(2).pinName, "ABCDEFG");
+    click(cell(3, 1));
+    EXPECT_FALSE(ed->isVisible());
+    click(pinCell(130, 2));
+    EXPECT_EQ(ed->text(), "ABCDEFG");
+}
+
+// ---- scrolling -------------------------------------------------------------
+
+TEST_F(DiagramWidgetTest, ScrollBarRanges) {
+    EXPECT_TRUE(widget->horizontalScrollBar()->isHidden());
+    EXPECT_TRUE(widget->verticalScrollBar()->isHidden());
+    open(40, 200, {900, 400});
+    QScrollBar* h = widget->horizontalScrollBar();
+    QScrollBar* v = widget->verticalScrollBar();
+    ASSERT_FALSE(h->isHidden());
+    ASSERT_FALSE(v->isHidden());
+    EXPECT_EQ(h->minimum(), 1);
+    EXPECT_EQ(h->maximum(), 200 - (widget->canvasWidth() - 160) / 21 + 1);
+    EXPECT_EQ(v->maximum(), 42 - widget->areaHeight() / 21);
+    EXPECT_EQ(h->pageStep(), 10);
+    EXPECT_EQ(v->pageStep(), 15);
+}
+
+TEST_F(DiagramWidgetTest, VerticalScrollKeepsTheScreenRow) {
+    open(40, 26, {900, 400});
+    click(cell(2, 3));
+    widget->verticalScrollBar()->setValue(2);
+    EXPECT_EQ(view().rowOffset, 1);
+    EXPECT_EQ(view().currentScreenRow, 3);
+    EXPECT_EQ(view().currentRow, 4);
+    // Moving down at the bottom of the area scrolls.
+    const int fit = widget->areaHeight() / 21;
+    click(cell(2, fit));
+    const int before = view().rowOffset;
+    key(Qt::Key_Down);
+    EXPECT_EQ(view().rowOffset, before + 1);
+    EXPECT_EQ(view().currentScreenRow, fit);
+    EXPECT_EQ(view().currentRow, before + 1 + fit);
+    // Up at the top scrolls back.
+    click(cell(2, 1));
+    key(Qt::Key_Up);
+    EXPECT_EQ(view().rowOffset, before);
+    EXPECT_EQ(view().currentScreenRow, 1);
+}
+
+TEST_F(DiagramWidgetTest, HorizontalScrollShiftsTheCurrentTact) {
+    open(8, 300);
+    click(cell(4, 1));
+    widget->horizontalScrollBar()->setValue(11);
+    EXPECT_EQ(view().tactOffset, 10);
+    EXPECT_EQ(view().currentColumn, 4);
+    EXPECT_EQ(view().currentTact(), 14);
+    // Left at the left edge scrolls and keeps the tact.
+    click(cell(1, 1));
+    key(Qt::Key_Left);
+    EXPECT_EQ(view().tactOffset, 9);
+    EXPECT_EQ(view().currentColumn, 2);
+    EXPECT_EQ(view().currentTact(), 11);
+    // Right at the right edge scrolls.
+    const int cols = (widget->canvasWidth() - 160) / 21;
+    click(cell(cols, 1));
+    key(Qt::Key_Right);
+    EXPECT_EQ(view().tactOffset, 10);
+    EXPECT_EQ(view().currentColumn, cols);
+}
+
+TEST_F(DiagramWidgetTest, RowsFromFiftyOnAreReachedOnlyByKeys) {
+    open(40, 26, {900, 400});
+    for (int p = 1; p <= 40; ++p) {
+        doc.setPinType(p, "I/O");
+        doc.setPinType(p + 50, "O/i");
+    }
+    for (int p = 1; p <= 40; ++p) {
+        doc.setSignalEntry(0, 2 * p - 1, {p, model::RowKind::Pin});
+        doc.setSignalEntry(0, 2 * p, {p, model::RowKind::Output});
+    }
+    widget->refresh();
+    ASSERT_EQ(doc.ioPinCount(), 40);
+    widget->verticalScrollBar()->setValue(46);  // rows 46.. at the top
+    ASSERT_EQ(view().rowOffset, 45);
+    click(cell(3, 4));  // position 49
+    EXPECT_EQ(view().currentScreenRow, 4);
+    click(cell(5, 5));  // position 50: ignored
+    EXPECT_EQ(view().currentScreenRow, 4);
+    EXPECT_EQ(view().currentColumn, 3);
+    key(Qt::Key_Down);
+    EXPECT_EQ(view().rowOffset + view().currentScreenRow, 50);
+    EXPECT_EQ(view().currentRow, doc.signalRow(0, 50));
+}
+
+// ---- resets, status and colours -------------------------------------------
+
+TEST_F(DiagramWidgetTest, ResetsAndStatus) {
+    QSignalSpy status(widget.get(), &DiagramWidget::statusChanged);
+    doc.setPackage({model::PackageType::SOIC, 14});
+    doc.setTestName("Проба");
+    widget->refresh();
+    ASSERT_FALSE(status.isEmpty());
+    EXPECT_EQ(status.last().at(0).toString(), QString("Тип корпуса = SOIC14"));
+    EXPECT_EQ(status.last().at(1).toString(), QString("Стандартный Алгоритм"));
+    EXPECT_EQ(status.last().at(2).toString(), QString("Проба"));
+    click(cell(6, 4));
+    widget->resetForOpenedTest();
+    EXPECT_EQ(view().currentColumn, 1);
+    EXPECT_EQ(view().currentScreenRow, 1);
+    EXPECT_EQ(view().currentRow, 1);
+    EXPECT_EQ(view().tactOffset, 0);
+    EXPECT_EQ(view().rowOffset, 0);
+}
+
+TEST_F(DiagramWidgetTest, BitColumnWidensForLongTactNumbers) {
+    EXPECT_EQ(widget->bitColumnWidth(), 30);
+    EXPECT_EQ(widget->bitPanelWidth(), 34);
+    open(8, 2000000 / 2);
+    widget->horizontalScrollBar()->setValue(widget->horizontalScrollBar()->maximum());
+    click(cell(3, 1));
+    EXPECT_GT(view().currentTact(), 999000);
+    EXPECT_GT(widget->bitColumnWidth(), 30);
+    EXPECT_EQ(widget->bitPanelWidth(), widget->bitColumnWidth() + 4);
+}
+
+TEST(TFColorsTest, SwatchesOkAndCancel) {
+    testing::ScriptedPrompter prompter;
+    DiagramView view;
+    {
+        TFColors dialog(view, prompter);
+        EXPECT_EQ(dialog.windowTitle(), QString("Цвета ячеек"));
+        EXPECT_EQ(dialog.size(), QSize(267, 136));
+        EXPECT_EQ(dialog.swatchColour(4), 0xFFFFFFu);
+        prompter.pickColour(0x123456);
+        dialog.swatch(4)->click();
+        EXPECT_EQ(dialog.swatchColour(4), 0x123456u);
+        prompter.pickColour(std::nullopt);  // cancelled chooser keeps the swatch
+        dialog.swatch(0)->click();
+        EXPECT_EQ(dialog.swatchColour(0), 0x800080u);
+        ASSERT_EQ(prompter.dialogs.size(), 2u);
+        EXPECT_EQ(prompter.dialogs[0].directory, std::to_string(0xFFFFFF));
+        dialog.applyTo(view);
+    }
+    EXPECT_EQ(view.backgroundColour, 0x123456u);
+    EXPECT_EQ(view.inputColour, 0x800080u);
+}
+
+TEST_F(DiagramWidgetTest, ColoursReachTheViewOnlyOnOk) {
+    prompter.pickColour(0x00FF00);
+    QTimer::singleShot(0, [] {
+        auto* d = qobject_cast<TFColors*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        d->swatch(4)->click();
+        d->cancelButton()->click();
+    });
+    widget->chooseColours();
+    EXPECT_EQ(view().backgroundColour, 0xFFFFFFu);
+    prompter.pickColour(0x00FF00);
+    QTimer::singleShot(0, [] {
+        auto* d = qobject_cast<TFColors*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        d->swatch(4)->click();
+        d->okButton()->click();
+    });
+    widget->chooseColours();
+    EXPECT_EQ(view().backgroundColour, 0x00FF00u);
+    // The empty part of the area follows at the next re-layout.
+    EXPECT_EQ(widget->panelColour(), 0xFFFFFFu);
+    widget->zoomStandard();
+    EXPECT_EQ(widget->panelColour(), 0x00FF00u);
+}
+
+}  // namespace
+}  // namespace kvx::diagram
