@@ -66,7 +66,8 @@ void writeSignalRecord(LineWriter& w, const TestDocument& doc, int test, int r) 
     } else {
         prefix = (!p.pinType.empty() && p.pinType[0] == 'I') ? "i" : "o";
     }
-    w.keyValue(prefix + std::to_string(number) + "=", p.pinName);
+    // Both rows of an I/O pin carry the pin's one name.
+    w.keyValue(prefix + std::to_string(number) + "=", doc.pin(number).pinName);
     if (model::isFunctionType(p.pinType)) {
         w.keyValue("F=", doc.pinFunction(test, r));
         return;

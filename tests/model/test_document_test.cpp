@@ -93,6 +93,7 @@ TEST(TestDocument, StorageThatCannotGrowKeepsTheOldCount) {
 TEST(TestDocument, InsertAndDeleteTactMoveAllRowsOfTheTest) {
     TestDocument doc;
     doc.setTactCount(16);
+    doc.setTactHighWater(16);  // as after leaving the tact count field
     for (int t = 1; t <= 16; ++t) {
         doc.setCell(0, 3, t, t % 2 ? kLow : kHigh);   // 0,1,0,1,...
         doc.setCell(0, 53, t, t <= 5 ? kHigh : kLow);  // output row of pin 3

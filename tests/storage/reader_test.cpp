@@ -63,7 +63,7 @@ TEST(Reader, SignalRecordsLevelsAndFormulas) {
     EXPECT_EQ(levelsOf(doc, 4), "101010") << "o-prefix on an output pin fills its own row";
     EXPECT_EQ(doc.pin(6).pinType, "O=F(c)");
     EXPECT_EQ(doc.pinFunction(0, 6), "C1&C2");
-    EXPECT_EQ(levelsOf(doc, 6), "001002") << "function rows are computed after the load";
+    EXPECT_EQ(levelsOf(doc, 6), "002002") << "function rows are computed after the load; pin 1 is inactive at 3 and 6";
     // NC, GND and VCC follow the signal rows, inactive.
     EXPECT_EQ(doc.signalRow(0, 7), 5);
     EXPECT_EQ(doc.signalRow(0, 8), 7);

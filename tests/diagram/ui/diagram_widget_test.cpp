@@ -109,8 +109,11 @@ TEST_F(DiagramWidgetTest, DoubleClickCyclesTheLevel) {
     EXPECT_EQ(level(1, 3), 2);
     EXPECT_EQ(edits.count(), 3);
     EXPECT_FALSE(doc.saved());
-    for (int t = 1; t <= 26; ++t)
-        if (t != 3) EXPECT_EQ(level(1, t), 2) << t;
+    for (int t = 1; t <= 26; ++t) {
+        if (t != 3) {
+            EXPECT_EQ(level(1, t), 2) << t;
+        }
+    }
 }
 
 TEST_F(DiagramWidgetTest, DoubleClickLeavesComputedAndFixedRows) {
