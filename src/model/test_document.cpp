@@ -101,7 +101,9 @@ bool TestDocument::ensureCapacity(int tacts) {
     return true;
 }
 
-bool TestDocument::setTactCount(int n) {
+bool TestDocument::setTactCount(int n) { return setTactCount(n, std::bitset<kRowSlots>{}); }
+
+bool TestDocument::setTactCount(int n, const std::bitset<kRowSlots>& overwritten) {
     if (n <= 0 || n == tactCount_) return false;
     if (!ensureCapacity(n)) {
         // The old tact count is kept: cells beyond the storage could not be written.
@@ -114,11 +116,16 @@ bool TestDocument::setTactCount(int n) {
     tactCount_ = n;
     if (n > old && n > tactHighWater_) {
         const int from = std::max(old, tactHighWater_) + 1;
-        for (auto& test : cells_)
-            for (size_t r = 0; r < kRowSlots; ++r)
+        for (size_t t = 0; t < cells_.size(); ++t) {
+            auto& test = cells_[t];
+            const bool current = t == static_cast<size_t>(currentTest_);
+            for (size_t r = 0; r < kRowSlots; ++r) {
+                if (current && overwritten.test(r)) continue;
                 std::fill(test.begin() + static_cast<std::ptrdiff_t>(r * stride() + static_cast<size_t>(from)),
                           test.begin() + static_cast<std::ptrdiff_t>(r * stride() + static_cast<size_t>(n) + 1),
                           kInactive);
+            }
+        }
     }
     tactHighWater_ = std::max(tactHighWater_, n);
     if (events_.tactCountChanged) events_.tactCountChanged(n);
@@ -159,7 +166,9 @@ void TestDocument::setCurrentTest(int test) {
 bool TestDocument::setTestCount(int count) {
     if (count < 1 || count > kMaxTests) return false;
     try {
-        cells_.resize(static_cast<size_t>(count), std::vector<CellLevel>(stride() * kRowSlots, kInactive));
+        // Storage exists only for the tests that exist; a new test starts inactive.
+        if (static_cast<size_t>(count) < cells_.size()) cells_.resize(static_cast<size_t>(count));
+        while (cells_.size() < static_cast<size_t>(count)) cells_.emplace_back(stride() * kRowSlots, kInactive);
     } catch (const std::bad_alloc&) {
         raiseError(kDiagrSizeError);
         return false;
@@ -348,7 +357,11 @@ void TestDocument::clearDocument() {
         order.fill(SignalEntry{});
         for (int k = 1; k <= kPinRows; ++k) order[static_cast<size_t>(k)] = {k, RowKind::Pin};
     }
-    std::fill(cells_[0].begin(), cells_[0].end(), kInactive);
+    // Only the 26 tacts (and the one behind them) need clearing: growing beyond the high-water
+    // mark sets every new tact to inactive, and nothing reads beyond the tact count.
+    const size_t cleared = std::min(stride(), static_cast<size_t>(kNewTactCount) + 2);
+    for (size_t r = 0; r < kRowSlots; ++r)
+        std::fill_n(cells_[0].begin() + static_cast<std::ptrdiff_t>(r * stride()), cleared, kInactive);
     for (auto& test : pinFunction_)
         for (auto& f : test) f.clear();
     for (int r = 0; r < kMaxRow; ++r) {

@@ -4,6 +4,7 @@
 // that every other subsystem relies on.
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -167,6 +168,9 @@ public:
     void setBaseTactCount(int value) { baseTactCount_ = value; }
     /// Changes the number of tacts; false when n <= 0, n is the current count, or storage fails.
     bool setTactCount(int n);
+    /// The same, for a caller that writes every new tact of `overwritten` rows of the current
+    /// test itself right away (the file reader): those rows are not set to inactive first.
+    bool setTactCount(int n, const std::bitset<kRowSlots>& overwritten);
     /// Inserts a tact at c in the current test: tacts c.. move right, tact c keeps its level.
     bool insertTact(int c);
     /// Deletes tact c of the current test; does nothing when only one tact is left.

@@ -1,9 +1,13 @@
 #include "storage/test_file.h"
 
+#include <array>
 #include <charconv>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <memory>
+#include <new>
 #include <random>
 #include <string_view>
 #include <system_error>
@@ -11,6 +15,10 @@
 #include "functions/formula.h"
 #include "storage/codepage.h"
 #include "words/word_values.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace kvx::storage {
 
@@ -234,12 +242,28 @@ std::optional<int> parseInteger(std::string_view s) {
     return value;
 }
 
+/// The lines of a file without their LF or CR LF ends; `longest` gets the longest line's length.
+std::vector<std::string_view> splitLines(std::string_view bytes, size_t& longest) {
+    std::vector<std::string_view> lines;
+    longest = 0;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        const size_t end = bytes.find('\n', start);
+        const size_t stop = end == std::string_view::npos ? bytes.size() : end;
+        size_t len = stop - start;
+        if (len > 0 && bytes[start + len - 1] == '\r') --len;
+        longest = std::max(longest, len);
+        lines.emplace_back(bytes.data() + start, len);
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+    return lines;
+}
+
 class Reader {
 public:
-    Reader(TestDocument& doc, const std::string& bytes, LoadResult& result)
-        : doc_(doc), result_(result) {
-        splitLines(bytes);
-    }
+    Reader(TestDocument& doc, std::vector<std::string_view> lines, LoadResult& result)
+        : doc_(doc), result_(result), lines_(std::move(lines)) {}
 
     /// Raw bytes of line n (1-based); lines beyond the end are empty.
     std::string_view raw(size_t n) const {
@@ -272,19 +296,9 @@ public:
     void run(const std::string& path);
 
 private:
-    void splitLines(const std::string& bytes) {
-        size_t start = 0;
-        while (start < bytes.size()) {
-            size_t end = bytes.find('\n', start);
-            const size_t stop = end == std::string::npos ? bytes.size() : end;
-            size_t len = stop - start;
-            if (len > 0 && bytes[start + len - 1] == '\r') --len;
-            lines_.emplace_back(bytes.data() + start, len);
-            if (end == std::string::npos) break;
-            start = end + 1;
-        }
-    }
-    void readLevels(int test, int row, std::string_view levels);
+    /// `fresh`: the row was not cleared for the new tacts, so a character that is not a level
+    /// gives the inactive level the cell would have held.
+    void readLevels(int test, int row, std::string_view levels, bool fresh);
     void readAlgorithm(size_t& line, int addressRadix);
 
     TestDocument& doc_;
@@ -293,28 +307,65 @@ private:
     bool errorShown_ = false;
 };
 
-void Reader::readLevels(int test, int row, std::string_view levels) {
+/// Level of a level character; 0xFF for a character that is not a level.
+constexpr std::array<std::uint8_t, 256> kLevelOfChar = [] {
+    std::array<std::uint8_t, 256> table{};
+    table.fill(0xFF);
+    table[static_cast<unsigned char>('_')] = model::kLow;
+    table[static_cast<unsigned char>('-')] = model::kHigh;
+    table[static_cast<unsigned char>('*')] = model::kInactive;
+    return table;
+}();
+
+/// Decodes level characters into cells[0..n); a character that is not a level leaves its cell,
+/// or makes it inactive when `othersInactive` is set.
+void decodeLevels(const char* chars, size_t n, model::CellLevel* cells, bool othersInactive = false) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen characters at a time while all of them are levels (the normal case).
+    const __m128i low = _mm_set1_epi8('_'), high = _mm_set1_epi8('-'), inactive = _mm_set1_epi8('*');
+    const __m128i one = _mm_set1_epi8(1), two = _mm_set1_epi8(2);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars + i));
+        const __m128i isHigh = _mm_cmpeq_epi8(c, high);
+        const __m128i isInactive = _mm_cmpeq_epi8(c, inactive);
+        const __m128i isLevel = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(c, low), isHigh), isInactive);
+        if (_mm_movemask_epi8(isLevel) != 0xFFFF) {
+            for (size_t j = i; j < i + 16; ++j) {
+                const std::uint8_t v = kLevelOfChar[static_cast<unsigned char>(chars[j])];
+                if (v != 0xFF) cells[j] = v;
+                else if (othersInactive) cells[j] = model::kInactive;
+            }
+            continue;
+        }
+        const __m128i v = _mm_or_si128(_mm_and_si128(isHigh, one), _mm_and_si128(isInactive, two));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(cells + i), v);
+    }
+#endif
+    for (; i < n; ++i) {
+        const std::uint8_t v = kLevelOfChar[static_cast<unsigned char>(chars[i])];
+        if (v != 0xFF) cells[i] = v;
+        else if (othersInactive) cells[i] = model::kInactive;
+    }
+}
+
+void Reader::readLevels(int test, int row, std::string_view levels, bool fresh) {
+    if (row < 0 || row > model::kMaxRow) return;
+    if (fresh) {
+        // Every cell up to the tact count is written here; before the load all of them were inactive.
+        const auto tacts = static_cast<size_t>(doc_.tactCount());
+        decodeLevels(levels.data(), std::min(levels.size(), tacts), doc_.mutableRowData(test, row) + 1, true);
+        if (levels.size() > tacts) readLevels(test, row, levels, false);
+        return;
+    }
     // Fast path: the line fits the tact count, so no cell write can change it.
     if (static_cast<long long>(levels.size()) <= doc_.tactCount()) {
-        model::CellLevel* cells = doc_.mutableRowData(test, row);
-        for (size_t i = 0; i < levels.size(); ++i) {
-            switch (levels[i]) {
-            case '_': cells[i + 1] = model::kLow; break;
-            case '-': cells[i + 1] = model::kHigh; break;
-            case '*': cells[i + 1] = model::kInactive; break;
-            default: break;  // not a level: the cell keeps its level
-            }
-        }
+        decodeLevels(levels.data(), levels.size(), doc_.mutableRowData(test, row) + 1);
         return;
     }
     for (size_t i = 0; i < levels.size(); ++i) {
-        model::CellLevel v;
-        switch (levels[i]) {
-        case '_': v = model::kLow; break;
-        case '-': v = model::kHigh; break;
-        case '*': v = model::kInactive; break;
-        default: continue;
-        }
+        const model::CellLevel v = kLevelOfChar[static_cast<unsigned char>(levels[i])];
+        if (v == 0xFF) continue;  // not a level
         const auto tact = static_cast<long long>(i) + 1;
         if (tact > model::kMaxTactCount) return;  // the storage cannot hold it; reported once below
         if (tact >= doc_.tactCount() + 2 && !doc_.setTactCount(static_cast<int>(tact))) return;
@@ -476,7 +527,10 @@ void Reader::run(const std::string& path) {
             }
         }
 
-        if (auto v = number(value(line++), "LoadS")) doc_.setTactCount(*v);
+        const std::optional<int> tacts = number(value(line++), "LoadS");
+        // Level lines are applied after the records are read, so that the rows they fill
+        // completely need not be cleared when the tact count grows.
+        std::vector<std::pair<int, std::string_view>> levelLines;
 
         int signalCount = 0;
         if (auto v = number(value(line++), "LoadKolLeg")) {
@@ -507,8 +561,25 @@ void Reader::run(const std::string& path) {
                 doc_.setPinFunction(t, row, fromFileText(valueOf(levelLine)));
                 doc_.setPinType(row, row <= model::kPinRows ? PinType::Function : PinType::IoFunction);
             } else {
-                readLevels(t, row, levelLine);
+                levelLines.emplace_back(row, levelLine);
             }
+        }
+        if (tacts) {
+            std::bitset<model::kRowSlots> written, overwritten;
+            for (const auto& [row, levels] : levelLines) {
+                if (row < 0 || row > model::kMaxRow) continue;
+                const auto r = static_cast<size_t>(row);
+                // A row named twice keeps what its first line left where the second has no level.
+                if (written.test(r)) overwritten.reset(r);
+                else if (static_cast<long long>(levels.size()) >= *tacts) overwritten.set(r);
+                written.set(r);
+            }
+            if (testCount == 1) doc_.setTactCount(*tacts, overwritten);
+            else doc_.setTactCount(*tacts);
+            if (testCount != 1 || doc_.tactCount() != *tacts) overwritten.reset();
+            for (const auto& [row, levels] : levelLines) readLevels(t, row, levels, overwritten.test(static_cast<size_t>(row)));
+        } else {
+            for (const auto& [row, levels] : levelLines) readLevels(t, row, levels, false);
         }
 
         readAlgorithm(line, wordCount >= 1 ? radix : 10);
@@ -566,7 +637,9 @@ void Reader::run(const std::string& path) {
 
 }  // namespace
 
-LoadResult loadTestFileBytes(TestDocument& doc, const std::string& bytes, const std::string& path) {
+namespace {
+
+LoadResult loadLines(TestDocument& doc, std::vector<std::string_view> lines, const std::string& path) {
     LoadResult result;
     // A storage failure during the load is one more message of the load, shown once.
     auto previous = doc.events().error;
@@ -581,9 +654,16 @@ LoadResult loadTestFileBytes(TestDocument& doc, const std::string& bytes, const 
         ~Restore() { d.events().error = std::move(handler); }
     } restore{doc, std::move(previous)};
 
-    Reader reader(doc, bytes, result);
+    Reader reader(doc, std::move(lines), result);
     reader.run(path);
     return result;
+}
+
+}  // namespace
+
+LoadResult loadTestFileBytes(TestDocument& doc, const std::string& bytes, const std::string& path) {
+    size_t longest = 0;
+    return loadLines(doc, splitLines(bytes, longest), path);
 }
 
 LoadResult loadTestFile(TestDocument& doc, const std::string& path) {
@@ -605,27 +685,23 @@ LoadResult loadTestFile(TestDocument& doc, const std::string& path) {
                       std::to_string(kMaxFileBytes / (1024 * 1024)) + " МБ)");
     std::ifstream in(p, std::ios::binary);
     if (!in) return refuse("Не удалось открыть файл " + path);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(size));
-    if (static_cast<size_t>(in.gcount()) != size) return refuse("Не удалось прочитать файл " + path);
+    // Filled by the read at once, so the buffer is not cleared first.
+    const auto length = static_cast<size_t>(size);
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[length == 0 ? 1 : length]);
+    if (!buffer) return refuse("Недостаточно памяти для чтения файла " + path);
+    in.read(buffer.get(), static_cast<std::streamsize>(length));
+    if (static_cast<size_t>(in.gcount()) != length) return refuse("Не удалось прочитать файл " + path);
 
-    size_t lines = 0;
+    // The caps are checked before the open test is touched.
     size_t longest = 0;
-    size_t start = 0;
-    while (start <= bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        longest = std::max(longest, end - start);
-        ++lines;
-        start = end + 1;
-    }
-    if (lines > kMaxLines)
+    std::vector<std::string_view> lines = splitLines(std::string_view(buffer.get(), length), longest);
+    if (lines.size() > kMaxLines)
         return refuse("Файл " + path + " содержит больше " + std::to_string(kMaxLines) +
                       " строк и не может быть файлом теста");
     if (longest > kMaxLineLength)
         return refuse("Файл " + path + " содержит строку длиннее " + std::to_string(kMaxLineLength) +
                       " символов и не может быть файлом теста");
-    return loadTestFileBytes(doc, bytes, path);
+    return loadLines(doc, std::move(lines), path);
 }
 
 }  // namespace kvx::storage

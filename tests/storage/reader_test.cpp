@@ -234,3 +234,41 @@ TEST(Reader, ReadsWhatTheWriterWritesBeyondTheOldLimits) {
     EXPECT_EQ(back.dataWords().size(), 51u);
     EXPECT_EQ(back.getCell(0, 40, 120000), kLow);
 }
+
+TEST(Reader, LevelsOfALongTestNeverShowWhatAnEarlierLoadLeft) {
+    // A first load fills every row with 1 over 300 tacts.
+    auto file = [](const std::string& row1, const std::string& row1Again, int records) {
+        std::vector<std::string> l = {"Тип корпуса=DIP8"};
+        for (int n = 1; n <= 8; ++n) l.push_back(std::to_string(n) + "=I");
+        l.insert(l.end(), {"Число Тестов=1", "Тест0=\"T\"", "Слов Данных=0", "Число Тактов=300",
+                           "Число сигналов управления=" + std::to_string(records)});
+        l.insert(l.end(), {"i1=", row1});
+        if (records >= 2) l.insert(l.end(), {"i1=", row1Again});
+        for (int k = 3; k <= records; ++k) l.insert(l.end(), {"i" + std::to_string(k - 1) + "=", std::string(300, '-')});
+        l.insert(l.end(), {"АлгоритмТестирования=0", "Конец Файла"});
+        return l;
+    };
+    TestDocument doc;
+    auto r = loadLines(doc, file(std::string(300, '-'), std::string(300, '-'), 9));
+    ASSERT_EQ(doc.tactCount(), 300);
+    ASSERT_EQ(doc.getCell(0, 7, 250), kHigh);
+
+    // Characters that are not levels over the whole line: the cells stay inactive.
+    r = loadLines(doc, file(std::string(150, '_') + std::string(150, 'x'), "", 1));
+    EXPECT_EQ(doc.getCell(0, 1, 150), kLow);
+    EXPECT_EQ(doc.getCell(0, 1, 151), kInactive);
+    EXPECT_EQ(doc.getCell(0, 1, 300), kInactive);
+    for (int row = 2; row <= 100; ++row) ASSERT_EQ(doc.getCell(0, row, 200), kInactive) << "row " << row;
+
+    // A row named twice: the second line's non-levels keep what the first line set.
+    r = loadLines(doc, file(std::string(300, '-'), std::string(100, '_') + std::string(200, '?'), 2));
+    EXPECT_EQ(doc.getCell(0, 1, 100), kLow);
+    EXPECT_EQ(doc.getCell(0, 1, 101), kHigh);
+    EXPECT_EQ(doc.getCell(0, 1, 300), kHigh);
+
+    // A line longer than the count still grows the test tact by tact.
+    r = loadLines(doc, file(std::string(320, '_'), "", 1));
+    EXPECT_EQ(doc.tactCount(), 320);
+    EXPECT_EQ(doc.getCell(0, 1, 320), kLow);
+    EXPECT_EQ(doc.getCell(0, 2, 310), kInactive);
+}
