@@ -1,0 +1,179 @@
+// Editing and opening in the real widgets, offscreen:
+// * opening a DIP40 test of 99,999 tacts in the main window, up to the first painted frame;
+// * a level key on the last tact of a 10,000-tact DIP40 test with 8 formula pins (document
+//   change, recalculation of the formula rows, repaint);
+// * inserting and deleting a tact in a 100,000-tact test.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "app/prompter.h"
+#include "app/settings_store.h"
+#include "app/shell.h"
+#include "app/ui/tbf.h"
+#include "diagram/ui/diagram_widget.h"
+#include "storage/test_file.h"
+
+namespace {
+
+using namespace kvx;
+
+struct SilentPrompter : app::Prompter {
+    app::Answer ask(const std::string&, app::Icon, app::Buttons) override { return app::Answer::No; }
+    std::optional<std::string> openFileName(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> saveFileName(const std::string&) override { return std::nullopt; }
+    std::optional<std::uint32_t> chooseColour(std::uint32_t) override { return std::nullopt; }
+};
+
+struct MemorySettings : app::SettingsStore {
+    std::map<std::pair<std::string, std::string>, std::string> values;
+    bool keyExists(const std::string& key) const override {
+        for (const auto& [k, v] : values)
+            if (k.first == key) return true;
+        return false;
+    }
+    std::string value(const std::string& key, const std::string& name) const override {
+        auto it = values.find({key, name});
+        return it == values.end() ? std::string() : it->second;
+    }
+    bool setValue(const std::string& key, const std::string& name, const std::string& value) override {
+        values[{key, name}] = value;
+        return true;
+    }
+};
+
+struct NoShell : app::Shell {
+    bool openDocument(const std::string&, const std::string&, app::WindowState) override { return false; }
+    bool startProgram(const std::string&) override { return false; }
+    void sleepMilliseconds(int) override {}
+};
+
+/// DIP40, every pin an input counting at its own rate.
+void fillCounter(model::TestDocument& doc, int tacts) {
+    doc.setPackage({model::PackageType::DIP, 40});
+    doc.setTactCount(tacts);
+    for (int r = 1; r <= 40; ++r) {
+        doc.setPinName(r, "P" + std::to_string(r));
+        model::CellLevel* cells = doc.mutableRowData(0, r);
+        const int period = 1 + (r % 7);
+        for (int t = 1; t <= tacts; ++t) cells[t] = static_cast<model::CellLevel>((t / period) % 2);
+    }
+}
+
+void press(QWidget* target, int key) {
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &down);
+}
+
+void BM_OpenToFirstFrame(benchmark::State& state) {
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("dip40.kvx").toStdString();
+    {
+        model::TestDocument source;
+        fillCounter(source, 99999);
+        storage::saveTestFile(source, file);
+    }
+    SilentPrompter prompter;
+    MemorySettings settings;
+    NoShell shell;
+    app::TBF window(app::ShellServices{prompter, settings, shell, {dir.path().toStdString(), "KVX_Edit"}});
+    window.resize(1920, 1080);
+    window.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        window.loadFile(file);
+        window.repaint();  // paints every visible part now, the diagram included
+        QApplication::processEvents();
+    }
+    state.counters["tacts"] = window.document().tactCount();
+}
+BENCHMARK(BM_OpenToFirstFrame)->Unit(benchmark::kMillisecond);
+
+struct Editor {
+    model::TestDocument doc;
+    SilentPrompter prompter;
+    std::unique_ptr<diagram::DiagramWidget> widget;
+
+    explicit Editor(int tacts) {
+        fillCounter(doc, tacts);
+        widget = std::make_unique<diagram::DiagramWidget>(doc, prompter);
+        widget->resize(1920, 1080);
+        widget->show();
+        widget->resetForOpenedTest();  // current cell: tact 1 of display position 1
+        QApplication::processEvents();
+    }
+    /// Moves the current cell to the last tact (scrolling there first).
+    void goToLastTact() {
+        QScrollBar* h = widget->horizontalScrollBar();
+        h->setValue(h->maximum());
+        QApplication::processEvents();
+        while (widget->view().currentTact() < doc.tactCount()) press(widget->canvas(), Qt::Key_Right);
+    }
+};
+
+void BM_LevelKeyOnLastTact(benchmark::State& state) {
+    Editor e(10000);
+    static const char* formulas[] = {"C1&C2", "C3|C4&C5", "!(C6)XC7", "(C8|C9)&!(C10)",
+                                     "C11XC12XC13", "C14&(C15|C16)", "!(C17&C18)", "C19|C20|C21|C22"};
+    for (int k = 0; k < 8; ++k) {
+        e.doc.setPinType(33 + k, model::PinType::Function);
+        e.doc.setPinFunction(0, 33 + k, formulas[k]);
+    }
+    e.widget->refresh();
+    e.goToLastTact();
+    for (auto _ : state) {
+        // The first key on the last tact adds a tact; after the step back the key lands on
+        // the tact before the last, with the same work: the cell, the eight formula rows
+        // over every tact, the repaint.
+        press(e.widget->canvas(), Qt::Key_1);
+        e.widget->canvas()->repaint();
+        state.PauseTiming();
+        press(e.widget->canvas(), Qt::Key_Left);
+        state.ResumeTiming();
+    }
+    state.counters["tacts_at_end"] = e.doc.tactCount();
+}
+// A bounded number of presses keeps the test near 10,000 tacts.
+BENCHMARK(BM_LevelKeyOnLastTact)->Unit(benchmark::kMillisecond)->Iterations(300);
+
+void BM_InsertTact(benchmark::State& state) {
+    Editor e(100000);
+    for (auto _ : state) {
+        e.widget->insertTact();
+        e.widget->canvas()->repaint();
+        state.PauseTiming();
+        e.widget->deleteTact();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_InsertTact)->Unit(benchmark::kMillisecond);
+
+void BM_DeleteTact(benchmark::State& state) {
+    Editor e(100000);
+    for (auto _ : state) {
+        e.widget->deleteTact();
+        e.widget->canvas()->repaint();
+        state.PauseTiming();
+        e.widget->insertTact();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_DeleteTact)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
