@@ -17,6 +17,8 @@
 #include "app/ui/qt_shell.h"
 #include "app/ui/splash_form.h"
 #include "app/ui/tbf.h"
+#include "functions/ui/formula_dialog.h"
+#include "functions/ui/generator_dialog.h"
 
 int main(int argc, char** argv) {
     using namespace kvx::app;
@@ -52,6 +54,8 @@ int main(int argc, char** argv) {
         TBF mainWindow(ShellServices{prompter, settings, shell, location});
         prompter.setParent(&mainWindow);
         placement.track(&mainWindow, QStringLiteral("TBF"));
+        placement.track(mainWindow.formulaDialog(), QStringLiteral("Tfm_Funct"));
+        placement.track(mainWindow.generatorDialog(), QStringLiteral("Tfm_zapinit"));
         mainWindow.setSplash(splash);
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &placement, [&placement] { placement.saveAll(); });
 

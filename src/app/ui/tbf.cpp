@@ -9,6 +9,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -23,7 +24,13 @@
 
 #include "app/ui/about_box.h"
 #include "app/ui/tool_icons.h"
+#include "diagram/pin_editing.h"
 #include "diagram/ui/diagram_widget.h"
+#include "functions/formula.h"
+#include "functions/ui/formula_actions.h"
+#include "functions/ui/formula_band.h"
+#include "functions/ui/formula_dialog.h"
+#include "functions/ui/generator_dialog.h"
 #include "storage/test_file.h"
 
 namespace kvx::app {
@@ -88,6 +95,7 @@ TBF::TBF(const ShellServices& services, QWidget* parent) : QMainWindow(parent), 
     createBands();
     createStatusBar();
     connectDocument();
+    createEditingWindows();
 
     // 2. The program's folder is the dialogs' first folder; files may be dropped on the window.
     dialogFolder_ = services_.program.folder;
@@ -152,17 +160,17 @@ void TBF::createActions() {
     connect(A.saveAs, &QAction::triggered, this, &TBF::saveAs);
     connect(A.exit, &QAction::triggered, this, &QWidget::close);
 
-    A.fillHigh = later(make(QStringLiteral("Заполнить 1"), {}, QStringLiteral("Строка в 1")));
+    A.fillHigh = make(QStringLiteral("Заполнить 1"), {}, QStringLiteral("Строка в 1"));
     A.fillHigh->setIcon(toolIcon(ToolIcon::RowHigh));
-    A.fillLow = later(make(QStringLiteral("Заполнить 0"), {}, QStringLiteral("Строка в 0")));
+    A.fillLow = make(QStringLiteral("Заполнить 0"), {}, QStringLiteral("Строка в 0"));
     A.fillLow->setIcon(toolIcon(ToolIcon::RowLow));
-    A.fillInactive = later(make(QStringLiteral("Строка неактивна"), {}, QStringLiteral("Строка неактивна")));
+    A.fillInactive = make(QStringLiteral("Строка неактивна"), {}, QStringLiteral("Строка неактивна"));
     A.fillInactive->setIcon(toolIcon(ToolIcon::RowInactive));
-    A.insertTact = later(make(QStringLiteral("Вставить такт"), {}, QStringLiteral("Вставить такт")));
+    A.insertTact = make(QStringLiteral("Вставить такт"), {}, QStringLiteral("Вставить такт"));
     A.insertTact->setIcon(toolIcon(ToolIcon::InsertTact));
-    A.deleteTact = later(make(QStringLiteral("Удалить такт"), {}, QStringLiteral("Удалить такт")));
+    A.deleteTact = make(QStringLiteral("Удалить такт"), {}, QStringLiteral("Удалить такт"));
     A.deleteTact->setIcon(toolIcon(ToolIcon::DeleteTact));
-    A.generator = later(make(QStringLiteral("Генератор..."), {}, QStringLiteral("Генератор")));
+    A.generator = make(QStringLiteral("Генератор..."), {}, QStringLiteral("Генератор"));
     A.generator->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_G), QKeySequence(Qt::CTRL | Qt::Key_L)});
     A.generator->setIcon(toolIcon(ToolIcon::Generator));
     A.zoomIn = make(QStringLiteral("Увеличить"), {}, QStringLiteral("Увеличить диаграмму"));
@@ -177,7 +185,7 @@ void TBF::createActions() {
     connect(A.zoomOut, &QAction::triggered, diagram_, &diagram::DiagramWidget::zoomOut);
     connect(A.zoomStandard, &QAction::triggered, diagram_, &diagram::DiagramWidget::zoomStandard);
     connect(A.colours, &QAction::triggered, diagram_, &diagram::DiagramWidget::chooseColours);
-    A.applyTactCount = later(make(QStringLiteral("Изменить"), {}, QStringLiteral("Изменить")));
+    A.applyTactCount = make(QStringLiteral("Изменить"), {}, QStringLiteral("Изменить"));
     A.applyTactCount->setIcon(toolIcon(ToolIcon::ApplyTactCount));
 
     auto view = [&](const QString& text) {
@@ -202,7 +210,7 @@ void TBF::createActions() {
     A.algorithm = later(make(QStringLiteral("Алгоритм..."), {}, QStringLiteral("Алгоритм теста")));
     A.algorithm->setIcon(toolIcon(ToolIcon::Algorithm));
 
-    A.function = later(make(QStringLiteral("Функция..."), QKeySequence(Qt::CTRL | Qt::Key_F), QStringLiteral("Функция")));
+    A.function = make(QStringLiteral("Функция..."), QKeySequence(Qt::CTRL | Qt::Key_F), QStringLiteral("Функция"));
     A.function->setIcon(toolIcon(ToolIcon::Function));
     A.dataWords = later(
         make(QStringLiteral("&Слова данных..."), QKeySequence(Qt::CTRL | Qt::Key_W), QStringLiteral("Слова данных")));
@@ -223,7 +231,7 @@ void TBF::createActions() {
     connect(A.about, &QAction::triggered, this, &TBF::showAbout);
     connect(A.helpKey, &QAction::triggered, this, &TBF::showKeyHelp);
 
-    A.applyFunction = later(make(QStringLiteral("Применить функцию")));
+    A.applyFunction = make(QStringLiteral("Применить функцию"));
 }
 
 void TBF::createMenus() {
@@ -326,7 +334,7 @@ void TBF::createBands() {
     pal.setColor(QPalette::Text, pal.color(QPalette::ToolTipText));
     tactCountField_->setPalette(pal);
     tactCountField_->setMinimumWidth(80);
-    tactCountField_->setEnabled(false);  // setting the count from the field is done with tact editing
+    tactCountField_->installEventFilter(this);
     bands_.diagram->addWidget(tactCountField_);
     bands_.diagram->addAction(A.applyTactCount);
     bands_.diagram->addSeparator();
@@ -369,7 +377,7 @@ void TBF::createBands() {
     apply->setToolButtonStyle(Qt::ToolButtonTextOnly);
     row->addWidget(apply);
     panel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    panel->setEnabled(false);  // enabled for function rows by the formula panel's owner
+    panel->setEnabled(false);  // replaced by the formula panel when the editing windows are created
     formulaPanel_ = panel;
     bands_.formula->addWidget(panel);
     bands_.formula->hide();
@@ -463,6 +471,77 @@ void TBF::connectDocument() {
         tactCountField_->setMaximum(std::max(kTactFieldMaximum, n));
         tactCountField_->setValue(n);
     });
+}
+
+void TBF::createEditingWindows() {
+    using namespace functions::ui;
+    auto& A = actions_;
+
+    // The diagram's own commands.
+    connect(A.fillHigh, &QAction::triggered, diagram_, &diagram::DiagramWidget::fillHigh);
+    connect(A.fillLow, &QAction::triggered, diagram_, &diagram::DiagramWidget::fillLow);
+    connect(A.fillInactive, &QAction::triggered, diagram_, &diagram::DiagramWidget::fillInactive);
+    connect(A.insertTact, &QAction::triggered, diagram_, &diagram::DiagramWidget::insertTact);
+    connect(A.deleteTact, &QAction::triggered, diagram_, &diagram::DiagramWidget::deleteTact);
+    connect(A.applyTactCount, &QAction::triggered, this,
+            [this] { diagram_->setTactCountFromField(tactCountField_->text()); });
+    connect(tactCountField_, &QSpinBox::textChanged, diagram_, &diagram::DiagramWidget::setTactCountFromField);
+
+    // The formula dialog and the "Формула" panel show the same text and follow the current row.
+    formulaDialog_ = new Tfm_Funct(doc_, services_.prompter, this);
+    formulaBand_ = new FormulaBand(doc_, services_.prompter, bands_.formula);
+    setFormulaPanel(formulaBand_);
+    linkFormulaBand(*formulaBand_, *formulaDialog_);
+    A.applyFunction->setEnabled(false);
+    connect(formulaBand_, &FormulaBand::currentRowChanged, A.applyFunction,
+            [a = A.applyFunction](int, bool functionRow) { a->setEnabled(functionRow); });
+    connect(A.applyFunction, &QAction::triggered, formulaBand_, &FormulaBand::apply);
+    connect(diagram_, &diagram::DiagramWidget::currentRowChanged, formulaBand_, &FormulaBand::setCurrentRow);
+    connect(formulaBand_, &FormulaBand::applied, diagram_, [this](int) { diagram_->refresh(); });
+    connect(formulaDialog_, &Tfm_Funct::applied, diagram_, [this](int) { diagram_->refresh(); });
+    connect(A.function, &QAction::triggered, this, &TBF::runFunctionCommand);
+    connect(diagram_, &diagram::DiagramWidget::functionRequested, this, &TBF::runFunctionCommand);
+
+    // The pulse generator fills the current row; the formula rows follow.
+    generator_ = new Tfm_zapinit(doc_, this);
+    generator_->setCurrentTactSource([this] { return std::max(1, diagram_->view().currentTact()); });
+    connect(generator_, &Tfm_zapinit::filled, diagram_, [this](int) {
+        functions::RecalculateFunctionPins(doc_);
+        diagram_->refresh();
+    });
+    connect(A.generator, &QAction::triggered, this, &TBF::runGenerator);
+    connect(diagram_, &diagram::DiagramWidget::generatorRequested, this, &TBF::runGenerator);
+}
+
+void TBF::runFunctionCommand() {
+    if (!diagramShown_) return;
+    const int currentRow = diagram_->view().currentRow;
+    const auto outcome = functions::ui::runFunctionCommand(
+        doc_, services_.prompter, *formulaDialog_, formulaBand_, currentRow, [this](int row) {
+            // The same type change as choosing "O=F(c)" in the pin type selector.
+            diagram::changePinType(doc_, row, model::PinType::Function, std::max(1, diagram_->view().currentTact()),
+                                   services_.prompter);
+        });
+    if (outcome == functions::ui::FunctionCommandOutcome::TypeChanged) diagram_->refresh();
+}
+
+void TBF::runGenerator() {
+    if (!diagramShown_) return;
+    const auto& v = diagram_->view();
+    if (v.currentColumn < 1) return;
+    generator_->openFor(v.currentRow, v.currentTact());
+}
+
+bool TBF::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tactCountField_ && diagramShown_) {
+        if (event->type() == QEvent::FocusOut) {
+            diagram_->leaveTactField();
+        } else if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) diagram_->showTactCount();
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TBF::setFormulaPanel(QWidget* panel) {

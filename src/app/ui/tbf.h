@@ -17,6 +17,12 @@
 #include "app/shell.h"
 #include "model/test_document.h"
 
+namespace kvx::functions::ui {
+class Tfm_Funct;
+class FormulaBand;
+class Tfm_zapinit;
+}  // namespace kvx::functions::ui
+
 namespace kvx::diagram {
 class DiagramWidget;
 }
@@ -156,6 +162,12 @@ public:
     /// Texts of the three status bar panels.
     QString statusText(int panel) const;
 
+    /// The formula dialog "Функция", the "Формула" panel and the generator "Генератор импульсов",
+    /// created with the window and living as long as it does.
+    functions::ui::Tfm_Funct* formulaDialog() const { return formulaDialog_; }
+    functions::ui::FormulaBand* formulaBand() const { return formulaBand_; }
+    functions::ui::Tfm_zapinit* generatorDialog() const { return generator_; }
+
     /// Replaces the placeholder contents of the "Формула" band by the real panel.
     void setFormulaPanel(QWidget* panel);
     /// The splash window, closed and destroyed at the first activation.
@@ -218,6 +230,14 @@ private:
     void showMessages(const std::vector<std::string>& messages);
     void viewResetForNewTest();
     void viewResetForOpenedTest();
+    /// The formula dialog, the "Формула" panel and the pulse generator, linked to the diagram.
+    void createEditingWindows();
+    /// "Функция...".
+    void runFunctionCommand();
+    /// "Генератор...".
+    void runGenerator();
+    /// The tact count field: typing, Enter and leaving it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     ShellServices services_;
     model::TestDocument doc_;
@@ -237,6 +257,9 @@ private:
     QLineEdit* testNameField_ = nullptr;
     QLineEdit* formulaField_ = nullptr;
     QWidget* formulaPanel_ = nullptr;
+    functions::ui::Tfm_Funct* formulaDialog_ = nullptr;
+    functions::ui::FormulaBand* formulaBand_ = nullptr;
+    functions::ui::Tfm_zapinit* generator_ = nullptr;
     QComboBox* algorithmList_ = nullptr;
     QComboBox* packageList_ = nullptr;
     QLabel* supplyLabel_ = nullptr;
