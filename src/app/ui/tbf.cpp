@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QToolBar>
@@ -493,8 +494,12 @@ void TBF::createEditingWindows() {
     setFormulaPanel(formulaBand_);
     linkFormulaBand(*formulaBand_, *formulaDialog_);
     A.applyFunction->setEnabled(false);
-    connect(formulaBand_, &FormulaBand::currentRowChanged, A.applyFunction,
-            [a = A.applyFunction](int, bool functionRow) { a->setEnabled(functionRow); });
+    connect(formulaBand_, &FormulaBand::currentRowChanged, this, [this](int, bool functionRow) {
+        actions_.applyFunction->setEnabled(functionRow);
+        // Every new or opened test hides the band; a function row that the user makes current
+        // brings it back.
+        if (functionRow && diagramShown_ && !resettingView_) bands_.formula->show();
+    });
     connect(A.applyFunction, &QAction::triggered, formulaBand_, &FormulaBand::apply);
     connect(diagram_, &diagram::DiagramWidget::currentRowChanged, formulaBand_, &FormulaBand::setCurrentRow);
     connect(formulaBand_, &FormulaBand::applied, diagram_, [this](int) { diagram_->refresh(); });
@@ -598,9 +603,15 @@ void TBF::refreshStatusBar() {
 
 void TBF::refreshView() { diagram_->refresh(); }
 
-void TBF::viewResetForNewTest() { diagram_->resetForNewTest(); }
+void TBF::viewResetForNewTest() {
+    const QScopedValueRollback<bool> resetting(resettingView_, true);
+    diagram_->resetForNewTest();
+}
 
-void TBF::viewResetForOpenedTest() { diagram_->resetForOpenedTest(); }
+void TBF::viewResetForOpenedTest() {
+    const QScopedValueRollback<bool> resetting(resettingView_, true);
+    diagram_->resetForOpenedTest();
+}
 
 void TBF::refreshInitialState() {
     refreshView();

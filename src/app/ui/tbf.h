@@ -247,6 +247,7 @@ private:
     bool creatingNewTest_ = false;
     bool diagramShown_ = false;
     bool activatedOnce_ = false;
+    bool resettingView_ = false;  ///< the view is being reset for a new or opened test
 
     MainActions actions_;
     MainBands bands_;

@@ -96,6 +96,9 @@ Tfm_Funct::Tfm_Funct(model::TestDocument& doc, app::Prompter& prompter, QWidget*
 
     refreshHeader();
     setFixedSize(sizeHint());
+    // Centred once, when created: a placement restored afterwards from the INI file wins.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void Tfm_Funct::showForRow(int row) {
@@ -183,11 +186,6 @@ void Tfm_Funct::changeEvent(QEvent* event) {
 
 void Tfm_Funct::showEvent(QShowEvent* event) {
     refreshHeader();
-    if (!placed_) {
-        placed_ = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
-    }
     QDialog::showEvent(event);
 }
 

@@ -71,7 +71,6 @@ private:
     model::TestDocument& doc_;
     app::Prompter& prompter_;
     int row_ = 0;
-    bool placed_ = false;
     QLabel* numberLabel_ = nullptr;
     QLabel* typeLabel_ = nullptr;
     QLabel* nameLabel_ = nullptr;

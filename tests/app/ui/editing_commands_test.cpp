@@ -2,9 +2,11 @@
 // dialog, the "Формула" panel and the pulse generator.
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QToolBar>
 
 #include "functions/ui/formula_band.h"
 #include "functions/ui/formula_dialog.h"
@@ -90,6 +92,7 @@ TEST_F(EditingCommands, FunctionCommandAsksThenTheBandAndDialogShareTheFormula) 
     auto* dialog = tbf().formulaDialog();
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(A().applyFunction->isEnabled());
+    EXPECT_FALSE(tbf().bands().formula->isHidden()) << "the new function row brings the band";
 
     tbf().formulaBand()->field()->setText("!(c1)");
     EXPECT_EQ(dialog->formulaText(), "!(c1)") << "the dialog mirrors the panel";
@@ -107,6 +110,45 @@ TEST_F(EditingCommands, FunctionCommandAsksThenTheBandAndDialogShareTheFormula) 
     click(1, 3);
     EXPECT_FALSE(A().applyFunction->isEnabled());
     EXPECT_TRUE(tbf().formulaBand()->field()->text().isEmpty());
+}
+
+TEST_F(EditingCommands, TheFormulaBandComesBackWhenAFunctionRowBecomesCurrent) {
+    QToolBar* band = tbf().bands().formula;
+    doc().setPinType(2, "O=F(c)");
+    doc().setPinFunction(0, 2, "C1");
+    area().refresh();
+    ASSERT_TRUE(band->isHidden()) << "a new test hides it";
+    click(1, 1);
+    EXPECT_TRUE(band->isHidden()) << "an input row leaves it hidden";
+    click(1, 2);
+    EXPECT_FALSE(band->isHidden());
+    EXPECT_EQ(tbf().formulaField()->text(), "C1");
+
+    // Hidden through "Вид", it stays hidden on other rows and returns on the function row.
+    QMetaObject::invokeMethod(tbf().findChild<QMenu*>("viewMenu"), "aboutToShow");
+    A().viewFunctions->trigger();
+    ASSERT_TRUE(band->isHidden());
+    click(1, 3);
+    EXPECT_TRUE(band->isHidden());
+    click(1, 2);
+    EXPECT_FALSE(band->isHidden());
+
+    // An opened test hides it even when its first row, current after the load, has a formula.
+    const std::string file = path("function_first.kvx");
+    {
+        model::TestDocument source;
+        source.clearDocument();
+        source.setPinType(1, "O=F(c)");
+        source.setPinFunction(0, 1, "1");
+        ASSERT_TRUE(storage::saveTestFile(source, file).ok);
+    }
+    prompter.answer(app::Answer::No);
+    ASSERT_EQ(tbf().loadFile(file), app::LoadOutcome::Loaded);
+    EXPECT_TRUE(band->isHidden());
+    EXPECT_TRUE(A().applyFunction->isEnabled()) << "the panel itself follows the current row";
+    EXPECT_EQ(tbf().formulaField()->text(), "1");
+    click(1, 1);
+    EXPECT_FALSE(band->isHidden());
 }
 
 TEST_F(EditingCommands, GeneratorFillsTheCurrentRowAndFormulaRowsFollow) {

@@ -6,6 +6,8 @@
 #include <QStatusBar>
 #include <QApplication>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -22,6 +24,7 @@
 #include "app/ui/qt_settings_store.h"
 #include "app/ui/splash_form.h"
 #include "diagram/ui/diagram_widget.h"
+#include "functions/ui/formula_dialog.h"
 #include "tbf_fixture.h"
 #include "version_info.h"
 
@@ -178,6 +181,28 @@ TEST(PlacementStore, AWindowGetsItsPlacementBackWhenCreatedAgain) {
     QWidget other;
     EXPECT_FALSE(store.restore(&other, "Tfm_Funct"));
     EXPECT_TRUE(QSettings(ini, QSettings::IniFormat).childGroups().contains("TBF"));
+}
+
+TEST(PlacementStore, TheFormulaDialogStartsCentredThenWhereItWasLeft) {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("KVX_Edit.ini");
+    model::TestDocument doc;
+    kvx::testing::ScriptedPrompter prompter;
+    {
+        functions::ui::Tfm_Funct dialog(doc, prompter);
+        const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+        EXPECT_LE((dialog.geometry().center() - centre).manhattanLength(), 2) << "no placement yet: centred";
+        app::PlacementStore store(ini);
+        store.track(&dialog, "Tfm_Funct");
+        dialog.show();
+        dialog.move(40, 50);
+        dialog.hide();  // the placement is kept when the window goes
+    }
+    functions::ui::Tfm_Funct again(doc, prompter);
+    app::PlacementStore store(ini);
+    store.track(&again, "Tfm_Funct");
+    again.show();
+    EXPECT_EQ(again.pos(), QPoint(40, 50)) << "the restored placement survives the first show";
 }
 
 TEST(PlacementStore, TheIniFileLivesBesideTheProgramWhenItsFolderIsWritable) {
