@@ -13,9 +13,9 @@
 #include <memory>
 #include <optional>
 
-#include "app/prompter.h"
-#include "app/settings_store.h"
-#include "app/shell.h"
+#include "ui_bench_support.h"
+#include "../tests/app/memory_settings_store.h"
+#include "../tests/app/recording_shell.h"
 #include "app/ui/tbf.h"
 #include "diagram/ui/diagram_widget.h"
 #include "storage/test_file.h"
@@ -23,36 +23,7 @@
 namespace {
 
 using namespace kvx;
-
-struct SilentPrompter : app::Prompter {
-    app::Answer ask(const std::string&, app::Icon, app::Buttons) override { return app::Answer::No; }
-    std::optional<std::string> openFileName(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> saveFileName(const std::string&) override { return std::nullopt; }
-    std::optional<std::uint32_t> chooseColour(std::uint32_t) override { return std::nullopt; }
-};
-
-struct MemorySettings : app::SettingsStore {
-    std::map<std::pair<std::string, std::string>, std::string> values;
-    bool keyExists(const std::string& key) const override {
-        for (const auto& [k, v] : values)
-            if (k.first == key) return true;
-        return false;
-    }
-    std::string value(const std::string& key, const std::string& name) const override {
-        auto it = values.find({key, name});
-        return it == values.end() ? std::string() : it->second;
-    }
-    bool setValue(const std::string& key, const std::string& name, const std::string& value) override {
-        values[{key, name}] = value;
-        return true;
-    }
-};
-
-struct NoShell : app::Shell {
-    bool openDocument(const std::string&, const std::string&, app::WindowState) override { return false; }
-    bool startProgram(const std::string&) override { return false; }
-    void sleepMilliseconds(int) override {}
-};
+using bench::SilentPrompter;
 
 /// DIP40, every pin an input counting at its own rate.
 void fillCounter(model::TestDocument& doc, int tacts) {
@@ -80,8 +51,8 @@ void BM_OpenToFirstFrame(benchmark::State& state) {
         storage::saveTestFile(source, file);
     }
     SilentPrompter prompter;
-    MemorySettings settings;
-    NoShell shell;
+    testing::MemorySettingsStore settings;
+    testing::RecordingShell shell;
     app::TBF window(app::ShellServices{prompter, settings, shell, {dir.path().toStdString(), "KVX_Edit"}});
     window.resize(1920, 1080);
     window.show();
@@ -168,12 +139,4 @@ BENCHMARK(BM_DeleteTact)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return kvx::bench::runBenchmarksInQt(argc, argv); }

@@ -10,20 +10,14 @@
 #include <memory>
 #include <optional>
 
-#include "app/prompter.h"
+#include "ui_bench_support.h"
 #include "diagram/ui/diagram_painter.h"
 #include "diagram/ui/diagram_widget.h"
 
 namespace {
 
 using namespace kvx;
-
-struct SilentPrompter : app::Prompter {
-    app::Answer ask(const std::string&, app::Icon, app::Buttons) override { return app::Answer::No; }
-    std::optional<std::string> openFileName(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> saveFileName(const std::string&) override { return std::nullopt; }
-    std::optional<std::uint32_t> chooseColour(std::uint32_t) override { return std::nullopt; }
-};
+using bench::SilentPrompter;
 
 /// DIP40 with every pin counting at its own rate, so that every row has edges.
 void fillCounter(model::TestDocument& doc, int tacts) {
@@ -87,12 +81,4 @@ BENCHMARK(BM_RepaintWidget)->Arg(26)->Arg(1000000)->Unit(benchmark::kMillisecond
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return kvx::bench::runBenchmarksInQt(argc, argv); }
