@@ -86,10 +86,10 @@ TypeChangeResult changePinType(TestDocument& doc, int row, const std::string& s,
     const int usedBefore = positionsInUse(doc);
     if (outputRow) {
         const int pin = row - model::kPinRows;
+        // "O=F(c)" computes the output row; any other item is the type of the pin itself, so
+        // "I/O" leaves both rows as they are.
         if (s == T::Function)
             doc.setPinType(row, T::IoFunction);
-        else if (s == T::InOut)
-            doc.setPinType(row, T::IoOutput);  // the item "I/O" stands for the plain output row
         else
             doc.setPinType(pin, s);
         if (s != T::Function && s != T::InOut) result.outputRowRemoved = removeOutputRow(doc, pin);

@@ -35,7 +35,8 @@ struct TypeChangeResult {
 /// Gives row `row` (a pin row or the output row of an I/O pin) the type `selected` from the
 /// selector. "NC" asks first and makes the row inactive from `currentTact` on. A new I/O pin
 /// gets its output row "O/i" directly below its own row in every test; a pin that stops being
-/// I/O loses its output row in every test.
+/// I/O loses its output row in every test. On an output row "O=F(c)" makes that row
+/// "O/i=F(c)", "I/O" keeps the row's type and any other item becomes the pin's type.
 TypeChangeResult changePinType(model::TestDocument& doc, int row, const std::string& selected, int currentTact,
                                app::Prompter& prompter);
 

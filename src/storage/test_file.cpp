@@ -596,25 +596,18 @@ void Reader::run(const std::string& path) {
         }
         if (auto gen = number(raw(first + 1), "LoadGen")) p.tactDuration = (*gen >= 1 && *gen <= 8) ? *gen : 2;
     };
-    if (contains(e + 1, "uhul, gen")) {
-        readParameters(e + 2);
-        e += 4;
-    } else {
-        e += 1;
-    }
-    if (contains(e, "описания")) {
-        doc_.setDescriptionFile(text(e + 1));
-        e += 2;
-    }
-    if (contains(e + 1, "uhul, gen")) {
-        readParameters(e + 2);
-        e += 4;
-    } else {
-        e += 1;
-    }
-    if (contains(e, "описания")) {
-        doc_.setDescriptionFile(text(e + 1));
-        e += 2;
+    // The parameter header and the description header are probed twice, in this order.
+    for (int probe = 0; probe < 2; ++probe) {
+        if (contains(e + 1, "uhul, gen")) {
+            readParameters(e + 2);
+            e += 4;
+        } else {
+            e += 1;
+        }
+        if (contains(e, "описания")) {
+            doc_.setDescriptionFile(text(e + 1));
+            e += 2;
+        }
     }
     if (contains(e + 1, "описания")) doc_.setDescriptionFile(text(e + 2));
 

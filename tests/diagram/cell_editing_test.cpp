@@ -267,9 +267,11 @@ TEST(PinTypes, ChoicesOnTheOutputRow) {
     EXPECT_EQ(doc.pin(53).pinType, "O/i=F(c)");
     EXPECT_EQ(doc.pin(3).pinType, "I/O");
     EXPECT_EQ(displayRows(doc).size(), 17u);
-    // "I/O" turns it back into the plain output row.
+    // "I/O" is the pin's own type: both rows keep theirs and the output row stays.
     changePinType(doc, 53, "I/O", 1, prompter);
-    EXPECT_EQ(doc.pin(53).pinType, "O/i");
+    EXPECT_EQ(doc.pin(53).pinType, "O/i=F(c)");
+    EXPECT_EQ(doc.pin(3).pinType, "I/O");
+    EXPECT_EQ(displayRows(doc).size(), 17u);
     // "O" makes the pin an output and removes the output row.
     const auto r = changePinType(doc, 53, "O", 1, prompter);
     EXPECT_TRUE(r.outputRowRemoved);

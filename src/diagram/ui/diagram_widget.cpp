@@ -401,6 +401,7 @@ void DiagramWidget::zoomStandard() {
 
 void DiagramWidget::chooseColours() {
     TFColors dialog(view_, prompter_, this);
+    emit coloursDialogCreated(&dialog);
     if (dialog.exec() == QDialog::Accepted) {
         dialog.applyTo(view_);
         repaintAll();  // the empty part of the area follows at the next re-layout
@@ -471,14 +472,24 @@ void DiagramWidget::openNameEditor() {
 
 // ---- mouse -----------------------------------------------------------------
 
+int DiagramWidget::pressedPosition() const {
+    const int k = press_.y() / std::max(1, view_.rowHeight) + 1;
+    const int position = view_.rowOffset + k;
+    if (press_.y() < 0 || position < 1 || position > 49 || k > displayRowTotal(doc_) - view_.rowOffset) return 0;
+    return position;
+}
+
 void DiagramWidget::PaintBox1MouseDown(Qt::MouseButton button, QPoint pos, bool doubleClick) {
     if (!diagramShown()) return;
     press_ = pos;
     if (button == Qt::LeftButton) {
         clickArmed_ = !doubleClick;  // the release after a double click is no click
-        if (pos.x() < 50) {
+        const int source = view_.rowOffset + pos.y() / std::max(1, view_.rowHeight) + 1;
+        // Only a listed row can be dragged: a press below the last one would swap the unused
+        // entries behind the list into it.
+        if (pos.x() < 50 && pos.y() >= 0 && source <= displayRowTotal(doc_)) {
             dragging_ = true;
-            dragSource_ = view_.rowOffset + pos.y() / std::max(1, view_.rowHeight) + 1;
+            dragSource_ = source;
         } else {
             dragging_ = false;
             dragSource_ = -1;
@@ -509,14 +520,12 @@ void DiagramWidget::PaintBox1Click() {
     const int x = press_.x();
     const int y = press_.y();
     hidePinEditors();
-    const int h = std::max(1, view_.rowHeight);
-    const int k = y / h + 1;
-    const int total = displayRowTotal(doc_);
-    const int position = view_.rowOffset + k;
-    if (y < 0 || position < 1 || position > 49 || k > total - view_.rowOffset) {
+    const int position = pressedPosition();
+    if (position == 0) {
         canvas_->setFocus();
         return;
     }
+    const int k = position - view_.rowOffset;
     if (x <= 41)
         view_.currentColumn = 1;
     else if (x >= kPinColumnRight)
@@ -540,7 +549,9 @@ void DiagramWidget::PaintBox1Click() {
 }
 
 void DiagramWidget::PaintBox1DblClick() {
-    if (!diagramShown()) return;
+    // A double click where the click selects nothing (below the rows, rows from 50 on) would
+    // change the cell selected before, which the user does not point at.
+    if (!diagramShown() || pressedPosition() == 0) return;
     const int tact = view_.currentTact();
     if (tact > doc_.tactCount() && doc_.setTactCount(tact)) {
         emit tactCountShown(doc_.tactCount());
@@ -663,7 +674,8 @@ void DiagramWidget::Memo1KeyDown(int key, Qt::KeyboardModifiers modifiers) {
         case Qt::Key_Equal: zoomIn(); break;
         case Qt::Key_Minus:
         case Qt::Key_Underscore: zoomOut(); break;
-        case Qt::Key_N: zoomStandard(); break;
+        case Qt::Key_N:
+        case kCyrillicTeKey: zoomStandard(); break;
         case Qt::Key_Asterisk:
             if (keypad) zoomStandard();
             break;

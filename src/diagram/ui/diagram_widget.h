@@ -13,6 +13,7 @@
 
 class QAction;
 class QComboBox;
+class QDialog;
 class QLineEdit;
 class QMenu;
 class QScrollBar;
@@ -113,6 +114,9 @@ signals:
     void generatorRequested();
     void functionRequested();
     void dataWordsRequested();
+    /// The dialog "Цвета ячеек" was created and is about to be shown; it is destroyed when it
+    /// closes. The window-placement store restores and keeps its position through this.
+    void coloursDialogCreated(QDialog* dialog);
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
@@ -159,6 +163,8 @@ private:
     void edited();
     void syncCurrentRow();
     int wholeRowsInArea() const;
+    /// Display position under the last press when a click there selects a row, else 0.
+    int pressedPosition() const;
     int visibleColumns() const;
 
     model::TestDocument& doc_;

@@ -64,7 +64,9 @@ FunctionCommandOutcome runFunctionCommand(model::TestDocument& doc, app::Prompte
     if (!pinRow && !isUsedOutputRow(doc, row)) return FunctionCommandOutcome::Nothing;
 
     auto showDialog = [&] {
-        if (band) band->setCurrentRow(row);
+        // The dialog shows what "F=" shows: a text typed there and not yet applied stays. The
+        // band is moved only when it does not follow this function row yet.
+        if (band && (band->currentRow() != row || !band->isEnabled())) band->setCurrentRow(row);
         dialog.showForRow(row);
     };
     if (isFunctionRow(doc, row)) {

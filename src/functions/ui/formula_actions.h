@@ -44,7 +44,8 @@ using ChooseFunctionType = std::function<void(int row)>;
 /// which case pin 1 is taken but only shown when it already is a function pin). For another
 /// signal row it asks "Изменить тип текущего контакта на O=F(c)?"; "VCC" and "GND" pins are left
 /// alone. On the output row of an I/O pin the question turns that row into "O/i=F(c)".
-/// The band (when given) is moved to the row before the dialog is shown for it.
+/// The band (when given) is moved to the row before the dialog is shown for it, unless it already
+/// follows that function row: then the dialog shows the band's text as it stands.
 /// `chooseType` performs the type change; when empty the row's type is stored directly and an
 /// I/O pin's output row is removed from the current test's display order.
 /// After TypeChanged the caller repaints the pin column and re-lays out the diagram.

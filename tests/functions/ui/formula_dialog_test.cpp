@@ -240,6 +240,24 @@ TEST_F(FormulaWidgets, CommandOnFunctionPinShowsDialogWithoutQuestion) {
     EXPECT_EQ(dialog.formulaText(), "C1|C2");
 }
 
+TEST_F(FormulaWidgets, CommandShowsTheTextTypedIntoTheBandNotTheStoredFormula) {
+    band.setCurrentRow(3);
+    band.field()->setFocus();
+    band.field()->end(false);
+    QTest::keyClicks(band.field(), "&C4");
+    EXPECT_EQ(runFunctionCommand(doc, prompter, dialog, &band, 3), FunctionCommandOutcome::Shown);
+    EXPECT_EQ(dialog.formulaText(), "C1|C2&C4");
+    EXPECT_EQ(band.text(), "C1|C2&C4");
+    EXPECT_EQ(doc.pinFunction(0, 3), "C1|C2");
+
+    // A band that still follows another row is moved to the function row first.
+    band.setCurrentRow(1);
+    EXPECT_EQ(runFunctionCommand(doc, prompter, dialog, &band, 3), FunctionCommandOutcome::Shown);
+    EXPECT_EQ(band.currentRow(), 3);
+    EXPECT_TRUE(band.isEnabled());
+    EXPECT_EQ(dialog.formulaText(), "C1|C2");
+}
+
 TEST_F(FormulaWidgets, CommandAsksBeforeChangingType) {
     prompter.answers = {app::Answer::No};
     EXPECT_EQ(runFunctionCommand(doc, prompter, dialog, &band, 2), FunctionCommandOutcome::Declined);
