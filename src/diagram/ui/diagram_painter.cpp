@@ -163,8 +163,10 @@ void paintPinColumn(QPainter& p, const TestDocument& doc, const DiagramView& v, 
     }
 }
 
-void paintCellHighlight(QPainter& p, const TestDocument& doc, const DiagramView& v, int column, int screenRow,
-                        QColor fill, QSize canvas, const QColor& buttonFace) {
+namespace {
+
+void fillCell(QPainter& p, const TestDocument& doc, const DiagramView& v, int column, int screenRow,
+              const QColor& fill, QSize canvas, const QColor& buttonFace) {
     if (column <= 0 || screenRow <= 0) return;
     const int w = v.cellWidth;
     const int h = v.rowHeight;
@@ -176,6 +178,18 @@ void paintCellHighlight(QPainter& p, const TestDocument& doc, const DiagramView&
     const int fit = v.tactOffset + (canvas.width() - kPinColumnRight) / std::max(1, w) + 1;
     paintWaveformRow(p, doc, v, v.rowOffset + screenRow, first, std::min(v.tactOffset + doc.tactCount(), fit),
                      (screenRow - 1) * h);
+}
+
+}  // namespace
+
+void highlightCell(QPainter& p, const TestDocument& doc, const DiagramView& v, int column, int screenRow,
+                   QSize canvas, const QColor& buttonFace) {
+    fillCell(p, doc, v, column, screenRow, toQColor(v.activeCellColour), canvas, buttonFace);
+}
+
+void unhighlightCell(QPainter& p, const TestDocument& doc, const DiagramView& v, int column, int screenRow,
+                     QSize canvas, const QColor& buttonFace) {
+    fillCell(p, doc, v, column, screenRow, toQColor(v.backgroundColour), canvas, buttonFace);
 }
 
 void paintDiagram(QPainter& p, const TestDocument& doc, const DiagramView& v, QSize canvas,
@@ -204,7 +218,7 @@ void paintDiagram(QPainter& p, const TestDocument& doc, const DiagramView& v, QS
 
     line1V(p, kPinColumnRight, 0, canvas.height(), QColor(Qt::black));
     paintPinColumn(p, doc, v, canvas);
-    paintCellHighlight(p, doc, v, v.currentColumn, v.currentScreenRow, toQColor(v.activeCellColour), canvas, face);
+    highlightCell(p, doc, v, v.currentColumn, v.currentScreenRow, canvas, face);
 }
 
 void paintTactRuler(QPainter& p, const TestDocument& doc, const DiagramView& v, QSize strip,

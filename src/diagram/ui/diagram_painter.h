@@ -43,10 +43,13 @@ void paintWaveformRow(QPainter& p, const model::TestDocument& doc, const Diagram
                       int firstTact, int lastTact, int bandTop);
 /// Pin grid, the current row's pin cells, numbers, types and names.
 void paintPinColumn(QPainter& p, const model::TestDocument& doc, const DiagramView& v, QSize canvas);
-/// Fills one cell with `fill` (the active or the background colour) and redraws its row's levels
-/// over it, clipped to the canvas width. Nothing when the column is 0.
-void paintCellHighlight(QPainter& p, const model::TestDocument& doc, const DiagramView& v, int column,
-                        int screenRow, QColor fill, QSize canvas, const QColor& buttonFace);
+/// Fills one cell with `activeCellColour`, outlined in the grid colour, and redraws its row's
+/// levels over it, clipped to the canvas width. Nothing when the column is 0.
+void highlightCell(QPainter& p, const model::TestDocument& doc, const DiagramView& v, int column, int screenRow,
+                   QSize canvas, const QColor& buttonFace);
+/// The same with `backgroundColour`: the cell is no longer the current one.
+void unhighlightCell(QPainter& p, const model::TestDocument& doc, const DiagramView& v, int column, int screenRow,
+                     QSize canvas, const QColor& buttonFace);
 /// The tact numbers into a strip whose x 0 is the first cell column.
 void paintTactRuler(QPainter& p, const model::TestDocument& doc, const DiagramView& v, QSize strip,
                     const QColor& buttonFace);

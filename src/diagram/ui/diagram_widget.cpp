@@ -24,6 +24,12 @@ namespace kvx::diagram {
 
 using model::CellLevel;
 
+namespace {
+// The letter key N gives "Т" in the Russian layout; the standard zoom follows the key, not
+// the letter.
+constexpr int kCyrillicTeKey = 0x0422;
+}  // namespace
+
 // ---- parts of the diagram area ---------------------------------------------
 
 /// The tact numbers above the cells.
@@ -518,7 +524,6 @@ void DiagramWidget::disableContextMenuItems() {
 void DiagramWidget::PaintBox1Click() {
     if (!diagramShown()) return;
     const int x = press_.x();
-    const int y = press_.y();
     hidePinEditors();
     const int position = pressedPosition();
     if (position == 0) {

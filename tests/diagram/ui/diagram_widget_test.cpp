@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -128,6 +130,18 @@ TEST_F(DiagramWidgetTest, DoubleClickLeavesComputedAndFixedRows) {
     }
 }
 
+TEST_F(DiagramWidgetTest, DoubleClickWhereNoRowIsSelectedChangesNothing) {
+    click(cell(3, 2));
+    // Below the last row, and the second press of the pair lands there too.
+    doubleClick(cell(3, 12));
+    EXPECT_EQ(level(2, 3), 2);
+    EXPECT_EQ(view().currentScreenRow, 2);
+    EXPECT_TRUE(doc.saved());
+    // On a row the same double click works.
+    doubleClick(cell(3, 2));
+    EXPECT_EQ(level(2, 3), 0);
+}
+
 TEST_F(DiagramWidgetTest, DoubleClickBehindTheLastTactLengthensTheTest) {
     open(8, 16);
     QSignalSpy shown(widget.get(), &DiagramWidget::tactCountShown);
@@ -222,6 +236,15 @@ TEST_F(DiagramWidgetTest, ZoomKeys) {
     key(Qt::Key_Asterisk, Qt::KeypadModifier);
     EXPECT_EQ(view().cellWidth, 21);
     EXPECT_EQ(view().rowHeight, 21);
+    // The same key in the Russian layout.
+    key(Qt::Key_Minus);
+    QKeyEvent te(QEvent::KeyPress, 0x0422, Qt::NoModifier, QString::fromUtf8("т"));
+    QApplication::sendEvent(canvas(), &te);
+    EXPECT_EQ(view().cellWidth, 21);
+    // The main-block asterisk is no zoom key.
+    key(Qt::Key_Minus);
+    key(Qt::Key_Asterisk);
+    EXPECT_EQ(view().cellWidth, 19);
 }
 
 TEST_F(DiagramWidgetTest, ZoomSlotsWalkTheWholeRange) {
@@ -325,6 +348,12 @@ TEST_F(DiagramWidgetTest, FastDragStillMovesOnePositionAtATime) {
     QTest::mousePress(canvas(), Qt::LeftButton, {}, pinCell(20, 1));
     QTest::mouseMove(canvas(), pinCell(20, 15));
     QTest::mouseRelease(canvas(), Qt::LeftButton, {}, pinCell(20, 15));
+    EXPECT_EQ(displayRows(), (std::vector<int>{1, 2, 4, 5, 6, 3, 7, 8}));
+    // A press in the number column below the last row drags nothing into the list.
+    QTest::mousePress(canvas(), Qt::LeftButton, {}, pinCell(20, 11));
+    QTest::mouseMove(canvas(), pinCell(20, 8));
+    QTest::mouseMove(canvas(), pinCell(20, 7));
+    QTest::mouseRelease(canvas(), Qt::LeftButton, {}, pinCell(20, 7));
     EXPECT_EQ(displayRows(), (std::vector<int>{1, 2, 4, 5, 6, 3, 7, 8}));
     // A press right of the number column drags nothing.
     QTest::mousePress(canvas(), Qt::LeftButton, {}, cell(3, 1));
@@ -513,6 +542,33 @@ TEST_F(DiagramWidgetTest, ScrollBarRanges) {
     EXPECT_EQ(v->maximum(), 42 - widget->areaHeight() / 21);
     EXPECT_EQ(h->pageStep(), 10);
     EXPECT_EQ(v->pageStep(), 15);
+    // A block step moves the view by a page: 15 rows down (clamped at the end), 10 tacts right.
+    v->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(view().rowOffset, std::min(15, v->maximum() - 1));
+    h->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(view().tactOffset, 10);
+    h->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_EQ(view().tactOffset, 0);
+    // A wider window lowers the maximum, and a position above it with it.
+    h->setValue(h->maximum());
+    widget->resize(1200, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(h->maximum(), 200 - (widget->canvasWidth() - 160) / 21 + 1);
+    EXPECT_EQ(view().tactOffset, h->maximum() - 1);
+}
+
+TEST_F(DiagramWidgetTest, ScrolledPictureShowsTheRowsAndTactsBehindTheOffsets) {
+    open(40, 200, {900, 400});
+    doc.setCell(0, 2, 11, 1);  // pin 2, tact 11
+    widget->verticalScrollBar()->setValue(2);
+    widget->horizontalScrollBar()->setValue(11);
+    ASSERT_EQ(view().rowOffset, 1);
+    ASSERT_EQ(view().tactOffset, 10);
+    const QImage img = canvas()->grab().toImage();
+    // Top band, first column: level 1 of pin 2 in the input colour, 4 pixels below the top.
+    const QPoint mid = cell(1, 1);
+    EXPECT_EQ(img.pixel(mid.x(), 4) | 0xFF000000u, 0xFF800080u);
+    EXPECT_EQ(img.pixel(cell(2, 1).x(), 10) | 0xFF000000u, 0xFFA0A0A4u);
 }
 
 TEST_F(DiagramWidgetTest, VerticalScrollKeepsTheScreenRow) {
@@ -636,6 +692,7 @@ TEST(TFColorsTest, SwatchesOkAndCancel) {
 }
 
 TEST_F(DiagramWidgetTest, ColoursReachTheViewOnlyOnOk) {
+    QSignalSpy created(widget.get(), &DiagramWidget::coloursDialogCreated);
     prompter.pickColour(0x00FF00);
     QTimer::singleShot(0, [] {
         auto* d = qobject_cast<TFColors*>(QApplication::activeModalWidget());
@@ -645,6 +702,7 @@ TEST_F(DiagramWidgetTest, ColoursReachTheViewOnlyOnOk) {
     });
     widget->chooseColours();
     EXPECT_EQ(view().backgroundColour, 0xFFFFFFu);
+    ASSERT_EQ(created.count(), 1);  // the placement store sees every new dialog
     prompter.pickColour(0x00FF00);
     QTimer::singleShot(0, [] {
         auto* d = qobject_cast<TFColors*>(QApplication::activeModalWidget());
