@@ -241,5 +241,97 @@ TEST(DiagramPaint, ZoomChangesTheBandGeometry) {
               static_cast<size_t>(g.edgeWidth));
 }
 
+
+// Pixels of one rectangle, to compare what two places of a picture show.
+QImage part(const QImage& img, int x, int y, int w, int h) { return img.copy(x, y, w, h); }
+
+bool hasDarkPixels(const QImage& img) {
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (QColor::fromRgb(img.pixel(x, y)).lightness() < 100) return true;
+    return false;
+}
+
+TEST(DiagramPaint, BothRowsOfAnInOutPinShowItsNumberAndName) {
+    TestDocument doc = eightPins();
+    doc.setPinType(5, "I/O");
+    doc.setPinType(55, "O/i");
+    doc.setPinName(5, "DATA");
+    doc.setPinName(4, "ADDR");
+    for (int k = 9; k > 6; --k) doc.setSignalEntry(0, k, doc.signalEntry(0, k - 1));
+    doc.setSignalEntry(0, 6, {5, model::RowKind::Output});
+    const DiagramView v;
+    const QImage img = render(doc, v);
+    // Number (x 1..39) and name (x 98..159) of display rows 5 and 6 are the same picture ...
+    EXPECT_EQ(part(img, 1, 4 * 21 + 1, 39, 20), part(img, 1, 5 * 21 + 1, 39, 20));
+    EXPECT_EQ(part(img, 98, 4 * 21 + 1, 62, 20), part(img, 98, 5 * 21 + 1, 62, 20));
+    // ... unlike those of pin 4, and the types "I/O" and "O/i" differ.
+    EXPECT_NE(part(img, 1, 3 * 21 + 1, 39, 20), part(img, 1, 4 * 21 + 1, 39, 20));
+    EXPECT_NE(part(img, 98, 3 * 21 + 1, 62, 20), part(img, 98, 4 * 21 + 1, 62, 20));
+    EXPECT_NE(part(img, 41, 4 * 21 + 1, 56, 20), part(img, 41, 5 * 21 + 1, 56, 20));
+    EXPECT_TRUE(hasDarkPixels(part(img, 98, 4 * 21 + 1, 62, 20)));
+    // An empty name leaves its cell blank.
+    EXPECT_FALSE(hasDarkPixels(part(img, 98, 21 + 1, 62, 20)));
+}
+
+TEST(DiagramPaint, UnhighlightingRestoresTheBackgroundUnderTheLevels) {
+    TestDocument doc = eightPins();
+    doc.setCell(0, 2, 3, 1);
+    DiagramView v;
+    v.currentColumn = 3;
+    v.currentScreenRow = 2;
+    v.currentRow = 2;
+    QImage img = render(doc, v);
+    const int left = kFirstCellX + 2 * 21;
+    ASSERT_EQ(px(img, left + 3, 21 + 12), kYellow);
+    QPainter p(&img);
+    unhighlightCell(p, doc, v, 3, 2, img.size(), QColor(0xF0, 0xF0, 0xF0));
+    p.end();
+    EXPECT_EQ(px(img, left + 3, 21 + 12), 0xFFFFFFFF);
+    EXPECT_EQ(px(img, left + 3, 21 + 4), kPurple);  // level 1 drawn again over it
+    EXPECT_EQ(px(img, left, 21 + 12), 0xFFF0F0F0);   // the outline is the grid colour
+    // Column 0 draws nothing.
+    const QImage before = img.copy();
+    QPainter q(&img);
+    highlightCell(q, doc, v, 0, 2, img.size(), QColor(0xF0, 0xF0, 0xF0));
+    q.end();
+    EXPECT_EQ(img, before);
+}
+
+TEST(DiagramPaint, BitColumnListsTheLevelsAtTheCurrentTact) {
+    TestDocument doc = eightPins();
+    doc.setCell(0, 1, 5, 0);
+    doc.setCell(0, 2, 5, 1);
+    doc.setCell(0, 4, 5, 0);
+    // rows 3 and 5..8 inactive
+    DiagramView v;
+    v.currentColumn = 5;
+    auto draw = [&](const DiagramView& view) {
+        QImage img(34, 19 + 8 * 21, QImage::Format_RGB32);
+        img.fill(Qt::magenta);
+        QPainter p(&img);
+        BitColumnLayout l;
+        l.columnWidth = 30;
+        l.height = img.height();
+        paintBitColumn(p, doc, view, l, 34, QColor(0xF0, 0xF0, 0xF0));
+        return img;
+    };
+    const QImage img = draw(v);
+    // Data row j lies at y 19 + (j-1)*21, 20 pixels high.
+    auto rowPic = [&](const QImage& from, int j) { return part(from, 0, 19 + (j - 1) * 21, 30, 20); };
+    for (int j = 1; j <= 8; ++j) EXPECT_TRUE(hasDarkPixels(rowPic(img, j))) << j;
+    EXPECT_EQ(rowPic(img, 1), rowPic(img, 4));  // "0"
+    EXPECT_EQ(rowPic(img, 3), rowPic(img, 5));  // "x"
+    EXPECT_NE(rowPic(img, 1), rowPic(img, 2));
+    EXPECT_NE(rowPic(img, 2), rowPic(img, 3));
+    EXPECT_NE(rowPic(img, 1), rowPic(img, 3));
+    EXPECT_EQ(QColor::fromRgb(img.pixel(2, 19 + 2)), QColor(Qt::white));
+    // Beyond the last tact the data rows stay empty; the header still names the tact.
+    v.currentColumn = 27;
+    const QImage beyond = draw(v);
+    for (int j = 1; j <= 8; ++j) EXPECT_FALSE(hasDarkPixels(rowPic(beyond, j))) << j;
+    EXPECT_TRUE(hasDarkPixels(part(beyond, 0, 0, 30, 18)));
+}
+
 }  // namespace
 }  // namespace kvx::diagram
