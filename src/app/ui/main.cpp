@@ -3,6 +3,7 @@
 // window, then the main window and the windows that live for the whole run, each with its
 // placement restored.
 
+#include <QDialog>
 #include <QFileInfo>
 #include <QObject>
 #include <QPointer>
@@ -17,6 +18,7 @@
 #include "app/ui/qt_shell.h"
 #include "app/ui/splash_form.h"
 #include "app/ui/tbf.h"
+#include "diagram/ui/diagram_widget.h"
 #include "functions/ui/formula_dialog.h"
 #include "functions/ui/generator_dialog.h"
 
@@ -56,6 +58,9 @@ int main(int argc, char** argv) {
         placement.track(&mainWindow, QStringLiteral("TBF"));
         placement.track(mainWindow.formulaDialog(), QStringLiteral("Tfm_Funct"));
         placement.track(mainWindow.generatorDialog(), QStringLiteral("Tfm_zapinit"));
+        // Windows created for each use keep their placement in the same file.
+        QObject::connect(mainWindow.diagramArea(), &kvx::diagram::DiagramWidget::coloursDialogCreated, &placement,
+                         [&placement](QDialog* dialog) { placement.track(dialog, QStringLiteral("TFColors")); });
         mainWindow.setSplash(splash);
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &placement, [&placement] { placement.saveAll(); });
 

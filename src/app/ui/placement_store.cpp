@@ -30,6 +30,8 @@ QString PlacementStore::defaultPath(const QString& programFolder, const QString&
 void PlacementStore::track(QWidget* window, const QString& name) {
     if (!window) return;
     restore(window, name);
+    // Windows created for each use come and go; forget the ones already destroyed.
+    tracked_.removeIf([](const Tracked& t) { return t.window.isNull(); });
     tracked_.append({window, name});
     window->installEventFilter(this);
 }

@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QStatusBar>
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QScreen>
@@ -203,6 +204,24 @@ TEST(PlacementStore, TheFormulaDialogStartsCentredThenWhereItWasLeft) {
     store.track(&again, "Tfm_Funct");
     again.show();
     EXPECT_EQ(again.pos(), QPoint(40, 50)) << "the restored placement survives the first show";
+}
+
+TEST(PlacementStore, AWindowCreatedForEachUseFindsItsPlaceAgain) {
+    QTemporaryDir dir;
+    app::PlacementStore store(dir.filePath("KVX_Edit.ini"));
+    for (int use = 0; use < 3; ++use) {
+        QDialog colours;
+        store.track(&colours, "TFColors");
+        colours.show();
+        if (use > 0) {
+            EXPECT_EQ(colours.pos(), QPoint(70, 80)) << use;
+        }
+        colours.move(70, 80);
+        colours.hide();
+    }
+    store.saveAll();  // the destroyed windows are skipped
+    QDialog next;
+    EXPECT_TRUE(store.restore(&next, "TFColors"));
 }
 
 TEST(PlacementStore, TheIniFileLivesBesideTheProgramWhenItsFolderIsWritable) {
