@@ -70,6 +70,8 @@ TypeChangeResult changePinType(TestDocument& doc, int row, const std::string& s,
     if (row < 1 || row > model::kMaxRow) return result;
     const bool outputRow = row > model::kPinRows;
     if (!outputRow && doc.pin(row).pinType == s) return result;
+    // On an output row "I/O" is the pin's own type, and "O=F(c)" may be the row's already.
+    if (outputRow && (s == T::InOut || (s == T::Function && doc.pin(row).pinType == T::IoFunction))) return result;
     if (!typeSelectorOpens(doc, row) || (outputRow && doc.pin(row - model::kPinRows).pinType != T::InOut)) {
         // Supply pins are set by the package, and an output row exists only for an I/O pin.
         return result;
@@ -86,8 +88,7 @@ TypeChangeResult changePinType(TestDocument& doc, int row, const std::string& s,
     const int usedBefore = positionsInUse(doc);
     if (outputRow) {
         const int pin = row - model::kPinRows;
-        // "O=F(c)" computes the output row; any other item is the type of the pin itself, so
-        // "I/O" leaves both rows as they are.
+        // "O=F(c)" computes the output row; any other item is the type of the pin itself.
         if (s == T::Function)
             doc.setPinType(row, T::IoFunction);
         else

@@ -36,7 +36,8 @@ struct TypeChangeResult {
 /// selector. "NC" asks first and makes the row inactive from `currentTact` on. A new I/O pin
 /// gets its output row "O/i" directly below its own row in every test; a pin that stops being
 /// I/O loses its output row in every test. On an output row "O=F(c)" makes that row
-/// "O/i=F(c)", "I/O" keeps the row's type and any other item becomes the pin's type.
+/// "O/i=F(c)", any other item becomes the pin's type; "I/O" there, like the type a row has
+/// already, changes nothing.
 TypeChangeResult changePinType(model::TestDocument& doc, int row, const std::string& selected, int currentTact,
                                app::Prompter& prompter);
 

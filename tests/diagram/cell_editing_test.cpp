@@ -267,8 +267,11 @@ TEST(PinTypes, ChoicesOnTheOutputRow) {
     EXPECT_EQ(doc.pin(53).pinType, "O/i=F(c)");
     EXPECT_EQ(doc.pin(3).pinType, "I/O");
     EXPECT_EQ(displayRows(doc).size(), 17u);
-    // "I/O" is the pin's own type: both rows keep theirs and the output row stays.
-    changePinType(doc, 53, "I/O", 1, prompter);
+    // "I/O" is the pin's own type, "O=F(c)" the row's: nothing changes.
+    doc.setSaved(true);
+    EXPECT_EQ(changePinType(doc, 53, "I/O", 1, prompter).outcome, TypeChangeOutcome::Unchanged);
+    EXPECT_EQ(changePinType(doc, 53, "O=F(c)", 1, prompter).outcome, TypeChangeOutcome::Unchanged);
+    EXPECT_TRUE(doc.saved());
     EXPECT_EQ(doc.pin(53).pinType, "O/i=F(c)");
     EXPECT_EQ(doc.pin(3).pinType, "I/O");
     EXPECT_EQ(displayRows(doc).size(), 17u);

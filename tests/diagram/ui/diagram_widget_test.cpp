@@ -507,6 +507,11 @@ TEST_F(DiagramWidgetTest, OutputRowTypeChoices) {
     EXPECT_FALSE(rowSpy.isEmpty());  // the formula bar follows the new type
     click(pinCell(60, 6));
     EXPECT_EQ(widget->typeSelector()->currentIndex(), 3);
+    // "I/O" is the pin's type already: the row stays computed and the selector shows it.
+    chooseType(2);
+    EXPECT_EQ(doc.pin(55).pinType, "O/i=F(c)");
+    EXPECT_EQ(widget->typeSelector()->currentIndex(), 3);
+    EXPECT_EQ(displayRows().size(), 9u);
     chooseType(1);
     EXPECT_EQ(doc.pin(5).pinType, "O");
     EXPECT_EQ(displayRows().size(), 8u);
