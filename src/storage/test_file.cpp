@@ -198,16 +198,18 @@ SaveResult saveTestFile(TestDocument& doc, const std::string& path) {
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (out) out.flush();
+        if (out) out.close();  // a failing close (a full disk) counts as a failed write
         if (!out) {
             std::error_code ec;
-            out.close();
             fs::remove(temp, ec);
             result.error = failure;
             return result;
         }
     }
     std::error_code ec;
+    // A file that is replaced keeps its access rights.
+    const auto existing = fs::status(target, ec);
+    if (!ec && fs::is_regular_file(existing)) fs::permissions(temp, existing.permissions(), ec);
     fs::rename(temp, target, ec);
     if (ec) {
         fs::remove(temp, ec);

@@ -176,6 +176,13 @@ TEST(Writer, SaveReplacesTheFileOnlyWhenEverythingWasWritten) {
         const std::string now((std::istreambuf_iterator<char>(in)), {});
         EXPECT_EQ(now, before);
     }
+    // A replaced file keeps its access rights.
+    namespace fs = std::filesystem;
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_TRUE(storage::saveTestFile(doc, path).ok);
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
     // A target that is a folder cannot be replaced.
     std::filesystem::create_directories(dir.file("folder.kvx"));
     EXPECT_FALSE(storage::saveTestFile(doc, dir.file("folder.kvx")).ok);
