@@ -25,18 +25,6 @@ namespace {
 using namespace kvx;
 using bench::SilentPrompter;
 
-/// DIP40, every pin an input counting at its own rate.
-void fillCounter(model::TestDocument& doc, int tacts) {
-    doc.setPackage({model::PackageType::DIP, 40});
-    doc.setTactCount(tacts);
-    for (int r = 1; r <= 40; ++r) {
-        doc.setPinName(r, "P" + std::to_string(r));
-        model::CellLevel* cells = doc.mutableRowData(0, r);
-        const int period = 1 + (r % 7);
-        for (int t = 1; t <= tacts; ++t) cells[t] = static_cast<model::CellLevel>((t / period) % 2);
-    }
-}
-
 void press(QWidget* target, int key) {
     QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(target, &down);
@@ -47,7 +35,7 @@ void BM_OpenToFirstFrame(benchmark::State& state) {
     const std::string file = dir.filePath("dip40.kvx").toStdString();
     {
         model::TestDocument source;
-        fillCounter(source, 99999);
+        bench::fillCounter(source, 99999, false);
         storage::saveTestFile(source, file);
     }
     SilentPrompter prompter;
@@ -72,7 +60,7 @@ struct Editor {
     std::unique_ptr<diagram::DiagramWidget> widget;
 
     explicit Editor(int tacts) {
-        fillCounter(doc, tacts);
+        bench::fillCounter(doc, tacts, false);
         widget = std::make_unique<diagram::DiagramWidget>(doc, prompter);
         widget->resize(1920, 1080);
         widget->show();

@@ -19,25 +19,13 @@ namespace {
 using namespace kvx;
 using bench::SilentPrompter;
 
-/// DIP40 with every pin counting at its own rate, so that every row has edges.
-void fillCounter(model::TestDocument& doc, int tacts) {
-    doc.setPackage({model::PackageType::DIP, 40});
-    doc.setTactCount(tacts);
-    for (int r = 1; r <= 40; ++r) {
-        model::CellLevel* cells = doc.mutableRowData(0, r);
-        const int period = 1 + (r % 7);
-        for (int t = 1; t <= tacts; ++t) cells[t] = static_cast<model::CellLevel>((t / period + r) % 3 == 0 ? 2 : (t / period) % 2);
-    }
-    for (int r = 1; r <= 40; ++r) doc.setPinName(r, "P" + std::to_string(r));
-}
-
 struct Window {
     model::TestDocument doc;
     SilentPrompter prompter;
     std::unique_ptr<diagram::DiagramWidget> widget;
 
     explicit Window(int tacts) {
-        fillCounter(doc, tacts);
+        bench::fillCounter(doc, tacts, true);
         widget = std::make_unique<diagram::DiagramWidget>(doc, prompter);
         widget->resize(1920, 1080);
         widget->show();

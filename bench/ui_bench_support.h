@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "app/prompter.h"
+#include "model/test_document.h"
 
 namespace kvx::bench {
 
@@ -18,6 +19,22 @@ struct SilentPrompter : app::Prompter {
     std::optional<std::string> saveFileName(const std::string&) override { return std::nullopt; }
     std::optional<std::uint32_t> chooseColour(std::uint32_t) override { return std::nullopt; }
 };
+
+/// DIP40 with every pin counting at its own rate, so that every row has edges; with
+/// `inactiveRuns` every third run of a row is inactive.
+inline void fillCounter(model::TestDocument& doc, int tacts, bool inactiveRuns) {
+    doc.setPackage({model::PackageType::DIP, 40});
+    doc.setTactCount(tacts);
+    for (int r = 1; r <= 40; ++r) {
+        doc.setPinName(r, "P" + std::to_string(r));
+        model::CellLevel* cells = doc.mutableRowData(0, r);
+        const int period = 1 + (r % 7);
+        for (int t = 1; t <= tacts; ++t) {
+            const bool inactive = inactiveRuns && (t / period + r) % 3 == 0;
+            cells[t] = static_cast<model::CellLevel>(inactive ? model::kInactive : (t / period) % 2);
+        }
+    }
+}
 
 inline int runBenchmarksInQt(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
