@@ -8,7 +8,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,7 +17,6 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -364,23 +362,7 @@ void TBF::createBands() {
 
     // The formula band takes a row of its own, so that its field can be wide.
     addToolBarBreak(Qt::TopToolBarArea);
-    bands_.formula = band(QStringLiteral("Формула"), QStringLiteral("formulaBand"));
-    auto* panel = new QWidget(bands_.formula);
-    auto* row = new QHBoxLayout(panel);
-    row->setContentsMargins(2, 0, 2, 0);
-    row->addWidget(new QLabel(QStringLiteral("F="), panel));
-    formulaField_ = new QLineEdit(panel);
-    formulaField_->setObjectName(QStringLiteral("formulaField"));
-    formulaField_->setToolTip(QStringLiteral("Функция контакта микросхемы"));
-    row->addWidget(formulaField_, 1);
-    auto* apply = new QToolButton(panel);
-    apply->setDefaultAction(A.applyFunction);
-    apply->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    row->addWidget(apply);
-    panel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    panel->setEnabled(false);  // replaced by the formula panel when the editing windows are created
-    formulaPanel_ = panel;
-    bands_.formula->addWidget(panel);
+    bands_.formula = band(QStringLiteral("Формула"), QStringLiteral("formulaBand"));  // filled with the editing windows
     bands_.formula->hide();
 
     // The package indicator: choosing in it changes nothing.
@@ -491,7 +473,9 @@ void TBF::createEditingWindows() {
     // The formula dialog and the "Формула" panel show the same text and follow the current row.
     formulaDialog_ = new Tfm_Funct(doc_, services_.prompter, this);
     formulaBand_ = new FormulaBand(doc_, services_.prompter, bands_.formula);
-    setFormulaPanel(formulaBand_);
+    formulaBand_->setSizePolicy(QSizePolicy::Expanding, formulaBand_->sizePolicy().verticalPolicy());
+    bands_.formula->addWidget(formulaBand_);
+    formulaField_ = formulaBand_->field();
     linkFormulaBand(*formulaBand_, *formulaDialog_);
     A.applyFunction->setEnabled(false);
     connect(formulaBand_, &FormulaBand::currentRowChanged, this, [this](int, bool functionRow) {
@@ -547,18 +531,6 @@ bool TBF::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void TBF::setFormulaPanel(QWidget* panel) {
-    if (!panel) return;
-    if (formulaPanel_) {
-        for (QAction* a : bands_.formula->actions()) bands_.formula->removeAction(a);
-        formulaPanel_->deleteLater();
-    }
-    panel->setSizePolicy(QSizePolicy::Expanding, panel->sizePolicy().verticalPolicy());
-    bands_.formula->addWidget(panel);
-    formulaPanel_ = panel;
-    formulaField_ = panel->findChild<QLineEdit*>();
 }
 
 void TBF::setSplash(QWidget* splash) { splash_ = splash; }

@@ -168,8 +168,6 @@ public:
     functions::ui::FormulaBand* formulaBand() const { return formulaBand_; }
     functions::ui::Tfm_zapinit* generatorDialog() const { return generator_; }
 
-    /// Replaces the placeholder contents of the "Формула" band by the real panel.
-    void setFormulaPanel(QWidget* panel);
     /// The splash window, closed and destroyed at the first activation.
     void setSplash(QWidget* splash);
 
@@ -257,7 +255,6 @@ private:
     QSpinBox* tactCountField_ = nullptr;
     QLineEdit* testNameField_ = nullptr;
     QLineEdit* formulaField_ = nullptr;
-    QWidget* formulaPanel_ = nullptr;
     functions::ui::Tfm_Funct* formulaDialog_ = nullptr;
     functions::ui::FormulaBand* formulaBand_ = nullptr;
     functions::ui::Tfm_zapinit* generator_ = nullptr;
