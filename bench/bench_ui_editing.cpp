@@ -54,19 +54,8 @@ void BM_OpenToFirstFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenToFirstFrame)->Unit(benchmark::kMillisecond);
 
-struct Editor {
-    model::TestDocument doc;
-    SilentPrompter prompter;
-    std::unique_ptr<diagram::DiagramWidget> widget;
-
-    explicit Editor(int tacts) {
-        bench::fillCounter(doc, tacts, false);
-        widget = std::make_unique<diagram::DiagramWidget>(doc, prompter);
-        widget->resize(1920, 1080);
-        widget->show();
-        widget->resetForOpenedTest();  // current cell: tact 1 of display position 1
-        QApplication::processEvents();
-    }
+struct Editor : bench::DiagramWindow {
+    explicit Editor(int tacts) : DiagramWindow(tacts, false) {}
     /// Moves the current cell to the last tact (scrolling there first).
     void goToLastTact() {
         QScrollBar* h = widget->horizontalScrollBar();

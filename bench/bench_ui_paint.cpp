@@ -17,19 +17,10 @@
 namespace {
 
 using namespace kvx;
-using bench::SilentPrompter;
 
-struct Window {
-    model::TestDocument doc;
-    SilentPrompter prompter;
-    std::unique_ptr<diagram::DiagramWidget> widget;
-
-    explicit Window(int tacts) {
-        bench::fillCounter(doc, tacts, true);
-        widget = std::make_unique<diagram::DiagramWidget>(doc, prompter);
-        widget->resize(1920, 1080);
-        widget->show();
-        widget->resetForNewTest();
+/// Scrolled to the middle of the test.
+struct Window : bench::DiagramWindow {
+    explicit Window(int tacts) : DiagramWindow(tacts, true) {
         QScrollBar* h = widget->horizontalScrollBar();
         if (!h->isHidden()) h->setValue(h->maximum() / 2);
         QApplication::processEvents();

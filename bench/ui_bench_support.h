@@ -6,9 +6,11 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <memory>
 #include <optional>
 
 #include "app/prompter.h"
+#include "diagram/ui/diagram_widget.h"
 #include "model/test_document.h"
 
 namespace kvx::bench {
@@ -35,6 +37,23 @@ inline void fillCounter(model::TestDocument& doc, int tacts, bool inactiveRuns) 
         }
     }
 }
+
+/// The diagram of a counter test in a 1920 x 1080 area, shown, with the current cell at
+/// tact 1 of the first row.
+struct DiagramWindow {
+    model::TestDocument doc;
+    SilentPrompter prompter;
+    std::unique_ptr<diagram::DiagramWidget> widget;
+
+    DiagramWindow(int tacts, bool inactiveRuns) {
+        fillCounter(doc, tacts, inactiveRuns);
+        widget = std::make_unique<diagram::DiagramWidget>(doc, prompter);
+        widget->resize(1920, 1080);
+        widget->show();
+        widget->resetForOpenedTest();
+        QApplication::processEvents();
+    }
+};
 
 inline int runBenchmarksInQt(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
