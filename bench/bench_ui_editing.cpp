@@ -14,8 +14,8 @@
 #include <optional>
 
 #include "ui_bench_support.h"
-#include "../tests/app/memory_settings_store.h"
-#include "../tests/app/recording_shell.h"
+#include "../tests/platform/memory_settings_store.h"
+#include "../tests/platform/recording_shell.h"
 #include "app/ui/tbf.h"
 #include "diagram/ui/diagram_widget.h"
 #include "storage/test_file.h"

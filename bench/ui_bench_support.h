@@ -9,14 +9,14 @@
 #include <memory>
 #include <optional>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 #include "diagram/ui/diagram_widget.h"
 #include "model/test_document.h"
 
 namespace kvx::bench {
 
-struct SilentPrompter : app::Prompter {
-    app::Answer ask(const std::string&, app::Icon, app::Buttons) override { return app::Answer::No; }
+struct SilentPrompter : platform::Prompter {
+    platform::Answer ask(const std::string&, platform::Icon, platform::Buttons) override { return platform::Answer::No; }
     std::optional<std::string> openFileName(const std::string&) override { return std::nullopt; }
     std::optional<std::string> saveFileName(const std::string&) override { return std::nullopt; }
     std::optional<std::uint32_t> chooseColour(std::uint32_t) override { return std::nullopt; }

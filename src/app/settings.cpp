@@ -5,14 +5,14 @@ namespace kvx::app {
 namespace {
 
 template <size_t N>
-void createWhenMissing(SettingsStore& store, const char* key, const std::array<const char*, N>& names) {
+void createWhenMissing(platform::SettingsStore& store, const char* key, const std::array<const char*, N>& names) {
     if (store.keyExists(key)) return;
     for (const char* name : names) store.setValue(key, name, std::string());
 }
 
 }  // namespace
 
-StartupSettings readStartupSettings(SettingsStore& store) {
+StartupSettings readStartupSettings(platform::SettingsStore& store) {
     StartupSettings s;
     createWhenMissing(store, kHistoryKey, kHistoryValues);
     for (int i = 0; i < RecentFiles::kSize; ++i)
@@ -24,7 +24,7 @@ StartupSettings readStartupSettings(SettingsStore& store) {
     return s;
 }
 
-bool writeRecentFiles(SettingsStore& store, const RecentFiles& recent) {
+bool writeRecentFiles(platform::SettingsStore& store, const RecentFiles& recent) {
     bool ok = true;
     for (int i = 0; i < RecentFiles::kSize; ++i)
         ok = store.setValue(kHistoryKey, "Hist" + std::to_string(i + 1), recent.entry(i)) && ok;

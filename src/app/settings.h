@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/recent_files.h"
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 
 namespace kvx::app {
 
@@ -28,9 +28,9 @@ struct StartupSettings {
 
 /// Creates each of the two keys with its empty values when it is missing, then reads
 /// the recent files and the three directories.
-StartupSettings readStartupSettings(SettingsStore& store);
+StartupSettings readStartupSettings(platform::SettingsStore& store);
 
 /// Writes the four recent-file entries to "Hist1".."Hist4" (creating the key when needed).
-bool writeRecentFiles(SettingsStore& store, const RecentFiles& recent);
+bool writeRecentFiles(platform::SettingsStore& store, const RecentFiles& recent);
 
 }  // namespace kvx::app

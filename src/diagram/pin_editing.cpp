@@ -65,7 +65,7 @@ bool removeOutputRow(TestDocument& doc, int pin) {
 }  // namespace
 
 TypeChangeResult changePinType(TestDocument& doc, int row, const std::string& s, int currentTact,
-                               app::Prompter& prompter) {
+                               platform::Prompter& prompter) {
     TypeChangeResult result;
     if (row < 1 || row > model::kMaxRow) return result;
     const bool outputRow = row > model::kPinRows;
@@ -78,7 +78,7 @@ TypeChangeResult changePinType(TestDocument& doc, int row, const std::string& s,
     }
 
     if (s == T::NotConnected) {
-        if (prompter.ask(kNcQuestion, app::Icon::Question, app::Buttons::YesNo) != app::Answer::Yes) {
+        if (prompter.ask(kNcQuestion, platform::Icon::Question, platform::Buttons::YesNo) != platform::Answer::Yes) {
             result.outcome = TypeChangeOutcome::Declined;
             return result;
         }

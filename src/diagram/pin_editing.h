@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 #include "model/test_document.h"
 
 namespace kvx::diagram {
@@ -39,7 +39,7 @@ struct TypeChangeResult {
 /// "O/i=F(c)", any other item becomes the pin's type; "I/O" there, like the type a row has
 /// already, changes nothing.
 TypeChangeResult changePinType(model::TestDocument& doc, int row, const std::string& selected, int currentTact,
-                               app::Prompter& prompter);
+                               platform::Prompter& prompter);
 
 /// The name editor's text becomes the name of the row's pin (both rows of an I/O pin share
 /// it); longer texts are cut to 7 characters.

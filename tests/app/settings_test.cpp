@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/settings.h"
-#include "memory_settings_store.h"
+#include "../platform/memory_settings_store.h"
 
 using namespace kvx::app;
 using kvx::testing::MemorySettingsStore;

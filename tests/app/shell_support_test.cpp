@@ -3,13 +3,14 @@
 
 #include <set>
 
-#include "app/file_filter.h"
+#include "platform/file_filter.h"
 #include "app/help_files.h"
-#include "app/prompter.h"
+#include "platform/prompter.h"
 #include "app/version.h"
 #include "version_info.h"
 
 using namespace kvx::app;
+namespace platform = kvx::platform;
 
 TEST(HelpFiles, OwnHelpFilesWinOverTheGuideWhenPresent) {
     const ProgramLocation program{"/opt/kvx", "KVX_Edit"};
@@ -48,18 +49,18 @@ TEST(Version, KnownNamesGiveBuildDataAndOthersAreEmpty) {
 }
 
 TEST(FileFilter, TestFileFilterBecomesQtSyntax) {
-    EXPECT_EQ(toQtFilter(kTestFileFilter), "AllTest (*.kvx *.rsq);;KVX (*.kvx);;RSQ (*.rsq)");
+    EXPECT_EQ(platform::toQtFilter(platform::kTestFileFilter), "AllTest (*.kvx *.rsq);;KVX (*.kvx);;RSQ (*.rsq)");
 }
 
 TEST(FileFilter, DescriptionsThatNameTheirPatternsAreKept) {
-    EXPECT_EQ(toQtFilter("Все файлы (*.*)|*.*|Файлы PDF|*.pdf|Файлы DOC|*.doc"),
+    EXPECT_EQ(platform::toQtFilter("Все файлы (*.*)|*.*|Файлы PDF|*.pdf|Файлы DOC|*.doc"),
               "Все файлы (*.*);;Файлы PDF (*.pdf);;Файлы DOC (*.doc)");
 }
 
 TEST(FileFilter, MalformedFiltersDoNotBreak) {
-    EXPECT_EQ(toQtFilter(""), "");
-    EXPECT_EQ(toQtFilter("Lonely"), "");
-    EXPECT_EQ(toQtFilter("A|*.a|B"), "A (*.a)");
-    EXPECT_EQ(toQtFilter("A|;;|B|*.b; *.c"), "B (*.b *.c)");
-    EXPECT_EQ(toQtFilter("|*.x"), "(*.x)");
+    EXPECT_EQ(platform::toQtFilter(""), "");
+    EXPECT_EQ(platform::toQtFilter("Lonely"), "");
+    EXPECT_EQ(platform::toQtFilter("A|*.a|B"), "A (*.a)");
+    EXPECT_EQ(platform::toQtFilter("A|;;|B|*.b; *.c"), "B (*.b *.c)");
+    EXPECT_EQ(platform::toQtFilter("|*.x"), "(*.x)");
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "../app/scripted_prompter.h"
+#include "../platform/scripted_prompter.h"
 #include "diagram/cell_editing.h"
 #include "diagram/pin_editing.h"
 
@@ -297,16 +297,16 @@ TEST(PinTypes, NotConnectedAsksFirst) {
     TestDocument doc = sixteenPins();
     setLevels(doc, 2, std::vector<int>(16, 1));
     testing::ScriptedPrompter prompter;
-    prompter.answer(app::Answer::No);
+    prompter.answer(platform::Answer::No);
     EXPECT_EQ(changePinType(doc, 2, "NC", 1, prompter).outcome, TypeChangeOutcome::Declined);
     ASSERT_EQ(prompter.questions.size(), 1u);
     EXPECT_EQ(prompter.questions[0].text, kNcQuestion);
-    EXPECT_EQ(prompter.questions[0].icon, app::Icon::Question);
-    EXPECT_EQ(prompter.questions[0].buttons, app::Buttons::YesNo);
+    EXPECT_EQ(prompter.questions[0].icon, platform::Icon::Question);
+    EXPECT_EQ(prompter.questions[0].buttons, platform::Buttons::YesNo);
     EXPECT_EQ(doc.pin(2).pinType, "I");
     EXPECT_EQ(rowLevels(doc, 2), std::vector<int>(16, 1));
 
-    prompter.answer(app::Answer::Yes);
+    prompter.answer(platform::Answer::Yes);
     EXPECT_EQ(changePinType(doc, 2, "NC", 4, prompter).outcome, TypeChangeOutcome::Changed);
     EXPECT_EQ(doc.pin(2).pinType, "NC");
     std::vector<int> expected(16, 2);
@@ -316,7 +316,7 @@ TEST(PinTypes, NotConnectedAsksFirst) {
     // A computed pin keeps its levels.
     doc.setPinType(4, "O=F(c)");
     setLevels(doc, 4, std::vector<int>(16, 0));
-    prompter.answer(app::Answer::Yes);
+    prompter.answer(platform::Answer::Yes);
     changePinType(doc, 4, "NC", 1, prompter);
     EXPECT_EQ(rowLevels(doc, 4), std::vector<int>(16, 0));
     EXPECT_TRUE(prompter.scriptUsed());

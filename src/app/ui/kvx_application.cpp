@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <exception>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 
 namespace kvx::app {
 
@@ -21,7 +21,7 @@ bool KvxApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void KvxApplication::showFailure(const QString& text) {
-    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle), text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(platform::kApplicationTitle), text, QMessageBox::Ok);
     box.exec();
 }
 

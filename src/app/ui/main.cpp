@@ -9,13 +9,13 @@
 #include <QPointer>
 #include <exception>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 #include "app/ui/application_setup.h"
 #include "app/ui/kvx_application.h"
-#include "app/ui/placement_store.h"
-#include "app/ui/qt_prompter.h"
-#include "app/ui/qt_settings_store.h"
-#include "app/ui/qt_shell.h"
+#include "platform/ui/placement_store.h"
+#include "platform/ui/qt_prompter.h"
+#include "platform/ui/qt_settings_store.h"
+#include "platform/ui/qt_shell.h"
 #include "app/ui/splash_form.h"
 #include "app/ui/tbf.h"
 #include "diagram/ui/diagram_widget.h"
@@ -24,6 +24,7 @@
 
 int main(int argc, char** argv) {
     using namespace kvx::app;
+    namespace platform = kvx::platform;
 
     // 1. The toolkit, in Russian.
     KvxApplication app(argc, argv);
@@ -45,13 +46,13 @@ int main(int argc, char** argv) {
         // 4. The program title is the caption of every message box (see Prompter).
 
         // 5. The windows, each with its placement restored; the main window first.
-        QtPrompter prompter;
-        QtSettingsStore settings;
-        QtShell shell;
+        platform::QtPrompter prompter;
+        platform::QtSettingsStore settings;
+        platform::QtShell shell;
         const QFileInfo program(QCoreApplication::applicationFilePath());
         const ProgramLocation location{QCoreApplication::applicationDirPath().toStdString(),
                                        program.completeBaseName().toStdString()};
-        PlacementStore placement(PlacementStore::defaultPath(QCoreApplication::applicationDirPath(),
+        platform::PlacementStore placement(platform::PlacementStore::defaultPath(QCoreApplication::applicationDirPath(),
                                                              program.completeBaseName()));
         TBF mainWindow(ShellServices{prompter, settings, shell, location});
         prompter.setParent(&mainWindow);

@@ -630,13 +630,13 @@ void TBF::showMessages(const std::vector<std::string>& messages) {
 bool TBF::newFile() {
     creatingNewTest_ = true;
     if (!doc_.saved() && diagramShown_) {
-        const Answer a = services_.prompter.ask(kNewTestQuestion, Icon::Question, Buttons::YesNoCancel);
-        if (a == Answer::Cancel) {
+        const platform::Answer a = services_.prompter.ask(kNewTestQuestion, platform::Icon::Question, platform::Buttons::YesNoCancel);
+        if (a == platform::Answer::Cancel) {
             creatingNewTest_ = false;
             return false;
         }
         // A save the user asked for that did not happen must not cost the changes.
-        if (a == Answer::Yes && save() != SaveOutcome::Saved) {
+        if (a == platform::Answer::Yes && save() != SaveOutcome::Saved) {
             creatingNewTest_ = false;
             return false;
         }
@@ -674,9 +674,9 @@ LoadOutcome TBF::openPassedFile(const QString& path) {
 
 LoadOutcome TBF::loadFile(const std::string& path) {
     if (!doc_.saved() && diagramShown_) {
-        const Answer a = services_.prompter.ask(kSaveChangesQuestion, Icon::Question, Buttons::YesNoCancel);
-        if (a == Answer::Cancel) return LoadOutcome::Cancelled;
-        if (a == Answer::Yes && save() != SaveOutcome::Saved) return LoadOutcome::NotSaved;
+        const platform::Answer a = services_.prompter.ask(kSaveChangesQuestion, platform::Icon::Question, platform::Buttons::YesNoCancel);
+        if (a == platform::Answer::Cancel) return LoadOutcome::Cancelled;
+        if (a == platform::Answer::Yes && save() != SaveOutcome::Saved) return LoadOutcome::NotSaved;
     }
     if (path.empty()) return LoadOutcome::NoPath;
 
@@ -716,7 +716,7 @@ SaveOutcome TBF::save() {
             return SaveOutcome::Cancelled;
         }
         if (QFileInfo::exists(q(*chosen)) &&
-            services_.prompter.ask(kReplaceQuestion, Icon::Question, Buttons::YesNo) != Answer::Yes)
+            services_.prompter.ask(kReplaceQuestion, platform::Icon::Question, platform::Buttons::YesNo) != platform::Answer::Yes)
             return SaveOutcome::Declined;
         path = *chosen;
     }
@@ -742,13 +742,13 @@ SaveOutcome TBF::saveAs() {
 void TBF::showKeyHelp() {
     const auto exists = [](const std::string& p) { return QFileInfo::exists(q(p)); };
     services_.shell.openDocument(helpDocumentPath(HelpCommand::Key, services_.program, exists),
-                                 services_.program.folder, WindowState::Default);
+                                 services_.program.folder, platform::WindowState::Default);
 }
 
 void TBF::showHelpTopics() {
     const auto exists = [](const std::string& p) { return QFileInfo::exists(q(p)); };
     services_.shell.openDocument(helpDocumentPath(HelpCommand::Topics, services_.program, exists),
-                                 services_.program.folder, WindowState::Maximized);
+                                 services_.program.folder, platform::WindowState::Maximized);
 }
 
 void TBF::showAbout() { TAboutBox::showModal(this); }
@@ -757,12 +757,12 @@ void TBF::showAbout() { TAboutBox::showModal(this); }
 
 void TBF::closeEvent(QCloseEvent* event) {
     if (!doc_.saved()) {
-        const Answer a = services_.prompter.ask(kSaveChangesQuestion, Icon::Question, Buttons::YesNoCancel);
-        if (a == Answer::Cancel) {
+        const platform::Answer a = services_.prompter.ask(kSaveChangesQuestion, platform::Icon::Question, platform::Buttons::YesNoCancel);
+        if (a == platform::Answer::Cancel) {
             event->ignore();
             return;
         }
-        if (a == Answer::Yes) {
+        if (a == platform::Answer::Yes) {
             const SaveOutcome outcome = save();
             // Closing after a save that did not happen would lose the changes.
             if (outcome != SaveOutcome::Saved && outcome != SaveOutcome::NoTest) {

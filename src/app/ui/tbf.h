@@ -10,11 +10,11 @@
 #include <string>
 
 #include "app/help_files.h"
-#include "app/prompter.h"
+#include "platform/prompter.h"
 #include "app/recent_files.h"
 #include "app/settings.h"
-#include "app/settings_store.h"
-#include "app/shell.h"
+#include "platform/settings_store.h"
+#include "platform/shell.h"
 #include "model/test_document.h"
 
 namespace kvx::functions::ui {
@@ -38,9 +38,9 @@ namespace kvx::app {
 
 /// The platform services the main window works through.
 struct ShellServices {
-    Prompter& prompter;
-    SettingsStore& settings;
-    Shell& shell;
+    platform::Prompter& prompter;
+    platform::SettingsStore& settings;
+    platform::Shell& shell;
     ProgramLocation program;  ///< folder and base name of the program file
 };
 
@@ -136,7 +136,7 @@ public:
 
     model::TestDocument& document() { return doc_; }
     const model::TestDocument& document() const { return doc_; }
-    Prompter& prompter() { return services_.prompter; }
+    platform::Prompter& prompter() { return services_.prompter; }
 
     const MainActions& actions() const { return actions_; }
     const MainBands& bands() const { return bands_; }

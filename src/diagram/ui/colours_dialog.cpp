@@ -14,7 +14,7 @@ const char* const kLabels[TFColors::kSwatches] = {"Линия  I", "Линия  
                                                   "Цвет фона"};
 }
 
-TFColors::TFColors(const DiagramView& view, app::Prompter& prompter, QWidget* parent)
+TFColors::TFColors(const DiagramView& view, platform::Prompter& prompter, QWidget* parent)
     : QDialog(parent), prompter_(prompter) {
     setWindowTitle(QStringLiteral("Цвета ячеек"));
     setFixedSize(267, 136);

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <array>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 #include "diagram/diagram_view.h"
 
 class QPushButton;
@@ -18,7 +18,7 @@ public:
     /// Swatches in order: "Линия  I", "Линия  O", "Линия  O=F(c)", "Цвет Активной ячейки", "Цвет фона".
     static constexpr int kSwatches = 5;
 
-    TFColors(const DiagramView& view, app::Prompter& prompter, QWidget* parent = nullptr);
+    TFColors(const DiagramView& view, platform::Prompter& prompter, QWidget* parent = nullptr);
 
     /// Colour a swatch shows now.
     Rgb swatchColour(int i) const { return colours_[static_cast<size_t>(i)]; }
@@ -32,7 +32,7 @@ private:
     void chooseSwatch(int i);
     void showSwatch(int i);
 
-    app::Prompter& prompter_;
+    platform::Prompter& prompter_;
     std::array<Rgb, kSwatches> colours_{};
     std::array<QPushButton*, kSwatches> swatches_{};
     QPushButton* ok_ = nullptr;

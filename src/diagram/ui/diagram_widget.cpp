@@ -176,7 +176,7 @@ private:
 
 // ---- construction ----------------------------------------------------------
 
-DiagramWidget::DiagramWidget(model::TestDocument& doc, app::Prompter& prompter, QWidget* parent)
+DiagramWidget::DiagramWidget(model::TestDocument& doc, platform::Prompter& prompter, QWidget* parent)
     : QWidget(parent), doc_(doc), prompter_(prompter) {
     header_ = new HeaderStrip(*this, this);
     ruler_ = header_->ruler;

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 #include "diagram/diagram_view.h"
 #include "model/test_document.h"
 
@@ -28,7 +28,7 @@ class HeaderStrip;
 class DiagramWidget : public QWidget {
     Q_OBJECT
 public:
-    DiagramWidget(model::TestDocument& doc, app::Prompter& prompter, QWidget* parent = nullptr);
+    DiagramWidget(model::TestDocument& doc, platform::Prompter& prompter, QWidget* parent = nullptr);
     ~DiagramWidget() override;
 
     DiagramView& view() { return view_; }
@@ -168,7 +168,7 @@ private:
     int visibleColumns() const;
 
     model::TestDocument& doc_;
-    app::Prompter& prompter_;
+    platform::Prompter& prompter_;
     DiagramView view_;
 
     HeaderStrip* header_ = nullptr;

@@ -48,15 +48,15 @@ bool isFunctionRow(const model::TestDocument& doc, int row) {
     return isUsedOutputRow(doc, row) && doc.pin(row).pinType == IoFunction;
 }
 
-std::optional<ApplyResult> applyFormulaText(model::TestDocument& doc, app::Prompter& prompter, int row,
+std::optional<ApplyResult> applyFormulaText(model::TestDocument& doc, platform::Prompter& prompter, int row,
                                             const std::string& text) {
     if (!isFunctionRow(doc, row)) return std::nullopt;
     ApplyResult result = applyFormula(doc, row, text);
-    if (!text.empty() && !result.valid) prompter.ask(kFormulaError, app::Icon::Warning, app::Buttons::Ok);
+    if (!text.empty() && !result.valid) prompter.ask(kFormulaError, platform::Icon::Warning, platform::Buttons::Ok);
     return result;
 }
 
-FunctionCommandOutcome runFunctionCommand(model::TestDocument& doc, app::Prompter& prompter, Tfm_Funct& dialog,
+FunctionCommandOutcome runFunctionCommand(model::TestDocument& doc, platform::Prompter& prompter, Tfm_Funct& dialog,
                                           FormulaBand* band, int currentRow, const ChooseFunctionType& chooseType) {
     const bool noRow = currentRow <= 0;
     const int row = noRow ? 1 : currentRow;
@@ -77,7 +77,7 @@ FunctionCommandOutcome runFunctionCommand(model::TestDocument& doc, app::Prompte
     const std::string& type = doc.pin(row).pinType;
     if (pinRow && (type == Supply || type == Ground)) return FunctionCommandOutcome::Nothing;
 
-    if (prompter.ask(kChangeToFunctionQuestion, app::Icon::Question, app::Buttons::YesNo) != app::Answer::Yes)
+    if (prompter.ask(kChangeToFunctionQuestion, platform::Icon::Question, platform::Buttons::YesNo) != platform::Answer::Yes)
         return FunctionCommandOutcome::Declined;
     if (chooseType)
         chooseType(row);

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 #include "functions/formula.h"
 #include "model/test_document.h"
 
@@ -25,7 +25,7 @@ bool isFunctionRow(const model::TestDocument& doc, int row);
 /// Apply of a formula text to `row`: fills the row when the formula is valid, warns
 /// "Ошибка в формуле" when it is not (an empty text warns nothing) and stores the normalised
 /// text either way. Returns nullopt and changes nothing when `row` is not a function row.
-std::optional<ApplyResult> applyFormulaText(model::TestDocument& doc, app::Prompter& prompter, int row,
+std::optional<ApplyResult> applyFormulaText(model::TestDocument& doc, platform::Prompter& prompter, int row,
                                             const std::string& text);
 
 /// What the command "Функция..." did.
@@ -49,7 +49,7 @@ using ChooseFunctionType = std::function<void(int row)>;
 /// `chooseType` performs the type change; when empty the row's type is stored directly and an
 /// I/O pin's output row is removed from the current test's display order.
 /// After TypeChanged the caller repaints the pin column and re-lays out the diagram.
-FunctionCommandOutcome runFunctionCommand(model::TestDocument& doc, app::Prompter& prompter, Tfm_Funct& dialog,
+FunctionCommandOutcome runFunctionCommand(model::TestDocument& doc, platform::Prompter& prompter, Tfm_Funct& dialog,
                                           FormulaBand* band, int currentRow,
                                           const ChooseFunctionType& chooseType = {});
 

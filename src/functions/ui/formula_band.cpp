@@ -10,7 +10,7 @@
 
 namespace kvx::functions::ui {
 
-FormulaBand::FormulaBand(model::TestDocument& doc, app::Prompter& prompter, QWidget* parent)
+FormulaBand::FormulaBand(model::TestDocument& doc, platform::Prompter& prompter, QWidget* parent)
     : QWidget(parent), doc_(doc), prompter_(prompter) {
     setObjectName("FormulaBand");
     label_ = new QLabel("F=", this);

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 #include "model/test_document.h"
 
 class QLabel;
@@ -20,7 +20,7 @@ class Tfm_Funct;
 class FormulaBand : public QWidget {
     Q_OBJECT
 public:
-    FormulaBand(model::TestDocument& doc, app::Prompter& prompter, QWidget* parent = nullptr);
+    FormulaBand(model::TestDocument& doc, platform::Prompter& prompter, QWidget* parent = nullptr);
 
     /// The current pin changed: a function row enables the panel and shows its stored formula,
     /// any other row (or 0) disables it and empties the field.
@@ -49,7 +49,7 @@ signals:
 
 private:
     model::TestDocument& doc_;
-    app::Prompter& prompter_;
+    platform::Prompter& prompter_;
     int row_ = 0;
     QLabel* label_ = nullptr;
     QLineEdit* edit_ = nullptr;

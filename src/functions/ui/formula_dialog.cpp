@@ -31,7 +31,7 @@ QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
-Tfm_Funct::Tfm_Funct(model::TestDocument& doc, app::Prompter& prompter, QWidget* parent)
+Tfm_Funct::Tfm_Funct(model::TestDocument& doc, platform::Prompter& prompter, QWidget* parent)
     : QDialog(parent), doc_(doc), prompter_(prompter) {
     setObjectName("fm_Funct");
     setWindowTitle("Функция");

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 #include "model/test_document.h"
 
 class QLabel;
@@ -18,7 +18,7 @@ namespace kvx::functions::ui {
 class Tfm_Funct : public QDialog {
     Q_OBJECT
 public:
-    Tfm_Funct(model::TestDocument& doc, app::Prompter& prompter, QWidget* parent = nullptr);
+    Tfm_Funct(model::TestDocument& doc, platform::Prompter& prompter, QWidget* parent = nullptr);
 
     /// Makes `row` the current pin, fills the header and shows the dialog (non-modal, raised).
     void showForRow(int row);
@@ -69,7 +69,7 @@ private:
     void ClearClick();     // "&Очистить"
 
     model::TestDocument& doc_;
-    app::Prompter& prompter_;
+    platform::Prompter& prompter_;
     int row_ = 0;
     QLabel* numberLabel_ = nullptr;
     QLabel* typeLabel_ = nullptr;

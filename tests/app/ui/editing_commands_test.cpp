@@ -84,7 +84,7 @@ TEST_F(EditingCommands, TheTactFieldSetsTheCountAndLeavingItForgetsHiddenTacts) 
 TEST_F(EditingCommands, FunctionCommandAsksThenTheBandAndDialogShareTheFormula) {
     for (int t = 1; t <= 26; ++t) doc().setCell(0, 1, t, t % 3 ? model::kHigh : model::kLow);
     click(1, 2);  // pin 2, an input
-    prompter.answer(app::Answer::Yes);
+    prompter.answer(platform::Answer::Yes);
     A().function->trigger();
     ASSERT_EQ(prompter.questions.size(), 1u);
     EXPECT_EQ(prompter.questions[0].text, "Изменить тип текущего контакта на O=F(c)?");
@@ -142,7 +142,7 @@ TEST_F(EditingCommands, TheFormulaBandComesBackWhenAFunctionRowBecomesCurrent) {
         source.setPinFunction(0, 1, "1");
         ASSERT_TRUE(storage::saveTestFile(source, file).ok);
     }
-    prompter.answer(app::Answer::No);
+    prompter.answer(platform::Answer::No);
     ASSERT_EQ(tbf().loadFile(file), app::LoadOutcome::Loaded);
     EXPECT_TRUE(band->isHidden());
     EXPECT_TRUE(A().applyFunction->isEnabled()) << "the panel itself follows the current row";

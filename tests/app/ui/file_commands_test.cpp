@@ -11,9 +11,9 @@
 #include "tbf_fixture.h"
 
 using namespace kvx;
-using app::Answer;
-using app::Buttons;
-using app::Icon;
+using platform::Answer;
+using platform::Buttons;
+using platform::Icon;
 using app::LoadOutcome;
 using app::SaveOutcome;
 using kvx::testing::ScriptedPrompter;
@@ -25,9 +25,9 @@ const std::string kSaveQuestion = "Сохранить изменение в фа
 const std::string kNewQuestion = "Создание нового теста приведет к потере изменений в тесте. Сохранить изменения?";
 const std::string kReplaceQuestion = "Заменить существующий файл?";
 
-void expectQuestion(const ScriptedPrompter::Question& q, const std::string& text, Buttons buttons) {
+void expectQuestion(const ScriptedPrompter::Question& q, const std::string& text, platform::Buttons buttons) {
     EXPECT_EQ(q.text, text);
-    EXPECT_EQ(q.icon, Icon::Question);
+    EXPECT_EQ(q.icon, platform::Icon::Question);
     EXPECT_EQ(q.buttons, buttons);
 }
 
@@ -130,10 +130,10 @@ TEST_F(NewTest, ShowsTheCleared8PinTest) {
 
 TEST_F(NewTest, CancelKeepsTheTestAndClearsTheFlag) {
     showChangedTest();
-    prompter.answer(Answer::Cancel);
+    prompter.answer(platform::Answer::Cancel);
     EXPECT_FALSE(tbf().newFile());
     ASSERT_EQ(prompter.questions.size(), 1u);
-    expectQuestion(prompter.questions[0], kNewQuestion, Buttons::YesNoCancel);
+    expectQuestion(prompter.questions[0], kNewQuestion, platform::Buttons::YesNoCancel);
     EXPECT_EQ(doc().getCell(0, 2, 3), model::kLow);
     EXPECT_FALSE(doc().saved());
     EXPECT_FALSE(tbf().creatingNewTest());
@@ -141,7 +141,7 @@ TEST_F(NewTest, CancelKeepsTheTestAndClearsTheFlag) {
 
 TEST_F(NewTest, NoDiscardsTheChanges) {
     showChangedTest();
-    prompter.answer(Answer::No);
+    prompter.answer(platform::Answer::No);
     EXPECT_TRUE(tbf().newFile());
     EXPECT_EQ(doc().getCell(0, 2, 3), model::kInactive);
     EXPECT_TRUE(doc().saved());
@@ -150,7 +150,7 @@ TEST_F(NewTest, NoDiscardsTheChanges) {
 TEST_F(NewTest, YesSavesFirstThenClears) {
     showChangedTest();
     const std::string file = path("kept.kvx");
-    prompter.answer(Answer::Yes);
+    prompter.answer(platform::Answer::Yes);
     prompter.pickFile(file);
     EXPECT_TRUE(tbf().newFile());
     model::TestDocument back;
@@ -163,7 +163,7 @@ TEST_F(NewTest, YesSavesFirstThenClears) {
 
 TEST_F(NewTest, YesThenCancelledSaveDialogKeepsTheChanges) {
     showChangedTest();
-    prompter.answer(Answer::Yes);
+    prompter.answer(platform::Answer::Yes);
     prompter.pickFile(std::nullopt);
     EXPECT_FALSE(tbf().newFile());
     EXPECT_EQ(doc().getCell(0, 2, 3), model::kLow);
@@ -206,17 +206,17 @@ TEST_F(SaveCommands, ReplacingAnExistingFileIsAskedAndNoWritesNothing) {
     const std::string file = path("old.kvx");
     writeBytes(file, "old contents");
     prompter.pickFile(file);
-    prompter.answer(Answer::No);
+    prompter.answer(platform::Answer::No);
     EXPECT_EQ(tbf().save(), SaveOutcome::Declined);
     ASSERT_EQ(prompter.questions.size(), 1u);
-    expectQuestion(prompter.questions[0], kReplaceQuestion, Buttons::YesNo);
+    expectQuestion(prompter.questions[0], kReplaceQuestion, platform::Buttons::YesNo);
     EXPECT_EQ(readAll(file), "old contents");
     EXPECT_EQ(title(), kNewTitle);  // the title stays as it was
     EXPECT_FALSE(doc().saved());
     EXPECT_TRUE(doc().fileName().empty());
 
     prompter.pickFile(file);
-    prompter.answer(Answer::Yes);
+    prompter.answer(platform::Answer::Yes);
     EXPECT_EQ(tbf().save(), SaveOutcome::Saved);
     EXPECT_EQ(readAll(file), storage::writeTestFileBytes(doc()));
     EXPECT_EQ(title(), "KVX - " + file);
@@ -253,7 +253,7 @@ TEST_F(SaveCommands, SaveAsWritesANewFileAndKeepsTheOldNameWhenCancelled) {
 
     writeBytes(first, "x");
     prompter.pickFile(first);
-    prompter.answer(Answer::No);
+    prompter.answer(platform::Answer::No);
     EXPECT_EQ(tbf().saveAs(), SaveOutcome::Declined);
     EXPECT_EQ(doc().fileName(), second);
 }
@@ -284,10 +284,10 @@ TEST_F(OpenCommands, CancelledOpenDialogChangesNothing) {
 TEST_F(OpenCommands, UnsavedChangesAreAskedAboutAndCancelKeepsThem) {
     const std::string file = writeTest("a.kvx", "CLK");
     showChangedTest();
-    prompter.answer(Answer::Cancel);
+    prompter.answer(platform::Answer::Cancel);
     EXPECT_EQ(tbf().loadFile(file), LoadOutcome::Cancelled);
     ASSERT_EQ(prompter.questions.size(), 1u);
-    expectQuestion(prompter.questions[0], kSaveQuestion, Buttons::YesNoCancel);
+    expectQuestion(prompter.questions[0], kSaveQuestion, platform::Buttons::YesNoCancel);
     EXPECT_EQ(doc().getCell(0, 2, 3), model::kLow);
     EXPECT_EQ(title(), kNewTitle);
     EXPECT_EQ(tbf().recentFiles().entry(0), "");
@@ -296,7 +296,7 @@ TEST_F(OpenCommands, UnsavedChangesAreAskedAboutAndCancelKeepsThem) {
 TEST_F(OpenCommands, YesWithAFailedSaveStopsTheLoad) {
     const std::string file = writeTest("a.kvx", "CLK");
     showChangedTest();
-    prompter.answer(Answer::Yes);
+    prompter.answer(platform::Answer::Yes);
     prompter.pickFile(path("no-such-folder/x.kvx"));
     EXPECT_EQ(tbf().loadFile(file), LoadOutcome::NotSaved);
     EXPECT_EQ(prompter.errors().size(), 1u);  // the writer's message
@@ -321,7 +321,7 @@ TEST_F(OpenCommands, PackageRejectedShowsTheMessageAndTheEmptyTest) {
 
 TEST_F(OpenCommands, AnUnreadableFileLeavesTheTestAndTheRecentFilesAlone) {
     showChangedTest();
-    prompter.answer(Answer::No);
+    prompter.answer(platform::Answer::No);
     EXPECT_EQ(tbf().loadFile(path("absent.kvx")), LoadOutcome::Unreadable);
     ASSERT_EQ(prompter.errors().size(), 1u);
     EXPECT_NE(prompter.errors()[0].find("absent.kvx"), std::string::npos);
@@ -349,7 +349,7 @@ TEST_F(OpenCommands, DroppedFilesLoadInTurnAndTheSecondAsksNothing) {
     const std::string a = writeTest("a.kvx", "A");
     const std::string b = writeTest("b.kvx", "B");
     showChangedTest();
-    prompter.answer(Answer::No);
+    prompter.answer(platform::Answer::No);
     tbf().loadDroppedFiles({QString::fromStdString(a), QString::fromStdString(b)});
     EXPECT_EQ(prompter.questions.size(), 1u);
     EXPECT_EQ(doc().pin(1).pinName, "B");
@@ -362,7 +362,7 @@ TEST_F(OpenCommands, ADropStopsWhenTheSaveTheUserWantedDidNotHappen) {
     const std::string a = writeTest("a.kvx", "A");
     const std::string b = writeTest("b.kvx", "B");
     showChangedTest();
-    prompter.answer(Answer::Yes);
+    prompter.answer(platform::Answer::Yes);
     prompter.pickFile(std::nullopt);
     tbf().loadDroppedFiles({QString::fromStdString(a), QString::fromStdString(b)});
     EXPECT_TRUE(prompter.scriptUsed());
@@ -396,17 +396,17 @@ TEST_F(CloseCommand, CancelKeepsTheWindowOpen) {
     showChangedTest();
     tbf().show();
     const int writesBefore = settings.writes;
-    prompter.answer(Answer::Cancel);
+    prompter.answer(platform::Answer::Cancel);
     EXPECT_FALSE(requestClose());
     ASSERT_EQ(prompter.questions.size(), 1u);
-    expectQuestion(prompter.questions[0], kSaveQuestion, Buttons::YesNoCancel);
+    expectQuestion(prompter.questions[0], kSaveQuestion, platform::Buttons::YesNoCancel);
     EXPECT_TRUE(tbf().isVisible());
     EXPECT_EQ(settings.writes, writesBefore);  // the recent files are written only when closing
 }
 
 TEST_F(CloseCommand, NoClosesWithoutSaving) {
     showChangedTest();
-    prompter.answer(Answer::No);
+    prompter.answer(platform::Answer::No);
     EXPECT_TRUE(requestClose());
     EXPECT_TRUE(prompter.dialogs.empty());
 }
@@ -414,7 +414,7 @@ TEST_F(CloseCommand, NoClosesWithoutSaving) {
 TEST_F(CloseCommand, YesSavesThenCloses) {
     showChangedTest();
     const std::string file = path("closing.kvx");
-    prompter.answer(Answer::Yes);
+    prompter.answer(platform::Answer::Yes);
     prompter.pickFile(file);
     EXPECT_TRUE(requestClose());
     EXPECT_EQ(readAll(file), storage::writeTestFileBytes(doc()));
@@ -423,19 +423,19 @@ TEST_F(CloseCommand, YesSavesThenCloses) {
 TEST_F(CloseCommand, YesWithoutASaveKeepsTheWindowAndTheChanges) {
     showChangedTest();
     // The save dialog is cancelled.
-    prompter.answer(Answer::Yes);
+    prompter.answer(platform::Answer::Yes);
     prompter.pickFile(std::nullopt);
     EXPECT_FALSE(requestClose());
     // Replacing an existing file is declined.
     const std::string existing = path("existing.kvx");
     writeBytes(existing, "keep");
-    prompter.answer(Answer::Yes);
+    prompter.answer(platform::Answer::Yes);
     prompter.pickFile(existing);
-    prompter.answer(Answer::No);
+    prompter.answer(platform::Answer::No);
     EXPECT_FALSE(requestClose());
     EXPECT_EQ(readAll(existing), "keep");
     // The file cannot be written.
-    prompter.answer(Answer::Yes);
+    prompter.answer(platform::Answer::Yes);
     prompter.pickFile(path("nowhere/x.kvx"));
     EXPECT_FALSE(requestClose());
     EXPECT_EQ(prompter.errors().size(), 1u);

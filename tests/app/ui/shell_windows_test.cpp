@@ -20,9 +20,9 @@
 #include <functional>
 
 #include "app/ui/about_box.h"
-#include "app/ui/placement_store.h"
-#include "app/ui/qt_prompter.h"
-#include "app/ui/qt_settings_store.h"
+#include "platform/ui/placement_store.h"
+#include "platform/ui/qt_prompter.h"
+#include "platform/ui/qt_settings_store.h"
 #include "app/ui/splash_form.h"
 #include "diagram/ui/diagram_widget.h"
 #include "functions/ui/formula_dialog.h"
@@ -30,9 +30,9 @@
 #include "version_info.h"
 
 using namespace kvx;
-using app::Answer;
-using app::Buttons;
-using app::Icon;
+using platform::Answer;
+using platform::Buttons;
+using platform::Icon;
 
 namespace {
 
@@ -63,7 +63,7 @@ QStringList buttonTexts(QMessageBox* box) {
 // ---- real message boxes and file dialogs ---------------------------------------------------
 
 TEST(QtPrompter, QuestionBoxHasTheProgramCaptionAndRussianButtons) {
-    app::QtPrompter prompter;
+    platform::QtPrompter prompter;
     QString caption, text;
     QStringList buttons;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -74,7 +74,7 @@ TEST(QtPrompter, QuestionBoxHasTheProgramCaptionAndRussianButtons) {
         buttons = buttonTexts(box);
         box->button(QMessageBox::No)->click();
     });
-    EXPECT_EQ(prompter.ask("Сохранить изменение в файле?", Icon::Question, Buttons::YesNoCancel), Answer::No);
+    EXPECT_EQ(prompter.ask("Сохранить изменение в файле?", platform::Icon::Question, platform::Buttons::YesNoCancel), platform::Answer::No);
     EXPECT_EQ(caption.toStdString(), "Редактор KVX");
     EXPECT_EQ(text.toStdString(), "Сохранить изменение в файле?");
     EXPECT_EQ(icon, QMessageBox::Question);
@@ -82,7 +82,7 @@ TEST(QtPrompter, QuestionBoxHasTheProgramCaptionAndRussianButtons) {
 }
 
 TEST(QtPrompter, ErrorBoxAndEscapeAnswers) {
-    app::QtPrompter prompter;
+    platform::QtPrompter prompter;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;
     whenShown<QMessageBox>([&](QMessageBox* box) {
@@ -95,14 +95,14 @@ TEST(QtPrompter, ErrorBoxAndEscapeAnswers) {
     EXPECT_EQ(buttons.size(), 1);
 
     whenShown<QMessageBox>([](QMessageBox* box) { box->reject(); });
-    EXPECT_EQ(prompter.ask("Заменить существующий файл?", Icon::Question, Buttons::YesNo), Answer::No);
+    EXPECT_EQ(prompter.ask("Заменить существующий файл?", platform::Icon::Question, platform::Buttons::YesNo), platform::Answer::No);
     whenShown<QMessageBox>([](QMessageBox* box) { box->reject(); });
-    EXPECT_EQ(prompter.ask("?", Icon::Question, Buttons::YesNoCancel), Answer::Cancel);
+    EXPECT_EQ(prompter.ask("?", platform::Icon::Question, platform::Buttons::YesNoCancel), platform::Answer::Cancel);
 }
 
 TEST(QtPrompter, FileDialogsOfferTheTestFilesAndTheSaveDialogAddsKvx) {
     QTemporaryDir dir;
-    app::QtPrompter prompter;
+    platform::QtPrompter prompter;
     QStringList filters;
     QString suffix;
     QString folder;
@@ -142,7 +142,7 @@ TEST(QtSettingsStore, KeysAreCreatedInTheFileAndReadBack) {
     QTemporaryDir dir;
     const QString ini = dir.filePath("user.ini");
     {
-        app::QtSettingsStore store(ini);
+        platform::QtSettingsStore store(ini);
         EXPECT_FALSE(store.keyExists(app::kMainKey));
         app::readStartupSettings(store);
         EXPECT_TRUE(store.keyExists(app::kMainKey));
@@ -158,7 +158,7 @@ TEST(QtSettingsStore, KeysAreCreatedInTheFileAndReadBack) {
     EXPECT_EQ(raw.value("Software/KVX_Main/Dir_KVX").toString(), QString());
     EXPECT_EQ(raw.value("Software/KVX_Tester/historylist/TestCanalOnStart").toInt(), 0);
 
-    app::QtSettingsStore again(ini);
+    platform::QtSettingsStore again(ini);
     EXPECT_EQ(again.value(app::kMainKey, "Dir_Tests"), "/тесты");
     EXPECT_EQ(again.value(app::kMainKey, "NoSuchValue"), "");
     EXPECT_EQ(again.location(), ini);
@@ -168,14 +168,14 @@ TEST(PlacementStore, AWindowGetsItsPlacementBackWhenCreatedAgain) {
     QTemporaryDir dir;
     const QString ini = dir.filePath("KVX_Edit.ini");
     {
-        app::PlacementStore store(ini);
+        platform::PlacementStore store(ini);
         QWidget w;
         store.track(&w, "TBF");
         w.setGeometry(120, 130, 640, 410);
         w.show();
         w.close();  // saved when the window goes
     }
-    app::PlacementStore store(ini);
+    platform::PlacementStore store(ini);
     QWidget again;
     EXPECT_TRUE(store.restore(&again, "TBF"));
     EXPECT_EQ(again.size(), QSize(640, 410));
@@ -193,14 +193,14 @@ TEST(PlacementStore, TheFormulaDialogStartsCentredThenWhereItWasLeft) {
         functions::ui::Tfm_Funct dialog(doc, prompter);
         const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
         EXPECT_LE((dialog.geometry().center() - centre).manhattanLength(), 2) << "no placement yet: centred";
-        app::PlacementStore store(ini);
+        platform::PlacementStore store(ini);
         store.track(&dialog, "Tfm_Funct");
         dialog.show();
         dialog.move(40, 50);
         dialog.hide();  // the placement is kept when the window goes
     }
     functions::ui::Tfm_Funct again(doc, prompter);
-    app::PlacementStore store(ini);
+    platform::PlacementStore store(ini);
     store.track(&again, "Tfm_Funct");
     again.show();
     EXPECT_EQ(again.pos(), QPoint(40, 50)) << "the restored placement survives the first show";
@@ -208,7 +208,7 @@ TEST(PlacementStore, TheFormulaDialogStartsCentredThenWhereItWasLeft) {
 
 TEST(PlacementStore, AWindowCreatedForEachUseFindsItsPlaceAgain) {
     QTemporaryDir dir;
-    app::PlacementStore store(dir.filePath("KVX_Edit.ini"));
+    platform::PlacementStore store(dir.filePath("KVX_Edit.ini"));
     for (int use = 0; use < 3; ++use) {
         QDialog colours;
         store.track(&colours, "TFColors");
@@ -226,14 +226,14 @@ TEST(PlacementStore, AWindowCreatedForEachUseFindsItsPlaceAgain) {
 
 TEST(PlacementStore, TheIniFileLivesBesideTheProgramWhenItsFolderIsWritable) {
     QTemporaryDir dir;
-    EXPECT_EQ(app::PlacementStore::defaultPath(dir.path(), "KVX_Edit"), QDir(dir.path()).filePath("KVX_Edit.ini"));
+    EXPECT_EQ(platform::PlacementStore::defaultPath(dir.path(), "KVX_Edit"), QDir(dir.path()).filePath("KVX_Edit.ini"));
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());  // the probe leaves nothing behind
 
     // A folder that cannot take files (here: below a plain file) sends it to the config folder.
     QFile plain(dir.filePath("plain"));
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
     plain.close();
-    const QString fallback = app::PlacementStore::defaultPath(dir.filePath("plain/bin"), "KVX_Edit");
+    const QString fallback = platform::PlacementStore::defaultPath(dir.filePath("plain/bin"), "KVX_Edit");
     EXPECT_TRUE(fallback.endsWith("/KVX_Edit.ini"));
     EXPECT_FALSE(fallback.startsWith(dir.path()));
 }
@@ -251,7 +251,7 @@ TEST_F(HelpCommands, F1OpensHelpEditorHlpWhenPresentElseTheGuide) {
     tbf().actions().helpKey->trigger();
     ASSERT_EQ(shell.opened.size(), 2u);
     EXPECT_EQ(shell.opened[1].path, path("HELPEDITOR.HLP"));
-    EXPECT_EQ(shell.opened[1].state, app::WindowState::Default);
+    EXPECT_EQ(shell.opened[1].state, platform::WindowState::Default);
     EXPECT_EQ(tbf().actions().helpKey->shortcut(), QKeySequence(Qt::Key_F1));
 }
 
@@ -264,7 +264,7 @@ TEST_F(HelpCommands, HelpTopicsOpenTheProgramsChmMaximised) {
     ASSERT_EQ(shell.opened.size(), 2u);
     EXPECT_EQ(shell.opened[1].path, path("KVX_Edit.chm"));
     EXPECT_EQ(shell.opened[1].folder, folder());
-    EXPECT_EQ(shell.opened[1].state, app::WindowState::Maximized);
+    EXPECT_EQ(shell.opened[1].state, platform::WindowState::Maximized);
 }
 
 TEST(AboutBox, ShowsTheVersionDataAndHighlightsTheValueUnderTheMouse) {
@@ -445,7 +445,7 @@ TEST_F(MainWindowLayout, TactFieldFollowsTheDocumentAlsoAboveItsRange) {
     EXPECT_EQ(w.tactCountField()->value(), 40);
     doc().setTactCount(99999);
     EXPECT_EQ(w.tactCountField()->value(), 99999);
-    prompter.answer(Answer::No);
+    prompter.answer(platform::Answer::No);
     w.newFile();
     EXPECT_EQ(w.tactCountField()->value(), 26);
 }

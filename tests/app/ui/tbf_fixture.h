@@ -12,9 +12,9 @@
 #include <memory>
 #include <sstream>
 
-#include "../memory_settings_store.h"
-#include "../recording_shell.h"
-#include "../scripted_prompter.h"
+#include "../../platform/memory_settings_store.h"
+#include "../../platform/recording_shell.h"
+#include "../../platform/scripted_prompter.h"
 #include "app/settings.h"
 #include "app/ui/tbf.h"
 #include "diagram/ui/diagram_widget.h"

@@ -17,7 +17,7 @@
 #include <memory>
 #include <vector>
 
-#include "../../app/scripted_prompter.h"
+#include "../../platform/scripted_prompter.h"
 #include "diagram/cell_editing.h"
 #include "diagram/ui/colours_dialog.h"
 #include "diagram/ui/diagram_widget.h"
@@ -479,18 +479,18 @@ TEST_F(DiagramWidgetTest, NoSelectorOnSupplyPins) {
 TEST_F(DiagramWidgetTest, NotConnectedAsksAndClearsFromTheFirstVisibleTact) {
     for (int t = 1; t <= 26; ++t) doc.setCell(0, 2, t, 1);
     click(pinCell(60, 2));
-    prompter.answer(app::Answer::No);
+    prompter.answer(platform::Answer::No);
     chooseType(4);
     EXPECT_EQ(doc.pin(2).pinType, "I");
     EXPECT_EQ(level(2, 1), 1);
     EXPECT_EQ(widget->typeSelector()->currentIndex(), 0);
-    prompter.answer(app::Answer::Yes);
+    prompter.answer(platform::Answer::Yes);
     chooseType(4);
     EXPECT_EQ(doc.pin(2).pinType, "NC");
     for (int t = 1; t <= 26; ++t) EXPECT_EQ(level(2, t), 2) << t;
     ASSERT_EQ(prompter.questions.size(), 2u);
-    EXPECT_EQ(prompter.questions[0].icon, app::Icon::Question);
-    EXPECT_EQ(prompter.questions[0].buttons, app::Buttons::YesNo);
+    EXPECT_EQ(prompter.questions[0].icon, platform::Icon::Question);
+    EXPECT_EQ(prompter.questions[0].buttons, platform::Buttons::YesNo);
     EXPECT_TRUE(prompter.scriptUsed());
 }
 

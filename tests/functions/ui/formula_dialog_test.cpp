@@ -124,8 +124,8 @@ TEST_F(FormulaWidgets, InvalidFormulaWarnsKeepsCellsAndStoresText) {
     dialog.apply();
     ASSERT_EQ(prompter.calls.size(), 1u);
     EXPECT_EQ(prompter.calls[0].text, "Ошибка в формуле");
-    EXPECT_EQ(prompter.calls[0].icon, app::Icon::Warning);
-    EXPECT_EQ(prompter.calls[0].buttons, app::Buttons::Ok);
+    EXPECT_EQ(prompter.calls[0].icon, platform::Icon::Warning);
+    EXPECT_EQ(prompter.calls[0].buttons, platform::Buttons::Ok);
     EXPECT_EQ(row(3), before);
     EXPECT_EQ(doc.pinFunction(0, 3), "!C1");
     EXPECT_EQ(band.text(), "!C1");
@@ -259,16 +259,16 @@ TEST_F(FormulaWidgets, CommandShowsTheTextTypedIntoTheBandNotTheStoredFormula) {
 }
 
 TEST_F(FormulaWidgets, CommandAsksBeforeChangingType) {
-    prompter.answers = {app::Answer::No};
+    prompter.answers = {platform::Answer::No};
     EXPECT_EQ(runFunctionCommand(doc, prompter, dialog, &band, 2), FunctionCommandOutcome::Declined);
     ASSERT_EQ(prompter.calls.size(), 1u);
     EXPECT_EQ(prompter.calls[0].text, "Изменить тип текущего контакта на O=F(c)?");
-    EXPECT_EQ(prompter.calls[0].icon, app::Icon::Question);
-    EXPECT_EQ(prompter.calls[0].buttons, app::Buttons::YesNo);
+    EXPECT_EQ(prompter.calls[0].icon, platform::Icon::Question);
+    EXPECT_EQ(prompter.calls[0].buttons, platform::Buttons::YesNo);
     EXPECT_EQ(doc.pin(2).pinType, "I");
     EXPECT_FALSE(dialog.isVisible());
 
-    prompter.answers = {app::Answer::Yes};
+    prompter.answers = {platform::Answer::Yes};
     EXPECT_EQ(runFunctionCommand(doc, prompter, dialog, &band, 2), FunctionCommandOutcome::TypeChanged);
     EXPECT_EQ(doc.pin(2).pinType, "O=F(c)");
     EXPECT_TRUE(dialog.isVisible());
@@ -304,7 +304,7 @@ TEST_F(FormulaWidgets, CommandOnInOutPinRows) {
     ASSERT_EQ(doc.signalRow(0, 6), 55);
 
     // The output row becomes "O/i=F(c)"; the pin row stays "I/O".
-    prompter.answers = {app::Answer::Yes};
+    prompter.answers = {platform::Answer::Yes};
     EXPECT_EQ(runFunctionCommand(doc, prompter, dialog, &band, 55), FunctionCommandOutcome::TypeChanged);
     EXPECT_EQ(doc.pin(55).pinType, "O/i=F(c)");
     EXPECT_EQ(doc.pin(5).pinType, "I/O");
@@ -312,7 +312,7 @@ TEST_F(FormulaWidgets, CommandOnInOutPinRows) {
     EXPECT_EQ(runFunctionCommand(doc, prompter, dialog, &band, 55), FunctionCommandOutcome::Shown);
 
     // The pin row of the I/O pin becomes "O=F(c)" and its output row leaves the display order.
-    prompter.answers = {app::Answer::Yes};
+    prompter.answers = {platform::Answer::Yes};
     EXPECT_EQ(runFunctionCommand(doc, prompter, dialog, &band, 5), FunctionCommandOutcome::TypeChanged);
     EXPECT_EQ(doc.pin(5).pinType, "O=F(c)");
     EXPECT_EQ(doc.displayRowCount(), 8);
@@ -321,7 +321,7 @@ TEST_F(FormulaWidgets, CommandOnInOutPinRows) {
 
 TEST_F(FormulaWidgets, CommandUsesTheSuppliedTypeChange) {
     int called = 0;
-    prompter.answers = {app::Answer::Yes};
+    prompter.answers = {platform::Answer::Yes};
     auto outcome = runFunctionCommand(doc, prompter, dialog, &band, 2, [&](int r) {
         ++called;
         doc.setPinType(r, "O=F(c)");
@@ -330,7 +330,7 @@ TEST_F(FormulaWidgets, CommandUsesTheSuppliedTypeChange) {
     EXPECT_EQ(called, 1);
 
     // A type change that does not make a function row shows no dialog.
-    prompter.answers = {app::Answer::Yes};
+    prompter.answers = {platform::Answer::Yes};
     outcome = runFunctionCommand(doc, prompter, dialog, nullptr, 1, [&](int) { ++called; });
     EXPECT_EQ(outcome, FunctionCommandOutcome::Declined);
     EXPECT_EQ(called, 2);

@@ -6,29 +6,29 @@
 #include <string>
 #include <vector>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 
 namespace kvx::functions::ui::testing {
 
-class ScriptedPrompter : public app::Prompter {
+class ScriptedPrompter : public platform::Prompter {
 public:
     struct Call {
         std::string text;
-        app::Icon icon;
-        app::Buttons buttons;
+        platform::Icon icon;
+        platform::Buttons buttons;
     };
 
     std::vector<Call> calls;
-    std::deque<app::Answer> answers;  ///< consumed in order; Ok / No when empty
+    std::deque<platform::Answer> answers;  ///< consumed in order; Ok / No when empty
 
-    app::Answer ask(const std::string& text, app::Icon icon, app::Buttons buttons) override {
+    platform::Answer ask(const std::string& text, platform::Icon icon, platform::Buttons buttons) override {
         calls.push_back({text, icon, buttons});
         if (!answers.empty()) {
-            const app::Answer a = answers.front();
+            const platform::Answer a = answers.front();
             answers.pop_front();
             return a;
         }
-        return buttons == app::Buttons::Ok ? app::Answer::Ok : app::Answer::No;
+        return buttons == platform::Buttons::Ok ? platform::Answer::Ok : platform::Answer::No;
     }
     std::optional<std::string> openFileName(const std::string&) override { return std::nullopt; }
     std::optional<std::string> saveFileName(const std::string&) override { return std::nullopt; }

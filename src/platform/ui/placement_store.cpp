@@ -1,4 +1,4 @@
-#include "app/ui/placement_store.h"
+#include "platform/ui/placement_store.h"
 
 #include <QDir>
 #include <QEvent>
@@ -7,7 +7,7 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
-namespace kvx::app {
+namespace kvx::platform {
 
 namespace {
 const QString kGeometryKey = QStringLiteral("Geometry");
@@ -65,4 +65,4 @@ bool PlacementStore::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-}  // namespace kvx::app
+}  // namespace kvx::platform

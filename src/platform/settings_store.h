@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace kvx::app {
+namespace kvx::platform {
 
 class SettingsStore {
 public:
@@ -21,4 +21,4 @@ public:
     }
 };
 
-}  // namespace kvx::app
+}  // namespace kvx::platform

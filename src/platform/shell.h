@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace kvx::app {
+namespace kvx::platform {
 
 enum class WindowState { Default, Maximized };
 
@@ -20,4 +20,4 @@ public:
     virtual void sleepMilliseconds(int ms) = 0;
 };
 
-}  // namespace kvx::app
+}  // namespace kvx::platform

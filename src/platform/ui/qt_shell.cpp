@@ -1,4 +1,4 @@
-#include "app/ui/qt_shell.h"
+#include "platform/ui/qt_shell.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -6,7 +6,7 @@
 #include <QThread>
 #include <QUrl>
 
-namespace kvx::app {
+namespace kvx::platform {
 
 bool QtShell::openDocument(const std::string& path, const std::string& /*workingFolder*/, WindowState /*state*/) {
     // The desktop decides the window state and folder of the program it starts.
@@ -22,4 +22,4 @@ void QtShell::sleepMilliseconds(int ms) {
     if (ms > 0) QThread::msleep(static_cast<unsigned long>(ms));
 }
 
-}  // namespace kvx::app
+}  // namespace kvx::platform

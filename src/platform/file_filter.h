@@ -4,11 +4,11 @@
 
 #include <string>
 
-namespace kvx::app {
+namespace kvx::platform {
 
 /// Converts a '|'-separated filter into the ";;"-separated form of the Qt file dialogs.
 /// A description that already names its patterns in brackets is kept as it is; an odd
 /// trailing description without patterns is dropped.
 std::string toQtFilter(const std::string& filter);
 
-}  // namespace kvx::app
+}  // namespace kvx::platform

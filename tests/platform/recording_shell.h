@@ -4,18 +4,18 @@
 #include <string>
 #include <vector>
 
-#include "app/shell.h"
+#include "platform/shell.h"
 
 namespace kvx::testing {
 
-class RecordingShell : public app::Shell {
+class RecordingShell : public platform::Shell {
 public:
     struct Opened {
         std::string path;
         std::string folder;
-        app::WindowState state;
+        platform::WindowState state;
     };
-    bool openDocument(const std::string& path, const std::string& folder, app::WindowState state) override {
+    bool openDocument(const std::string& path, const std::string& folder, platform::WindowState state) override {
         opened.push_back({path, folder, state});
         return true;
     }

@@ -1,8 +1,8 @@
-#include "app/file_filter.h"
+#include "platform/file_filter.h"
 
 #include <vector>
 
-namespace kvx::app {
+namespace kvx::platform {
 
 namespace {
 
@@ -51,4 +51,4 @@ std::string toQtFilter(const std::string& filter) {
     return out;
 }
 
-}  // namespace kvx::app
+}  // namespace kvx::platform

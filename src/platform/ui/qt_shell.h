@@ -1,9 +1,9 @@
 #pragma once
 // The shell seam realised with QDesktopServices, QProcess and QThread.
 
-#include "app/shell.h"
+#include "platform/shell.h"
 
-namespace kvx::app {
+namespace kvx::platform {
 
 class QtShell : public Shell {
 public:
@@ -12,4 +12,4 @@ public:
     void sleepMilliseconds(int ms) override;
 };
 
-}  // namespace kvx::app
+}  // namespace kvx::platform

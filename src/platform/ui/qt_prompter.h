@@ -5,9 +5,9 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 
-namespace kvx::app {
+namespace kvx::platform {
 
 class QtPrompter : public Prompter {
 public:
@@ -24,4 +24,4 @@ private:
     QPointer<QWidget> parent_;
 };
 
-}  // namespace kvx::app
+}  // namespace kvx::platform

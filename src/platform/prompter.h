@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace kvx::app {
+namespace kvx::platform {
 
 inline constexpr const char* kApplicationTitle = "Редактор KVX";
 /// Filter of the test file dialogs and their default extension.
@@ -33,4 +33,4 @@ public:
     virtual std::optional<std::uint32_t> chooseColour(std::uint32_t initial) = 0;
 };
 
-}  // namespace kvx::app
+}  // namespace kvx::platform

@@ -7,11 +7,11 @@
 #include <QString>
 #include <memory>
 
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 
 class QSettings;
 
-namespace kvx::app {
+namespace kvx::platform {
 
 class QtSettingsStore : public SettingsStore {
 public:
@@ -33,4 +33,4 @@ private:
     std::unique_ptr<QSettings> settings_;
 };
 
-}  // namespace kvx::app
+}  // namespace kvx::platform

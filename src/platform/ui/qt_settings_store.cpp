@@ -1,8 +1,8 @@
-#include "app/ui/qt_settings_store.h"
+#include "platform/ui/qt_settings_store.h"
 
 #include <QSettings>
 
-namespace kvx::app {
+namespace kvx::platform {
 
 namespace {
 
@@ -59,4 +59,4 @@ bool QtSettingsStore::setIntValue(const std::string& key, const std::string& nam
 
 QString QtSettingsStore::location() const { return settings_->fileName(); }
 
-}  // namespace kvx::app
+}  // namespace kvx::platform

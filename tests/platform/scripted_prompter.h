@@ -11,16 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "app/prompter.h"
+#include "platform/prompter.h"
 
 namespace kvx::testing {
 
-class ScriptedPrompter : public app::Prompter {
+class ScriptedPrompter : public platform::Prompter {
 public:
     struct Question {
         std::string text;
-        app::Icon icon;
-        app::Buttons buttons;
+        platform::Icon icon;
+        platform::Buttons buttons;
     };
     enum class Dialog { Open, Save, Colour };
     struct DialogCall {
@@ -29,21 +29,21 @@ public:
     };
 
     /// The next message box gets this answer.
-    void answer(app::Answer a) { answers_.push_back(a); }
+    void answer(platform::Answer a) { answers_.push_back(a); }
     /// The next open or save dialog returns this path (nullopt: the user cancels).
     void pickFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
     /// The next colour chooser returns this colour (nullopt: cancelled).
     void pickColour(std::optional<std::uint32_t> colour) { colours_.push_back(colour); }
 
-    app::Answer ask(const std::string& text, app::Icon icon, app::Buttons buttons) override {
+    platform::Answer ask(const std::string& text, platform::Icon icon, platform::Buttons buttons) override {
         questions.push_back({text, icon, buttons});
-        if (buttons == app::Buttons::Ok) {
-            if (!answers_.empty() && answers_.front() == app::Answer::Ok) answers_.pop_front();
-            return app::Answer::Ok;  // an OK box needs no script
+        if (buttons == platform::Buttons::Ok) {
+            if (!answers_.empty() && answers_.front() == platform::Answer::Ok) answers_.pop_front();
+            return platform::Answer::Ok;  // an OK box needs no script
         }
         if (answers_.empty()) {
             ADD_FAILURE() << "unscripted question: " << text;
-            return app::Answer::Cancel;
+            return platform::Answer::Cancel;
         }
         const auto a = answers_.front();
         answers_.pop_front();
@@ -72,7 +72,7 @@ public:
     std::vector<std::string> errors() const {
         std::vector<std::string> out;
         for (const auto& q : questions)
-            if (q.icon == app::Icon::Error) out.push_back(q.text);
+            if (q.icon == platform::Icon::Error) out.push_back(q.text);
         return out;
     }
     /// True when every scripted answer was used.
@@ -92,7 +92,7 @@ private:
         return f;
     }
 
-    std::deque<app::Answer> answers_;
+    std::deque<platform::Answer> answers_;
     std::deque<std::optional<std::string>> files_;
     std::deque<std::optional<std::uint32_t>> colours_;
 };

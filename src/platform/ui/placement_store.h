@@ -10,7 +10,7 @@
 #include <QString>
 #include <QWidget>
 
-namespace kvx::app {
+namespace kvx::platform {
 
 class PlacementStore : public QObject {
     Q_OBJECT
@@ -46,4 +46,4 @@ private:
     QList<Tracked> tracked_;
 };
 
-}  // namespace kvx::app
+}  // namespace kvx::platform

@@ -1,12 +1,12 @@
-#include "app/ui/qt_prompter.h"
+#include "platform/ui/qt_prompter.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "app/file_filter.h"
+#include "platform/file_filter.h"
 
-namespace kvx::app {
+namespace kvx::platform {
 
 namespace {
 
@@ -77,4 +77,4 @@ std::optional<std::uint32_t> QtPrompter::chooseColour(std::uint32_t initial) {
     return static_cast<std::uint32_t>(chosen.rgb() & 0xFFFFFFu);
 }
 
-}  // namespace kvx::app
+}  // namespace kvx::platform

@@ -5,11 +5,11 @@
 #include <string>
 #include <utility>
 
-#include "app/settings_store.h"
+#include "platform/settings_store.h"
 
 namespace kvx::testing {
 
-class MemorySettingsStore : public app::SettingsStore {
+class MemorySettingsStore : public platform::SettingsStore {
 public:
     bool keyExists(const std::string& key) const override {
         for (const auto& [k, v] : values)
