@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <string_view>
+
+#include "model/text.h"
 
 namespace kvx::diagram {
 
@@ -102,10 +105,8 @@ std::optional<int> toInt(const std::string& s) {
 std::optional<int> tactFieldValue(const std::string& text) {
     if (auto v = toInt(text)) return v;
     if (text.empty()) return std::nullopt;
-    // Drop the last character, which may be a multi-byte one.
-    size_t cut = text.size() - 1;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-    return toInt(text.substr(0, cut));
+    const std::string_view all(text);
+    return toInt(std::string(all.substr(0, all.size() - model::text::last(all).size())));
 }
 
 TactFieldOutcome setTactCountFromText(TestDocument& doc, const std::string& text) {

@@ -66,7 +66,7 @@ Rgb lineColour(const TestDocument& doc, int row, const DiagramView& v) {
 }
 
 bool typeShownInRed(const TestDocument& doc, int row) {
-    return doc.pin(row).pinType.size() > 3 && doc.pinFunction(doc.currentTest(), row).empty();
+    return model::isFunctionType(doc.pin(row).pinType) && doc.pinFunction(doc.currentTest(), row).empty();
 }
 
 const char* bitText(model::CellLevel level) {

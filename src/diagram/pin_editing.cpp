@@ -2,6 +2,7 @@
 
 #include "diagram/cell_editing.h"
 #include "diagram/diagram_view.h"
+#include "model/text.h"
 
 namespace kvx::diagram {
 
@@ -111,15 +112,7 @@ TypeChangeResult changePinType(TestDocument& doc, int row, const std::string& s,
 
 void setPinNameFromEditor(TestDocument& doc, int row, const std::string& name) {
     if (row < 1 || row > model::kMaxRow) return;
-    // Cut after 7 characters (not bytes: names are UTF-8).
-    size_t i = 0;
-    int chars = 0;
-    while (i < name.size() && chars < kMaxPinNameLength) {
-        ++i;
-        while (i < name.size() && (static_cast<unsigned char>(name[i]) & 0xC0) == 0x80) ++i;
-        ++chars;
-    }
-    doc.setPinName(pinOfRow(row), name.substr(0, i));
+    doc.setPinName(pinOfRow(row), model::text::truncated(name, kMaxPinNameLength));
 }
 
 std::string rowTypeText(const TestDocument& doc, int row) {

@@ -5,9 +5,11 @@
 #include <new>
 #include <stdexcept>
 
+#include "model/text.h"
+
 namespace kvx::model {
 
-bool isFunctionType(const std::string& pinType) { return pinType.size() >= 4; }
+bool isFunctionType(const std::string& pinType) { return text::length(pinType) >= 4; }
 
 bool isFixedType(const std::string& pinType) {
     return pinType == PinType::NotConnected || pinType == PinType::Supply || pinType == PinType::Ground;

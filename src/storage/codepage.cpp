@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "model/text.h"
+
 namespace kvx::storage {
 namespace {
 
@@ -26,19 +28,6 @@ constexpr std::array<std::uint16_t, 128> kCp1251High = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
 
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
 char cp1251ByteOf(std::uint32_t cp) {
     if (cp < 0x80) return static_cast<char>(cp);
     for (std::size_t i = 0; i < kCp1251High.size(); ++i)
@@ -51,33 +40,12 @@ char cp1251ByteOf(std::uint32_t cp) {
 std::string utf8ToCp1251(std::string_view s) {
     std::string out;
     out.reserve(s.size());
-    std::size_t i = 0;
-    while (i < s.size()) {
+    for (std::size_t i = 0; i < s.size(); i += model::text::charBytes(s, i)) {
+        // A byte that starts no well-formed character becomes '?' like any character that
+        // Windows-1251 cannot hold.
         const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-            ++i;
-            continue;
-        }
-        int extra = 0;
-        std::uint32_t cp = 0;
-        if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; }
-        else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; }
-        else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; }
-        else { out.push_back('?'); ++i; continue; }  // a stray continuation byte
-        if (i + static_cast<std::size_t>(extra) >= s.size()) {  // cut short at the end
-            out.push_back('?');
-            break;
-        }
-        bool valid = true;
-        for (int k = 1; k <= extra; ++k) {
-            const auto cc = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-            if ((cc & 0xC0) != 0x80) { valid = false; break; }
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (!valid) { out.push_back('?'); ++i; continue; }
-        out.push_back(cp1251ByteOf(cp));
-        i += static_cast<std::size_t>(extra) + 1;
+        if (c >= 0x80 && model::text::charBytes(s, i) == 1) out.push_back('?');
+        else out.push_back(cp1251ByteOf(model::text::codePointAt(s, i)));
     }
     return out;
 }
@@ -88,7 +56,7 @@ std::string cp1251ToUtf8(std::string_view s) {
     for (char ch : s) {
         const auto c = static_cast<unsigned char>(ch);
         if (c < 0x80) out.push_back(ch);
-        else appendUtf8(out, kCp1251High[c - 0x80]);
+        else model::text::appendCodePoint(out, kCp1251High[c - 0x80]);
     }
     return out;
 }

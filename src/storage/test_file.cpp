@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "functions/formula.h"
+#include "model/text.h"
 #include "storage/codepage.h"
 #include "words/word_values.h"
 
@@ -72,7 +73,7 @@ void writeSignalRecord(LineWriter& w, const TestDocument& doc, int test, int r) 
         prefix = "o";
         number = r - model::kPinRows;
     } else {
-        prefix = (!p.pinType.empty() && p.pinType[0] == 'I') ? "i" : "o";
+        prefix = model::text::first(p.pinType) == "I" ? "i" : "o";
     }
     // Both rows of an I/O pin carry the pin's one name.
     w.keyValue(prefix + std::to_string(number) + "=", doc.pin(number).pinName);
@@ -487,8 +488,7 @@ void Reader::run(const std::string& path) {
     int memberCount = 0;
     for (int t = 0; t < testCount; ++t) {
         std::string name = value(line++);
-        name = name.size() >= 2 ? name.substr(1, name.size() - 2) : std::string();
-        doc_.setTestName(name);
+        doc_.setTestName(std::string(model::text::dropFirstAndLast(name)));
 
         doc_.dataWords().clear();
         if (auto v = number(value(line++), "LoadWordName")) {
@@ -542,15 +542,16 @@ void Reader::run(const std::string& path) {
         for (int k = 1; k <= signalCount; ++k) {
             const std::string_view signalLine = raw(line++);
             const std::string signalName = fromFileText(nameOf(signalLine));
-            const char prefix = signalName.empty() ? '\0' : signalName[0];
+            // The prefix is the first character, whatever its width; the pin number follows it.
+            const std::string_view prefix = model::text::first(signalName);
             int pinNumber = 0;
-            if (auto v = number(signalName.empty() ? std::string_view{} : std::string_view(signalName).substr(1), "LoadCont")) {
+            if (auto v = number(model::text::dropFirst(signalName), "LoadCont")) {
                 if (*v >= 0 && *v <= model::kMaxRow) pinNumber = *v;
                 else fail("LoadCont");
             }
             model::SignalEntry entry{pinNumber, model::RowKind::Pin};
             int row = pinNumber;
-            if (prefix == 'o' && pinNumber <= model::kPinRows && doc_.pin(pinNumber).pinType == PinType::InOut) {
+            if (prefix == "o" && pinNumber <= model::kPinRows && doc_.pin(pinNumber).pinType == PinType::InOut) {
                 row = pinNumber + model::kPinRows;
                 doc_.setPinType(row, PinType::IoOutput);
                 entry.kind = model::RowKind::Output;
@@ -559,7 +560,7 @@ void Reader::run(const std::string& path) {
             doc_.setPinName(row, fromFileText(valueOf(signalLine)));
 
             const std::string_view levelLine = raw(line++);
-            if (!levelLine.empty() && levelLine.front() == 'F') {
+            if (model::text::first(levelLine) == "F") {
                 doc_.setPinFunction(t, row, fromFileText(valueOf(levelLine)));
                 doc_.setPinType(row, row <= model::kPinRows ? PinType::Function : PinType::IoFunction);
             } else {
