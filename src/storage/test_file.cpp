@@ -15,6 +15,7 @@
 #include "functions/formula.h"
 #include "model/text.h"
 #include "storage/codepage.h"
+#include "storage/file_replace.h"
 #include "words/word_values.h"
 
 #if defined(__SSE2__)
@@ -190,30 +191,7 @@ SaveResult saveTestFile(TestDocument& doc, const std::string& path) {
         result.error = failure;
         return result;
     }
-    const std::string bytes = writeTestFileBytes(doc);
-    namespace fs = std::filesystem;
-    std::random_device rd;
-    const fs::path target = fs::u8path(path);
-    fs::path temp = target;
-    temp += ".~" + std::to_string(rd() % 1000000) + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (out) out.close();  // a failing close (a full disk) counts as a failed write
-        if (!out) {
-            std::error_code ec;
-            fs::remove(temp, ec);
-            result.error = failure;
-            return result;
-        }
-    }
-    std::error_code ec;
-    // A file that is replaced keeps its access rights.
-    const auto existing = fs::status(target, ec);
-    if (!ec && fs::is_regular_file(existing)) fs::permissions(temp, existing.permissions(), ec);
-    fs::rename(temp, target, ec);
-    if (ec) {
-        fs::remove(temp, ec);
+    if (!replaceFile(path, writeTestFileBytes(doc))) {
         result.error = failure;
         return result;
     }
