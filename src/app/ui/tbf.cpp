@@ -23,6 +23,7 @@
 
 #include "app/ui/about_box.h"
 #include "app/ui/tool_icons.h"
+#include "diagram/cell_editing.h"
 #include "diagram/pin_editing.h"
 #include "diagram/ui/diagram_widget.h"
 #include "functions/formula.h"
@@ -524,13 +525,29 @@ void TBF::runGenerator() {
 bool TBF::eventFilter(QObject* watched, QEvent* event) {
     if (watched == tactCountField_ && diagramShown_) {
         if (event->type() == QEvent::FocusOut) {
-            diagram_->leaveTactField();
+            if (leavesForAnotherControl(static_cast<QFocusEvent*>(event)->reason())) leaveTactCountField();
         } else if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) diagram_->showTactCount();
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool TBF::leavesForAnotherControl(Qt::FocusReason reason) const {
+    // A menu that opens or another window that becomes active takes the keyboard for a while;
+    // the user has not left the field for that.
+    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason || reason == Qt::MenuBarFocusReason)
+        return false;
+    const QWidget* next = QApplication::focusWidget();
+    return next && next != tactCountField_ && next->window() == this;
+}
+
+void TBF::leaveTactCountField() {
+    // A count below 1 is brought into the field's range before the hidden tacts are forgotten.
+    const auto typed = diagram::tactFieldValue(tactCountField_->text().toStdString());
+    if (typed && *typed < 1) tactCountField_->setValue(1);
+    diagram_->leaveTactField();
 }
 
 void TBF::setSplash(QWidget* splash) { splash_ = splash; }

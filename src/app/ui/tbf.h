@@ -236,6 +236,10 @@ private:
     void runGenerator();
     /// The tact count field: typing, Enter and leaving it.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    /// True when the focus leaves the tact count field for another control of this window.
+    bool leavesForAnotherControl(Qt::FocusReason reason) const;
+    /// The user left the tact count field: a count below 1 becomes 1, hidden tacts are forgotten.
+    void leaveTactCountField();
 
     ShellServices services_;
     model::TestDocument doc_;

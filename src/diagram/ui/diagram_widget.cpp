@@ -1,5 +1,6 @@
 #include "diagram/ui/diagram_widget.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -370,6 +371,8 @@ void DiagramWidget::resetForNewTest() {
     }
     hidePinEditors();
     refresh();
+    // Level keys of a new or opened test go to the diagram.
+    canvas_->setFocus(Qt::OtherFocusReason);
     emit currentRowChanged(view_.currentRow);
 }
 
@@ -416,7 +419,22 @@ void DiagramWidget::chooseColours() {
 
 // ---- scrolling -------------------------------------------------------------
 
+namespace {
+
+/// True when f is w or lies inside it, also inside a popup of w (the selector's list).
+bool within(const QWidget* w, const QWidget* f) {
+    for (; f; f = f->parentWidget())
+        if (f == w) return true;
+    return false;
+}
+
+}  // namespace
+
 void DiagramWidget::hidePinEditors() {
+    // An editor that is hidden while it has the keyboard would hand it to the next control of
+    // the window (the tact count field), and the next level key would land there.
+    const QWidget* f = QApplication::focusWidget();
+    if (within(typeSelector_, f) || within(nameEditor_, f)) canvas_->setFocus(Qt::OtherFocusReason);
     typeSelector_->hide();
     nameEditor_->hide();
 }
@@ -773,7 +791,7 @@ void DiagramWidget::ComboBox2Change(int index) {
         typeSelector_->setCurrentIndex(std::max(0, typeSelectorIndex(doc_.pin(row).pinType)));
         return;
     }
-    typeSelector_->hide();
+    hidePinEditors();
     layoutDiagram();
     updateScrollBars();
     layoutDiagram();
