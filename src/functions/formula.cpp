@@ -5,6 +5,8 @@
 #include <bit>
 #include <cstring>
 
+#include "model/text.h"
+
 namespace kvx::functions {
 namespace {
 
@@ -33,21 +35,15 @@ bool myoperator(char c) { return c == '|' || c == '*' || c == '&' || c == 'X'; }
 bool correct(std::string& text) {
     std::string n;
     n.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == ' ') continue;
-        if (c == 'c') {
+    for (size_t i = 0; i < text.size(); i += model::text::charBytes(text, i)) {
+        const char32_t c = model::text::codePointAt(text, i);
+        if (c == U' ') continue;
+        // Latin small c, Cyrillic small es and capital Es all stand for a pin reference.
+        if (c == U'c' || c == U'\u0441' || c == U'\u0421') {
             n += 'C';
             continue;
         }
-        // Cyrillic small es (U+0441, D1 81) and capital Es (U+0421, D0 A1).
-        if (i + 1 < text.size() &&
-            ((c == '\xD1' && text[i + 1] == '\x81') || (c == '\xD0' && text[i + 1] == '\xA1'))) {
-            n += 'C';
-            ++i;
-            continue;
-        }
-        n += c;
+        n.append(text, i, model::text::charBytes(text, i));
     }
     text = n;
 

@@ -281,6 +281,9 @@ private:
     /// gives the inactive level the cell would have held.
     void readLevels(int test, int row, std::string_view levels, bool fresh);
     void readAlgorithm(size_t& line, int addressRadix);
+    void skipTestBlock(size_t& line);
+    /// True once `line` lies behind the last line of the file: everything from there reads empty.
+    bool pastEnd(size_t line) const { return line > lines_.size(); }
 
     TestDocument& doc_;
     LoadResult& result_;
@@ -348,7 +351,11 @@ void Reader::readLevels(int test, int row, std::string_view levels, bool fresh) 
         const model::CellLevel v = kLevelOfChar[static_cast<unsigned char>(levels[i])];
         if (v == 0xFF) continue;  // not a level
         const auto tact = static_cast<long long>(i) + 1;
-        if (tact > model::kMaxTactCount) return;  // the storage cannot hold it; reported once below
+        if (tact > model::kMaxTactCount) {
+            // The storage cannot hold it: reported once per load, the rest of the file is read.
+            doc_.raiseError(model::kDiagrSizeError);
+            return;
+        }
         if (tact >= doc_.tactCount() + 2 && !doc_.setTactCount(static_cast<int>(tact))) return;
         doc_.setCell(test, row, static_cast<int>(tact), v);
     }
@@ -421,6 +428,23 @@ void Reader::readAlgorithm(size_t& line, int addressRadix) {
     }
 }
 
+void Reader::skipTestBlock(size_t& line) {
+    auto count = [&](std::string_view text) { return std::max(0, parseInteger(text).value_or(0)); };
+    ++line;  // name
+    const int words = count(value(line++));
+    if (words >= 1) {
+        ++line;  // radix
+        for (int i = 0; i < words && !pastEnd(line); ++i) {
+            const std::string wordValue = fromFileText(valueOf(raw(line++)));
+            line += static_cast<size_t>(count(std::string_view(wordValue).substr(0, wordValue.find('|'))));
+        }
+    }
+    ++line;  // tact count
+    line += 2 * static_cast<size_t>(count(value(line++)));
+    const int a = parseInteger(value(line++)).value_or(0);
+    line += a == 1 ? 3 : a == 2 ? 9 : a == 3 ? 16 : 0;
+}
+
 void Reader::run(const std::string& path) {
     doc_.testParameters().resetToDefaults();
     doc_.clearDocument();
@@ -455,9 +479,18 @@ void Reader::run(const std::string& path) {
 
     size_t line = static_cast<size_t>(pinCount) + 2;
     int testCount = 1;
+    int declaredTests = 1;
     if (auto v = number(value(line++), "LoadColT")) {
-        if (*v >= 1 && *v <= model::kMaxTests) testCount = *v;
-        else fail("LoadColT");  // more tests than a document holds: keep one
+        if (*v >= 1 && *v <= model::kMaxTests) {
+            testCount = declaredTests = *v;
+        } else if (*v > model::kMaxTests) {
+            // The tests a document cannot hold are read past, so that the trailer stays in place.
+            testCount = model::kMaxTests;
+            declaredTests = *v;
+            fail("LoadColT");
+        } else {
+            fail("LoadColT");
+        }
     }
     doc_.setTestCount(testCount);
 
@@ -470,15 +503,16 @@ void Reader::run(const std::string& path) {
 
         doc_.dataWords().clear();
         if (auto v = number(value(line++), "LoadWordName")) {
-            if (*v >= 0 && *v <= model::kMaxDataWords) wordCount = *v;
-            else fail("LoadWordName");
+            // A negative count announces no lines; beyond 51 words the rest are read past.
+            wordCount = std::max(0, *v);
+            if (wordCount > model::kMaxDataWords) fail("LoadWordName");
         }
         if (wordCount >= 1) {
             if (auto v = number(value(line++), "LoadWordSys")) {
                 if (*v == 2 || *v == 8 || *v == 10 || *v == 16) radix = *v;
                 else fail("LoadWordSys");
             }
-            for (int i = 0; i < wordCount; ++i) {
+            for (int i = 0; i < wordCount && !pastEnd(line); ++i) {
                 const std::string_view wordLine = raw(line++);
                 model::DataWord word;
                 word.wordName = fromFileText(nameOf(wordLine));
@@ -488,22 +522,26 @@ void Reader::run(const std::string& path) {
                 const std::string countText = wordValue.substr(0, bar);
                 const std::string directionText = bar == std::string::npos ? std::string() : wordValue.substr(bar + 1);
                 if (auto v = number(countText, "LoadWordColCont")) {
-                    if (*v >= 0 && *v <= model::kWordSlots) memberCount = *v;
-                    else fail("LoadWordColCont");
+                    memberCount = std::max(0, *v);
+                    if (memberCount > model::kWordSlots) fail("LoadWordColCont");
                 }
                 if (auto d = parseInteger(directionText)) word.direction = *d;
                 else word.direction = errorShown() ? 0 : 1;
                 word.clearMembers();
                 for (int m = 0; m < memberCount; ++m) {
+                    if (pastEnd(line)) {  // the rest are empty lines: unreadable, nothing to add
+                        fail("LoadWordCont");
+                        break;
+                    }
                     int row = 0;
                     if (auto v = number(raw(line), "LoadWordCont")) {
                         if (*v >= 0 && *v <= model::kMaxRow) row = *v;
                         else fail("LoadWordCont");
                     }
                     ++line;
-                    if (row != 0) word.addMember(row);
+                    if (row != 0) word.addMember(row);  // beyond the 99 slots the member is dropped
                 }
-                doc_.dataWords().push_back(word);
+                if (static_cast<int>(doc_.dataWords().size()) < model::kMaxDataWords) doc_.dataWords().push_back(word);
             }
         }
 
@@ -513,9 +551,14 @@ void Reader::run(const std::string& path) {
         std::vector<std::pair<int, std::string_view>> levelLines;
 
         int signalCount = 0;
+        size_t recordsPast = 0;  // records beyond the display positions of a test, read past
         if (auto v = number(value(line++), "LoadKolLeg")) {
-            if (*v >= 0 && *v <= model::kMaxRow) signalCount = *v;
-            else fail("LoadKolLeg");
+            signalCount = std::max(0, *v);
+            if (signalCount > model::kMaxRow) {
+                fail("LoadKolLeg");
+                recordsPast = static_cast<size_t>(signalCount - model::kMaxRow);
+                signalCount = model::kMaxRow;
+            }
         }
         for (int k = 1; k <= signalCount; ++k) {
             const std::string_view signalLine = raw(line++);
@@ -545,6 +588,7 @@ void Reader::run(const std::string& path) {
                 levelLines.emplace_back(row, levelLine);
             }
         }
+        line += 2 * recordsPast;
         if (tacts) {
             std::bitset<model::kRowSlots> written, overwritten;
             for (const auto& [row, levels] : levelLines) {
@@ -565,6 +609,7 @@ void Reader::run(const std::string& path) {
 
         readAlgorithm(line, wordCount >= 1 ? radix : 10);
     }
+    for (int t = testCount; t < declaredTests && !pastEnd(line); ++t) skipTestBlock(line);
 
     // Trailer: two headers are found by their text, in the orders that files carry them.
     size_t e = line;

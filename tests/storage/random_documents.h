@@ -33,10 +33,11 @@ inline model::TestDocument randomDocument(std::mt19937& rng) {
     doc.setPackage({uni(0, 1) ? PackageType::SOIC : PackageType::DIP, pinCount});
     doc.setTactCount(uni(1, 300));
     doc.setTestName(randomText(rng, 20, true));
-    static const char* types[] = {"I", "I", "O", "I/O", "O=F(c)", "NC", "VCC", "GND"};
+    // Short Cyrillic types are not function types, however many bytes they take.
+    static const char* types[] = {"I", "I", "O", "I/O", "O=F(c)", "NC", "VCC", "GND", "Вх", "ВЫХ", "Я"};
     std::vector<SignalEntry> signals, fixed;
     for (int n = 1; n <= pinCount; ++n) {
-        const std::string type = types[uni(0, 7)];
+        const std::string type = types[uni(0, 10)];
         doc.setPinType(n, type);
         doc.setPinName(n, randomText(rng, 7, true));
         if (isFixedType(type)) {

@@ -17,7 +17,6 @@ namespace {
 const QColor kNavy(0x00, 0x00, 0x80);
 const QColor kBlue(0x00, 0x00, 0xFF);
 
-QString value(const char* name) { return QString::fromStdString(readVersionValue(name)); }
 
 void setColour(QLabel* label, const QColor& colour) {
     QPalette p = label->palette();
@@ -27,7 +26,9 @@ void setColour(QLabel* label, const QColor& colour) {
 
 }  // namespace
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+TAboutBox::TAboutBox(QWidget* parent, VersionLookup lookup) : QDialog(parent) {
+    if (!lookup) lookup = readVersionValue;
+    auto value = [lookup](const char* name) { return QString::fromStdString(lookup(name)); };
     setObjectName(QStringLiteral("TAboutBox"));
     setWindowTitle(QStringLiteral("О программе"));
     setMouseTracking(true);
@@ -45,24 +46,26 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     copyright->setObjectName(QStringLiteral("copyright"));
     layout->addWidget(copyright);
 
+    // A contact the build does not set is left out rather than shown as an empty value.
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("Техническая поддержка: "), this), 0, 0);
-    support_ = new QLabel(value("Support"), this);
-    support_->setObjectName(QStringLiteral("support"));
-    grid->addWidget(support_, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Электронная почта:"), this), 1, 0);
-    email_ = new QLabel(value("Email"), this);
-    email_->setObjectName(QStringLiteral("email"));
-    grid->addWidget(email_, 1, 1);
+    auto contactLine = [&](const QString& caption, const char* name, const char* objectName) -> QLabel* {
+        const QString text = value(name);
+        if (text.trimmed().isEmpty()) return nullptr;
+        const int row = grid->rowCount();
+        grid->addWidget(new QLabel(caption, this), row, 0);
+        auto* label = new QLabel(text, this);
+        label->setObjectName(QString::fromLatin1(objectName));
+        label->setCursor(Qt::PointingHandCursor);
+        label->setMouseTracking(true);
+        label->installEventFilter(this);
+        setColour(label, kBlue);
+        grid->addWidget(label, row, 1);
+        return label;
+    };
+    support_ = contactLine(QStringLiteral("Техническая поддержка: "), "Support", "support");
+    email_ = contactLine(QStringLiteral("Электронная почта:"), "Email", "email");
     grid->setColumnStretch(1, 1);
     layout->addLayout(grid);
-
-    for (QLabel* l : {support_, email_}) {
-        l->setCursor(Qt::PointingHandCursor);
-        l->setMouseTracking(true);
-        l->installEventFilter(this);
-        setColour(l, kBlue);
-    }
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
@@ -75,14 +78,14 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
 QColor TAboutBox::valueColour(const QLabel* label) { return label->palette().color(QPalette::WindowText); }
 
 void TAboutBox::highlight(const QLabel* hovered) {
-    setColour(support_, hovered == support_ ? kNavy : kBlue);
-    setColour(email_, hovered == email_ ? kNavy : kBlue);
+    for (QLabel* l : {support_, email_})
+        if (l) setColour(l, hovered == l ? kNavy : kBlue);
 }
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
-        if (watched == support_ || watched == email_) highlight(static_cast<QLabel*>(watched));
-    } else if (event->type() == QEvent::Leave && (watched == support_ || watched == email_)) {
+        if (watched && (watched == support_ || watched == email_)) highlight(static_cast<QLabel*>(watched));
+    } else if (event->type() == QEvent::Leave && watched && (watched == support_ || watched == email_)) {
         highlight(nullptr);
     }
     return QDialog::eventFilter(watched, event);

@@ -3,6 +3,7 @@
 // address and the e-mail address, and "OK". Created for each use and destroyed afterwards.
 
 #include <QDialog>
+#include <string>
 
 class QLabel;
 
@@ -11,9 +12,13 @@ namespace kvx::app {
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+    /// Reads a value of the program's version data by name ("FileVersion", "Support", ...).
+    using VersionLookup = std::string (*)(const std::string& name);
+
+    explicit TAboutBox(QWidget* parent = nullptr, VersionLookup lookup = nullptr);
 
     /// The two values with a hand cursor; the one under the mouse is navy, the other blue.
+    /// A value the build does not set has no line in the box (nullptr).
     QLabel* supportValue() const { return support_; }
     QLabel* emailValue() const { return email_; }
     /// Colour a value label is currently drawn in.

@@ -24,6 +24,7 @@
 #include "platform/ui/qt_prompter.h"
 #include "platform/ui/qt_settings_store.h"
 #include "app/ui/splash_form.h"
+#include "app/version.h"
 #include "diagram/ui/diagram_widget.h"
 #include "functions/ui/formula_dialog.h"
 #include "tbf_fixture.h"
@@ -267,15 +268,32 @@ TEST_F(HelpCommands, HelpTopicsOpenTheProgramsChmMaximised) {
     EXPECT_EQ(shell.opened[1].state, platform::WindowState::Maximized);
 }
 
+TEST(AboutBox, LeavesOutTheContactsTheBuildDoesNotSet) {
+    struct Case {
+        app::TAboutBox::VersionLookup lookup;
+        bool support, email;
+    };
+    const auto noSupport = [](const std::string& n) { return n == "Email" ? std::string("a@b.ru") : std::string(); };
+    const auto both = [](const std::string& n) { return n == "Email" || n == "Support" ? n + "!" : std::string(); };
+    const auto neither = [](const std::string&) { return std::string(" "); };
+    for (const Case& c : {Case{noSupport, false, true}, Case{both, true, true}, Case{neither, false, false}}) {
+        app::TAboutBox box(nullptr, c.lookup);
+        QStringList labels;
+        for (QLabel* l : box.findChildren<QLabel*>()) labels << l->text();
+        EXPECT_EQ(labels.contains("Техническая поддержка: "), c.support);
+        EXPECT_EQ(labels.contains("Электронная почта:"), c.email);
+        EXPECT_EQ(box.supportValue() != nullptr, c.support);
+        EXPECT_EQ(box.emailValue() != nullptr, c.email);
+    }
+}
+
 TEST(AboutBox, ShowsTheVersionDataAndHighlightsTheValueUnderTheMouse) {
-    app::TAboutBox box;
+    app::TAboutBox box(nullptr, [](const std::string& name) {
+        return name == "Support" || name == "Email" ? name + " value" : app::readVersionValue(name);
+    });
     EXPECT_EQ(box.windowTitle().toStdString(), "О программе");
     EXPECT_EQ(box.findChild<QLabel*>("version")->text().toStdString(), std::string("Версия: ") + KVX_VERSION_STRING);
     EXPECT_EQ(box.findChild<QLabel*>("copyright")->text().toStdString(), KVX_COPYRIGHT);
-    QStringList labels;
-    for (QLabel* l : box.findChildren<QLabel*>()) labels << l->text();
-    EXPECT_TRUE(labels.contains("Техническая поддержка: "));
-    EXPECT_TRUE(labels.contains("Электронная почта:"));
     ASSERT_EQ(box.findChildren<QAbstractButton*>().size(), 1);
     EXPECT_EQ(box.findChildren<QAbstractButton*>()[0]->text(), "OK");
 
