@@ -304,7 +304,8 @@ void TestDocument::resetAlgorithms() {
     auto& cyc = algorithms_[1];
     auto& rom = algorithms_[2];
     auto& ram = algorithms_[3];
-    auto common = [](AlgorithmSettings& a, int active, int cycles, int start, int word, int startAddr, int endAddr) {
+    auto common = [](AlgorithmSettings& a, int active, int cycles, int start, int word, std::uint64_t startAddr,
+                     std::uint64_t endAddr) {
         a.active = active;
         a.cycleCount = cycles;
         a.romStartTact = 1;
@@ -316,8 +317,8 @@ void TestDocument::resetAlgorithms() {
         a.startAddress = startAddr;
         a.endAddress = endAddr;
     };
-    common(std_, 1, -1, -1, -1, -1, -1);
-    common(cyc, 0, 1, 1, -1, -1, -1);
+    common(std_, 1, -1, -1, -1, kNoAddress, kNoAddress);
+    common(cyc, 0, 1, 1, -1, kNoAddress, kNoAddress);
     common(rom, 0, -1, -1, 0, 0, 1);
     const std::string ramFile = ram.dataFileName;  // the reset leaves the RAM file name alone
     common(ram, 0, 1, 1, 0, 0, 1);

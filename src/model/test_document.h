@@ -108,6 +108,9 @@ struct TestParameters {
     bool operator==(const TestParameters&) const = default;
 };
 
+/// The address of an algorithm that has none (the reset's -1, as a 64-bit word value).
+inline constexpr std::uint64_t kNoAddress = ~std::uint64_t{0};
+
 enum class Algorithm { Standard = 0, Cyclic = 1, Rom = 2, Ram = 3 };
 
 struct AlgorithmSettings {
@@ -127,8 +130,8 @@ struct AlgorithmSettings {
     int addressWord = 0;
     int addressTact = 0;
     int addressTactCount = 0;
-    int startAddress = 0;
-    int endAddress = 0;
+    std::uint64_t startAddress = 0;  ///< a value of the address word; the reset's "none" is kNoAddress
+    std::uint64_t endAddress = 0;
     int writeAddressWord = 0;
     int writeAddressTact = 0;
     int writeAddressTactCount = 0;

@@ -99,7 +99,7 @@ void writeAlgorithm(LineWriter& w, const TestDocument& doc) {
     w.keyNumber("АлгоритмТестирования=", a);
     const model::AlgorithmSettings& s = doc.algorithms()[static_cast<size_t>(a)];
     const int radix = doc.dataWords().empty() ? 10 : doc.dataWords().front().radix;
-    auto address = [&](std::string_view key, int value) { w.keyValue(key, words::formatInRadix(value, radix)); };
+    auto address = [&](std::string_view key, std::uint64_t value) { w.keyValue(key, words::formatInRadix(value, radix)); };
     auto word = [&](std::string_view key, int index) { w.keyNumber(key, static_cast<long long>(index) + 1); };
     switch (a) {
     case 1:
@@ -383,7 +383,7 @@ void Reader::readAlgorithm(size_t& line, int addressRadix) {
     auto word = [&](int& field) {
         if (auto v = number(value(line++), "LoadAlgData")) field = *v == std::numeric_limits<int>::min() ? *v : *v - 1;
     };
-    auto address = [&](int& field) {
+    auto address = [&](std::uint64_t& field) {
         auto v = words::parseInRadix(trimSpaces(value(line++)), addressRadix);
         if (!v) fail("LoadA");
         field = v.value_or(0);

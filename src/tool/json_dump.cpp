@@ -1,5 +1,6 @@
 #include "tool/json_dump.h"
 
+#include <cstdint>
 #include <cstdio>
 
 namespace kvx::tool {
@@ -12,9 +13,11 @@ public:
     void key(const char* k) { sep(); str(k); out_ += ':'; first_ = true; }
     void value(const std::string& s) { sep(); str(s); }
     void value(long long n) { sep(); out_ += std::to_string(n); }
+    void value(unsigned long long n) { sep(); out_ += std::to_string(n); }
     void value(bool b) { sep(); out_ += b ? "true" : "false"; }
     template <typename T> void field(const char* k, const T& v) { key(k); value(v); }
     void field(const char* k, int v) { key(k); value(static_cast<long long>(v)); }
+    void field(const char* k, std::uint64_t v) { key(k); value(static_cast<unsigned long long>(v)); }
     void field(const char* k, const char* v) { key(k); value(std::string(v)); }
     std::string take() { return std::move(out_); }
 

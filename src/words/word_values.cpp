@@ -1,7 +1,6 @@
 #include "words/word_values.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <vector>
 
@@ -15,18 +14,17 @@ const model::DataWord* wordAt(const model::TestDocument& doc, int index) {
     return &doc.dataWords()[static_cast<size_t>(index)];
 }
 
-/// Every character a decimal digit, weighted by `base`; wraps at 32 bits.
-std::optional<int> parseDecimalDigits(std::string_view text, std::uint32_t base) {
-    std::uint32_t v = 0;
+/// Every character a decimal digit, weighted by `base`; wraps modulo 2^64.
+std::optional<WordValue> parseDecimalDigits(std::string_view text, WordValue base) {
+    WordValue v = 0;
     for (char c : text) {
         if (c < '0' || c > '9') return std::nullopt;
-        v = v * base + static_cast<std::uint32_t>(c - '0');
+        v = v * base + static_cast<WordValue>(c - '0');
     }
-    return static_cast<int>(v);
+    return v;
 }
 
-std::string format(int value, std::uint32_t base) {
-    auto v = static_cast<std::uint32_t>(value);
+std::string format(WordValue v, WordValue base) {
     if (v == 0) return "0";
     std::string out;
     while (v != 0) {
@@ -76,36 +74,52 @@ std::string wordValueText(const model::TestDocument& doc, int wordIndex, int tac
     }
 }
 
-void setWordValue(model::TestDocument& doc, int wordIndex, int tact, long long value) {
+std::optional<WordValue> wordValue(const model::TestDocument& doc, int wordIndex, int tact) {
+    const model::DataWord* w = wordAt(doc, wordIndex);
+    if (!w) return std::nullopt;
+    WordValue v = 0;
+    int k = 0;
+    for (int row : w->memberRows) {
+        if (row == 0) continue;
+        const model::CellLevel level = doc.getCell(doc.currentTest(), row, tact);
+        if (level > 1) return std::nullopt;
+        if (k < 64 && level == 1) v |= WordValue{1} << k;
+        ++k;
+    }
+    if (k == 0) return std::nullopt;
+    return v;
+}
+
+void setWordValue(model::TestDocument& doc, int wordIndex, int tact, WordValue value) {
     const model::DataWord* w = wordAt(doc, wordIndex);
     if (!w || tact < 1) return;
     const std::vector<int> members = w->members();  // copy: setCell may grow the document
-    const auto pattern = static_cast<unsigned long long>(value);
-    const unsigned sign = value < 0 ? 1u : 0u;
     for (size_t k = 0; k < members.size(); ++k) {
-        const unsigned bit = k < 64 ? static_cast<unsigned>((pattern >> k) & 1u) : sign;
+        const WordValue bit = k < 64 ? (value >> k) & 1u : 0u;
         doc.setCell(doc.currentTest(), members[k], tact, static_cast<model::CellLevel>(bit));
     }
 }
 
-std::optional<int> parseBinary(std::string_view text) { return parseDecimalDigits(text, 2); }
-std::optional<int> parseOctal(std::string_view text) { return parseDecimalDigits(text, 8); }
+std::optional<WordValue> parseBinary(std::string_view text) { return parseDecimalDigits(text, 2); }
+std::optional<WordValue> parseOctal(std::string_view text) { return parseDecimalDigits(text, 8); }
+std::optional<WordValue> parseDecimal(std::string_view text) { return parseDecimalDigits(text, 10); }
 
-int parseHex(std::string_view text) {
-    std::uint32_t v = 0;
+WordValue parseHex(std::string_view text) {
+    WordValue v = 0;
     for (char c : text) {
-        std::uint32_t d = 0;
-        if (c >= '0' && c <= '9') d = static_cast<std::uint32_t>(c - '0');
-        else if (c >= 'A' && c <= 'F') d = static_cast<std::uint32_t>(c - 'A' + 10);
-        else if (c >= 'a' && c <= 'f') d = static_cast<std::uint32_t>(c - 'a' + 10);
+        WordValue d = 0;
+        if (c >= '0' && c <= '9') d = static_cast<WordValue>(c - '0');
+        else if (c >= 'A' && c <= 'F') d = static_cast<WordValue>(c - 'A' + 10);
+        else if (c >= 'a' && c <= 'f') d = static_cast<WordValue>(c - 'a' + 10);
         v = v * 16 + d;
     }
-    return static_cast<int>(v);
+    return v;
 }
 
-std::string formatBinary(int value) { return format(value, 2); }
-std::string formatOctal(int value) { return format(value, 8); }
-std::string formatHex(int value) { return format(value, 16); }
+std::string formatBinary(WordValue value) { return format(value, 2); }
+std::string formatOctal(WordValue value) { return format(value, 8); }
+std::string formatDecimal(WordValue value) { return format(value, 10); }
+std::string formatHex(WordValue value) { return format(value, 16); }
 std::string binaryToOctal(std::string_view bits) { return groups(bits, 3); }
 std::string binaryToHex(std::string_view bits) { return groups(bits, 4); }
 
@@ -126,27 +140,24 @@ std::string binaryToDecimal(std::string_view bits) {
     return out;
 }
 
-std::optional<int> parseInRadix(std::string_view text, int radix) {
+std::optional<WordValue> parseInRadix(std::string_view text, int radix) {
     switch (radix) {
     case 2: return parseBinary(text);
     case 8: return parseOctal(text);
     case 16: return parseHex(text);
-    default: {
-        if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
-        int v = 0;
-        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-        if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-        return v;
-    }
+    default:
+        if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+        if (text.empty()) return std::nullopt;
+        return parseDecimal(text);
     }
 }
 
-std::string formatInRadix(int value, int radix) {
+std::string formatInRadix(WordValue value, int radix) {
     switch (radix) {
     case 2: return formatBinary(value);
     case 8: return formatOctal(value);
     case 16: return formatHex(value);
-    default: return std::to_string(value);
+    default: return formatDecimal(value);
     }
 }
 

@@ -2,6 +2,7 @@
 // Random single-test documents for the round-trip and robustness tests.
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
@@ -83,8 +84,10 @@ inline model::TestDocument randomDocument(std::mt19937& rng) {
                    &s.dataTactCount, &s.writeDataTactCount})
         *f = uni(-1, 5000);
     for (int* f : {&s.addressWord, &s.dataWord, &s.writeAddressWord, &s.writeDataWord}) *f = uni(-1, 50);
-    s.startAddress = uni(0, 1 << 20);
-    s.endAddress = uni(0, 1 << 30);
+    // Addresses of every width up to 64 bits.
+    std::uniform_int_distribution<std::uint64_t> address;
+    s.startAddress = address(rng) >> uni(0, 63);
+    s.endAddress = address(rng) >> uni(0, 63);
     s.dataFileName = randomText(rng, 30, true);
     auto& p = doc.testParameters();
     p.levelHighCode = uni(51, 256);

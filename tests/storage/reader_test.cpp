@@ -150,8 +150,8 @@ TEST(Reader, Algorithms) {
     const auto& rom = doc.algorithm(Algorithm::Rom);
     EXPECT_EQ(rom.startTact, 3);
     EXPECT_EQ(rom.addressWord, 1);
-    EXPECT_EQ(rom.startAddress, 12);
-    EXPECT_EQ(rom.endAddress, 0);
+    EXPECT_EQ(rom.startAddress, 12u);
+    EXPECT_EQ(rom.endAddress, 0u);
     EXPECT_EQ(rom.dataWord, 0);
     EXPECT_EQ(rom.dataFileName, "rom.bin");
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -89,9 +90,10 @@ TEST(Writer, DataWordsAndTheirRadix) {
 }
 
 TEST(Writer, RomAddressesInTheRadixOfTheFirstWord) {
-    struct Case { int radix; int value; const char* text; };
+    struct Case { int radix; std::uint64_t value; const char* text; };
     const Case cases[] = {{16, 255, "FF"}, {2, 255, "11111111"}, {8, 255, "377"}, {8, 8, "10"},
-                          {2, 8, "1000"}, {10, 255, "255"}, {16, 0, "0"}, {2, 0, "0"}, {8, 0, "0"}};
+                          {2, 8, "1000"}, {10, 255, "255"}, {16, 0, "0"}, {2, 0, "0"}, {8, 0, "0"},
+                          {16, UINT64_MAX, "FFFFFFFFFFFFFFFF"}, {10, UINT64_MAX, "18446744073709551615"}};
     for (const Case& c : cases) {
         TestDocument doc;
         DataWord w;
