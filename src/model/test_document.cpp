@@ -5,6 +5,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "model/change_log.h"
 #include "model/text.h"
 
 namespace kvx::model {
@@ -64,6 +65,7 @@ void TestDocument::setCell(int test, int row, int tact, CellLevel level) {
     if (tact > tactCount_ + 1) {
         if (!setTactCount(tact)) return;
     }
+    keepCell(test, row, tact);
     testCells(test)[static_cast<size_t>(row) * stride() + static_cast<size_t>(tact)] = level;
     saved_ = false;
 }
@@ -73,6 +75,7 @@ const CellLevel* TestDocument::rowData(int test, int row) const {
 }
 
 CellLevel* TestDocument::mutableRowData(int test, int row) {
+    keepRow(test, row);
     saved_ = false;
     return cells_.at(static_cast<size_t>(test)).data() + static_cast<size_t>(row) * stride();
 }
@@ -112,6 +115,14 @@ bool TestDocument::setTactCount(int n, const std::bitset<kRowSlots>& overwritten
         raiseError(kDiagrSizeError);
         return false;
     }
+    keepCounts();
+    if (n > tactCount_ && n > tactHighWater_) {
+        // Tacts beyond the high-water mark are set inactive; an undo can bring them back into
+        // view, so what they held is kept.
+        const int from = std::max(tactCount_, tactHighWater_) + 1;
+        for (int t = 0; t < testCount_; ++t)
+            for (int r = 0; r < kRowSlots; ++r) keepRun(t, r, from, n - from + 1);
+    }
     baseTactCount_ = n;
     saved_ = false;
     const int old = tactCount_;
@@ -136,7 +147,16 @@ bool TestDocument::setTactCount(int n, const std::bitset<kRowSlots>& overwritten
 
 bool TestDocument::insertTact(int c) {
     if (c < 1 || c > tactCount_) return false;
-    if (!setTactCount(tactCount_ + 1)) return false;
+    if (!ensureCapacity(tactCount_ + 1)) {
+        raiseError(kDiagrSizeError);
+        return false;
+    }
+    keepShift(true, c);
+    ChangeLog* const log = log_;
+    log_ = nullptr;  // the shift is kept as a whole
+    const bool grown = setTactCount(tactCount_ + 1);
+    log_ = log;
+    if (!grown) return false;
     auto& cells = testCells(currentTest_);
     for (size_t r = 1; r < kRowSlots; ++r) {
         auto rowBegin = cells.begin() + static_cast<std::ptrdiff_t>(r * stride());
@@ -147,6 +167,7 @@ bool TestDocument::insertTact(int c) {
 
 bool TestDocument::deleteTact(int c) {
     if (tactCount_ <= 1 || c < 1 || c > tactCount_) return false;
+    keepShift(false, c);
     auto& cells = testCells(currentTest_);
     for (size_t r = 1; r < kRowSlots; ++r) {
         auto rowBegin = cells.begin() + static_cast<std::ptrdiff_t>(r * stride());
@@ -209,18 +230,21 @@ bool TestDocument::deleteCurrentTest() {
 // ---- pins and order ----------------------------------------------------------
 
 void TestDocument::setPackage(const Package& p) {
+    keepPackage();
     package_ = p;
     saved_ = false;
 }
 
 void TestDocument::setPinType(int row, const std::string& type) {
     if (row < 0 || row > kMaxRow) return;
+    keepPin(row);
     pins_[static_cast<size_t>(row)].pinType = type;
     saved_ = false;
 }
 
 void TestDocument::setPinName(int row, const std::string& name) {
     if (row < 0 || row > kMaxRow) return;
+    keepPin(row);
     pins_[static_cast<size_t>(row)].pinName = name;
     saved_ = false;
 }
@@ -246,6 +270,7 @@ SignalEntry TestDocument::signalEntry(int test, int position) const {
 
 void TestDocument::setSignalEntry(int test, int position, SignalEntry e) {
     if (test < 0 || test >= kMaxTests || position < 0 || position > kMaxRow) return;
+    keepOrder(test);
     signalOrder_[static_cast<size_t>(test)][static_cast<size_t>(position)] = e;
     saved_ = false;
 }
@@ -257,6 +282,7 @@ int TestDocument::signalRow(int test, int k) const {
 
 void TestDocument::moveSignalEntry(int test, int from, int to) {
     if (test < 0 || test >= kMaxTests || from < 1 || to < 1 || from > kMaxRow || to > kMaxRow || from == to) return;
+    keepOrder(test);
     auto& order = signalOrder_[static_cast<size_t>(test)];
     const SignalEntry moved = order[static_cast<size_t>(from)];
     if (from < to) {
@@ -276,6 +302,7 @@ const std::string& TestDocument::pinFunction(int test, int row) const {
 
 void TestDocument::setPinFunction(int test, int row, const std::string& formula) {
     if (test < 0 || test >= kMaxTests || row < 0 || row > kMaxRow) return;
+    keepFunction(test, row);
     pinFunction_[static_cast<size_t>(test)][static_cast<size_t>(row)] = formula;
     saved_ = false;
 }
@@ -283,9 +310,15 @@ void TestDocument::setPinFunction(int test, int row, const std::string& formula)
 // ---- document data -----------------------------------------------------------
 
 void TestDocument::setTestName(const std::string& name) {
+    keepTestName();
     testName_ = name;
     saved_ = false;
     if (events_.testNameChanged) events_.testNameChanged(testName_);
+}
+
+void TestDocument::setDescriptionFile(const std::string& f) {
+    keepDescriptionFile();
+    descriptionFile_ = f;
 }
 
 void TestDocument::setTitle(const std::string& t) {
@@ -300,6 +333,7 @@ int TestDocument::activeAlgorithm() const {
 }
 
 void TestDocument::resetAlgorithms() {
+    keepAlgorithms();
     auto& std_ = algorithms_[0];
     auto& cyc = algorithms_[1];
     auto& rom = algorithms_[2];

@@ -149,6 +149,8 @@ struct DocumentEvents {
     std::function<void(const std::string&)> error;   ///< an error message box ("Error DiagrSize")
 };
 
+class ChangeLog;
+
 class TestDocument {
 public:
     TestDocument();
@@ -223,31 +225,62 @@ public:
     const std::string& testName() const { return testName_; }
     void setTestName(const std::string& name);
     const std::string& descriptionFile() const { return descriptionFile_; }
-    void setDescriptionFile(const std::string& f) { descriptionFile_ = f; }
+    void setDescriptionFile(const std::string& f);
     const std::string& title() const { return title_; }
     void setTitle(const std::string& t);
 
-    std::vector<DataWord>& dataWords() { return dataWords_; }
+    /// Writable word list; an attached change log keeps the list as it was first.
+    std::vector<DataWord>& dataWords() {
+        keepWords();
+        return dataWords_;
+    }
     const std::vector<DataWord>& dataWords() const { return dataWords_; }
 
-    std::array<AlgorithmSettings, 4>& algorithms() { return algorithms_; }
+    std::array<AlgorithmSettings, 4>& algorithms() {
+        keepAlgorithms();
+        return algorithms_;
+    }
     const std::array<AlgorithmSettings, 4>& algorithms() const { return algorithms_; }
-    AlgorithmSettings& algorithm(Algorithm a) { return algorithms_[static_cast<size_t>(a)]; }
+    AlgorithmSettings& algorithm(Algorithm a) { return algorithms()[static_cast<size_t>(a)]; }
     /// Highest index whose `active` is 1; 0 when none is.
     int activeAlgorithm() const;
     void resetAlgorithms();
 
-    TestParameters& testParameters() { return parameters_; }
+    TestParameters& testParameters() {
+        keepParameters();
+        return parameters_;
+    }
     const TestParameters& testParameters() const { return parameters_; }
 
     /// Resets to a new test; the data words and the test parameters are kept.
     void clearDocument();
+
+    /// While a log is attached, every change is kept in it (see ChangeLog); nullptr detaches.
+    void setChangeLog(ChangeLog* log) { log_ = log; }
+    ChangeLog* changeLog() const { return log_; }
 
     DocumentEvents& events() { return events_; }
     /// Raises an error message through the events (or keeps it when nobody listens).
     void raiseError(const std::string& message);
 
 private:
+    friend class ChangeLog;
+    // Keeping values in the attached change log before they change.
+    void keepCell(int test, int row, int tact);
+    void keepRun(int test, int row, int first, int count);
+    void keepRow(int test, int row);
+    void keepPin(int row);
+    void keepOrder(int test);
+    void keepFunction(int test, int row);
+    void keepTestName();
+    void keepDescriptionFile();
+    void keepPackage();
+    void keepWords();
+    void keepAlgorithms();
+    void keepParameters();
+    void keepCounts();
+    void keepShift(bool inserted, int tact);
+
     bool ensureCapacity(int tacts);
     size_t stride() const { return static_cast<size_t>(capacity_) + 1; }
     std::vector<CellLevel>& testCells(int test) { return cells_[static_cast<size_t>(test)]; }
@@ -273,6 +306,7 @@ private:
     std::array<AlgorithmSettings, 4> algorithms_{};
     TestParameters parameters_;
     DocumentEvents events_;
+    ChangeLog* log_ = nullptr;
 };
 
 }  // namespace kvx::model
