@@ -80,6 +80,12 @@ CellLevel* TestDocument::mutableRowData(int test, int row) {
     return cells_.at(static_cast<size_t>(test)).data() + static_cast<size_t>(row) * stride();
 }
 
+CellLevel* TestDocument::mutableRowSpan(int test, int row, int first, int count) {
+    keepRun(test, row, first, count);
+    saved_ = false;
+    return cells_.at(static_cast<size_t>(test)).data() + static_cast<size_t>(row) * stride();
+}
+
 // ---- tacts -------------------------------------------------------------------
 
 bool TestDocument::ensureCapacity(int tacts) {

@@ -164,13 +164,19 @@ public:
     const CellLevel* rowData(int test, int row) const;
     /// Writable row storage for bulk operations of the editing commands; clears `saved`.
     CellLevel* mutableRowData(int test, int row);
+    /// The same for a caller that writes only tacts first..first+count-1 (all within the tact
+    /// count): an attached change log keeps only those.
+    CellLevel* mutableRowSpan(int test, int row, int first, int count);
 
     // ---- tacts -------------------------------------------------------------
     int tactCount() const { return tactCount_; }
     int tactHighWater() const { return tactHighWater_; }
     void setTactHighWater(int value) { tactHighWater_ = value; }
     int baseTactCount() const { return baseTactCount_; }
-    void setBaseTactCount(int value) { baseTactCount_ = value; }
+    void setBaseTactCount(int value) {
+        keepCounts();
+        baseTactCount_ = value;
+    }
     /// Changes the number of tacts; false when n <= 0, n is the current count, or storage fails.
     bool setTactCount(int n);
     /// The same, for a caller that writes every new tact of `overwritten` rows of the current

@@ -20,8 +20,11 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdlib>
 
 #include "app/ui/about_box.h"
+#include "app/ui/document_history.h"
+#include "app/ui/edit_commands.h"
 #include "app/ui/tool_icons.h"
 #include "diagram/cell_editing.h"
 #include "diagram/pin_editing.h"
@@ -96,6 +99,7 @@ TBF::TBF(const ShellServices& services, QWidget* parent) : QMainWindow(parent), 
     createStatusBar();
     connectDocument();
     createEditingWindows();
+    createHistory();
 
     // 2. The program's folder is the dialogs' first folder; files may be dropped on the window.
     dialogFolder_ = services_.program.folder;
@@ -457,6 +461,21 @@ void TBF::connectDocument() {
     });
 }
 
+// ---- history and blocks of cells -----------------------------------------------------------
+
+void TBF::createHistory() {
+    // The number of steps kept comes from the settings ("UndoLimit"); 1000 when it is not set.
+    const int limit = std::atoi(services_.settings.value("Software\\KVX_Editor", "UndoLimit").c_str());
+    history_ = new DocumentHistory(doc_, limit > 0 ? limit : 1000, this);
+    editCommands_ = new EditCommands(*this, *diagram_, *history_);
+    connect(history_, &DocumentHistory::documentRestored, this, [this] {
+        algorithmList_->setCurrentIndex(doc_.activeAlgorithm());
+        diagram_->refresh();
+        refreshStatusBar();
+        emit documentRestored();
+    });
+}
+
 void TBF::createEditingWindows() {
     using namespace functions::ui;
     auto& A = actions_;
@@ -658,8 +677,10 @@ bool TBF::newFile() {
             return false;
         }
     }
+    history_->suspend();
     doc_.testParameters().resetToDefaults();
     doc_.clearDocument();  // also shows the diagram area
+    history_->restart();
     algorithmList_->setCurrentIndex(doc_.activeAlgorithm());
     // The package dialog, which lets the user choose the package of the new test, is shown
     // here once it exists; until then the new test keeps the cleared 8-pin package.
@@ -697,7 +718,10 @@ LoadOutcome TBF::loadFile(const std::string& path) {
     }
     if (path.empty()) return LoadOutcome::NoPath;
 
+    history_->suspend();
     const storage::LoadResult result = storage::loadTestFile(doc_, path);
+    if (result.status == storage::LoadStatus::Unreadable) history_->resume();
+    else history_->restart();
     if (result.status == storage::LoadStatus::Unreadable) {
         // The test on screen stays as it was, and the path does not enter the recent files.
         showMessages(result.messages);
@@ -737,7 +761,9 @@ SaveOutcome TBF::save() {
             return SaveOutcome::Declined;
         path = *chosen;
     }
+    history_->commit();
     const storage::SaveResult result = storage::saveTestFile(doc_, path);
+    if (result.ok) history_->markSaved();
     if (!result.ok) {
         services_.prompter.error(result.error);
         return SaveOutcome::Failed;

@@ -36,6 +36,9 @@ class QToolBar;
 
 namespace kvx::app {
 
+class DocumentHistory;
+class EditCommands;
+
 /// The platform services the main window works through.
 struct ShellServices {
     platform::Prompter& prompter;
@@ -139,6 +142,9 @@ public:
     platform::Prompter& prompter() { return services_.prompter; }
 
     const MainActions& actions() const { return actions_; }
+    /// The history of the open test and the "Правка" commands.
+    DocumentHistory& history() const { return *history_; }
+    EditCommands& editCommands() const { return *editCommands_; }
     const MainBands& bands() const { return bands_; }
 
     /// The diagram area; hidden until a test is created or opened.
@@ -205,6 +211,8 @@ public slots:
 signals:
     /// The document was replaced or cleared (new test, load).
     void documentReplaced();
+    /// An undo or redo changed the document; the windows that show it read it again.
+    void documentRestored();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -230,6 +238,7 @@ private:
     void viewResetForOpenedTest();
     /// The formula dialog, the "Формула" panel and the pulse generator, linked to the diagram.
     void createEditingWindows();
+    void createHistory();
     /// "Функция...".
     void runFunctionCommand();
     /// "Генератор...".
@@ -256,6 +265,8 @@ private:
     QMenu* fileMenu_ = nullptr;
     QMenu* viewMenu_ = nullptr;
     diagram::DiagramWidget* diagram_ = nullptr;
+    DocumentHistory* history_ = nullptr;
+    EditCommands* editCommands_ = nullptr;
     QSpinBox* tactCountField_ = nullptr;
     QLineEdit* testNameField_ = nullptr;
     QLineEdit* formulaField_ = nullptr;

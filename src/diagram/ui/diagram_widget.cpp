@@ -1,7 +1,10 @@
 #include "diagram/ui/diagram_widget.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -20,6 +23,7 @@
 #include "diagram/ui/colours_dialog.h"
 #include "diagram/ui/diagram_painter.h"
 #include "functions/formula.h"
+#include "model/change_log.h"
 
 namespace kvx::diagram {
 
@@ -125,6 +129,7 @@ protected:
         o.buttonFace = buttonFaceColour();
         p.setClipRect(0, 0, width(), h);
         paintDiagram(p, owner_.doc_, owner_.view_, QSize(width(), h), o);
+        owner_.paintBlock(p, QRect(kFirstCellX, 0, width() - kFirstCellX, h));
     }
     void mousePressEvent(QMouseEvent* e) override {
         if (e->button() == Qt::LeftButton || e->button() == Qt::RightButton)
@@ -228,6 +233,7 @@ DiagramWidget::DiagramWidget(model::TestDocument& doc, platform::Prompter& promp
     ctxGenerator_ = ctxFill_->addAction(QStringLiteral("&Генератор"), this, &DiagramWidget::generatorRequested);
     contextMenu_->addSeparator();
     ctxService_ = contextMenu_->addMenu(QStringLiteral("&Сервис"));
+    ctxEdit_ = contextMenu_->addMenu(QStringLiteral("&Правка"));
     ctxFunction_ = ctxService_->addAction(QStringLiteral("&Функция"), this, &DiagramWidget::functionRequested);
     ctxWords_ = ctxService_->addAction(QStringLiteral("&Слова данных"), this, &DiagramWidget::dataWordsRequested);
     disableContextMenuItems();
@@ -506,6 +512,18 @@ int DiagramWidget::pressedPosition() const {
 void DiagramWidget::PaintBox1MouseDown(Qt::MouseButton button, QPoint pos, bool doubleClick) {
     if (!diagramShown()) return;
     press_ = pos;
+    const int total = displayRowTotal(doc_);
+    if (button == Qt::LeftButton && !doubleClick && pos.x() > kPinColumnRight && total > 0 &&
+        (QGuiApplication::keyboardModifiers() & Qt::ShiftModifier)) {
+        // Shift and a press into the cells: the block reaches from the current cell to here,
+        // and a drag stretches it further.
+        selectingBlock_ = true;
+        clickArmed_ = false;
+        dragging_ = false;
+        if (block_.empty()) startBlockAtCurrentCell();
+        extendBlockTo(cellPositionAt(pos), cellTactAt(pos));
+        return;
+    }
     if (button == Qt::LeftButton) {
         clickArmed_ = !doubleClick;  // the release after a double click is no click
         const int source = view_.rowOffset + pos.y() / std::max(1, view_.rowHeight) + 1;
@@ -526,6 +544,7 @@ void DiagramWidget::PaintBox1MouseDown(Qt::MouseButton button, QPoint pos, bool 
         ctxLow_->setEnabled(true);
         ctxInactive_->setEnabled(true);
         ctxFill_->setEnabled(true);
+        ctxEdit_->setEnabled(true);
         ctxService_->setEnabled(true);
         ctxTact_->setEnabled(view_.currentColumn > 0);
         ctxGenerator_->setEnabled(isSignalConnected(QMetaMethod::fromSignal(&DiagramWidget::generatorRequested)));
@@ -536,13 +555,14 @@ void DiagramWidget::PaintBox1MouseDown(Qt::MouseButton button, QPoint pos, bool 
 
 void DiagramWidget::disableContextMenuItems() {
     for (QAction* a : {ctxHigh_, ctxLow_, ctxInactive_}) a->setEnabled(false);
-    for (QMenu* m : {ctxTact_, ctxFill_, ctxService_}) m->setEnabled(false);
+    for (QMenu* m : {ctxTact_, ctxFill_, ctxService_, ctxEdit_}) m->setEnabled(false);
 }
 
 void DiagramWidget::PaintBox1Click() {
     if (!diagramShown()) return;
     const int x = press_.x();
     hidePinEditors();
+    clearBlock();
     const int position = pressedPosition();
     if (position == 0) {
         canvas_->setFocus();
@@ -595,7 +615,21 @@ void DiagramWidget::PaintBox1DblClick() {
     edited();
 }
 
+int DiagramWidget::cellPositionAt(QPoint pos) const {
+    const int p = view_.rowOffset + std::max(0, pos.y()) / std::max(1, view_.rowHeight) + 1;
+    return std::clamp(p, 1, std::max(1, displayRowTotal(doc_)));
+}
+
+int DiagramWidget::cellTactAt(QPoint pos) const {
+    const int t = view_.tactOffset + std::max(0, pos.x() - kFirstCellX) / std::max(1, view_.cellWidth) + 1;
+    return std::clamp(t, 1, std::max(1, doc_.tactCount()));
+}
+
 void DiagramWidget::PaintBox1MouseMove(QPoint pos) {
+    if (selectingBlock_ && diagramShown()) {
+        extendBlockTo(cellPositionAt(pos), cellTactAt(pos));
+        return;
+    }
     if (!dragging_ || !diagramShown()) return;
     const int target = pos.y() / std::max(1, view_.rowHeight) + view_.rowOffset + 1;
     const int total = displayRowTotal(doc_);
@@ -614,6 +648,7 @@ void DiagramWidget::PaintBox1MouseMove(QPoint pos) {
 void DiagramWidget::PaintBox1MouseUp(Qt::MouseButton button, QPoint pos) {
     if (button != Qt::LeftButton) return;
     dragging_ = false;
+    selectingBlock_ = false;
     const bool click = clickArmed_;
     clickArmed_ = false;
     if (click && canvas_->rect().contains(pos)) PaintBox1Click();
@@ -669,6 +704,8 @@ void DiagramWidget::moveRight() {
 void DiagramWidget::setLevelAndAdvance(CellLevel level) {
     const int row = view_.currentRow;
     if (!isEditableRow(doc_, row)) return;
+    // Levels typed one after another into one row are one step of the history.
+    if (model::ChangeLog* log = doc_.changeLog()) log->setMergeKey(kTypedLevelsMergeKey + row);
     storeLevel(doc_, row, view_.currentTact(), level);
     if (doc_.tactCount() > hbar_->maximum()) updateScrollBars();
     moveRight();
@@ -680,6 +717,16 @@ void DiagramWidget::setLevelAndAdvance(CellLevel level) {
 void DiagramWidget::Memo1KeyDown(int key, Qt::KeyboardModifiers modifiers) {
     if (!diagramShown()) return;
     const bool keypad = modifiers & Qt::KeypadModifier;
+    const bool arrow = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right;
+    if (arrow && (modifiers & Qt::ShiftModifier)) {
+        // Shift and an arrow stretch the block from where it started to the new current cell.
+        if (block_.empty()) startBlockAtCurrentCell();
+    } else if (key == Qt::Key_Delete && !block_.empty()) {
+        deleteBlock();
+        return;
+    } else {
+        clearBlock();
+    }
     switch (key) {
         case Qt::Key_Up: moveUp(); break;
         case Qt::Key_Down: moveDown(); break;
@@ -704,10 +751,104 @@ void DiagramWidget::Memo1KeyDown(int key, Qt::KeyboardModifiers modifiers) {
             break;
         default: break;
     }
+    if (arrow && (modifiers & Qt::ShiftModifier)) extendBlockTo(currentPosition(), view_.currentTact());
     hidePinEditors();
     updateBitColumn();
     updateStatus();
     emit currentRowChanged(view_.currentRow);
+}
+
+// ---- blocks of cells -------------------------------------------------------
+
+int DiagramWidget::currentPosition() const { return view_.rowOffset + view_.currentScreenRow; }
+
+void DiagramWidget::startBlockAtCurrentCell() {
+    anchorPosition_ = currentPosition();
+    anchorTact_ = std::max(1, view_.currentTact());
+    block_ = CellRange::spanning(anchorPosition_, anchorTact_, anchorPosition_, anchorTact_);
+}
+
+void DiagramWidget::extendBlockTo(int position, int tact) {
+    if (block_.empty()) startBlockAtCurrentCell();
+    block_ = CellRange::spanning(anchorPosition_, anchorTact_, position, std::max(1, tact));
+    canvas_->update();
+}
+
+void DiagramWidget::clearBlock() {
+    if (block_.empty()) return;
+    block_ = {};
+    canvas_->update();
+}
+
+CellRange DiagramWidget::selectedRange() const {
+    if (!block_.empty()) return block_;
+    if (view_.currentColumn < 1) return {};
+    const int p = currentPosition();
+    return CellRange::spanning(p, view_.currentTact(), p, view_.currentTact());
+}
+
+void DiagramWidget::paintBlock(QPainter& p, const QRect& cells) const {
+    if (block_.empty()) return;
+    const int x0 = kFirstCellX + (block_.firstTact - view_.tactOffset - 1) * view_.cellWidth;
+    const int y0 = (block_.firstPosition - view_.rowOffset - 1) * view_.rowHeight;
+    const QRect r(x0, y0, block_.tacts() * view_.cellWidth, block_.rows() * view_.rowHeight);
+    p.save();
+    p.setClipRect(cells, Qt::IntersectClip);
+    p.fillRect(r, QColor(0x33, 0x66, 0xCC, 60));
+    p.setPen(QPen(QColor(0x00, 0x33, 0x99), 1, Qt::DashLine));
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+    p.restore();
+}
+
+void DiagramWidget::copyBlock() {
+    if (!diagramShown()) return;
+    const CellBlock block = copyCells(doc_, selectedRange());
+    if (block.empty()) return;
+    const std::string text = blockText(block);
+    auto* mime = new QMimeData;
+    mime->setData(QString::fromLatin1(kBlockMimeType), QByteArray::fromStdString(text));
+    mime->setText(QString::fromStdString(text));
+    QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+void DiagramWidget::cutBlock() {
+    if (!diagramShown()) return;
+    copyBlock();
+    deleteBlock();
+}
+
+void DiagramWidget::deleteBlock() {
+    if (!diagramShown()) return;
+    if (!clearCells(doc_, selectedRange())) return;
+    recalculate();
+    repaintAll();
+    edited();
+}
+
+void DiagramWidget::pasteBlock() { paste(false); }
+void DiagramWidget::pasteBlockInserting() { paste(true); }
+
+void DiagramWidget::paste(bool insert) {
+    if (!diagramShown() || view_.currentColumn < 1) return;
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime) return;
+    const QString format = QString::fromLatin1(kBlockMimeType);
+    const std::string text = mime->hasFormat(format) ? mime->data(format).toStdString()
+                                                     : mime->text().toStdString();
+    const auto block = parseBlockText(text);
+    if (!block) return;
+    const int before = doc_.tactCount();
+    if (!pasteCells(doc_, *block, currentPosition(), view_.currentTact(), insert)) return;
+    // The pasted cells become the block, so that they can be copied or cleared at once.
+    anchorPosition_ = currentPosition();
+    anchorTact_ = view_.currentTact();
+    block_ = CellRange::spanning(anchorPosition_, anchorTact_,
+                                 std::min(doc_.displayRowCount(), anchorPosition_ + block->rows - 1),
+                                 anchorTact_ + block->tacts - 1);
+    recalculate();
+    if (doc_.tactCount() != before) emit tactCountShown(doc_.tactCount());
+    refresh();
+    edited();
 }
 
 // ---- context menu, fills ---------------------------------------------------

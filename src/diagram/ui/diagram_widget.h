@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "platform/prompter.h"
+#include "diagram/block_editing.h"
 #include "diagram/diagram_view.h"
 #include "model/test_document.h"
 
@@ -15,6 +16,8 @@ class QAction;
 class QComboBox;
 class QDialog;
 class QLineEdit;
+class QPainter;
+class QRect;
 class QMenu;
 class QScrollBar;
 
@@ -63,6 +66,15 @@ public:
     int bitPanelWidth() const { return bitPanelWidth_; }
     /// Colour the empty part of the canvas area is filled with (set at each re-layout).
     Rgb panelColour() const { return panelColour_; }
+    /// The selected block of cells; empty when none is selected.
+    CellRange block() const { return block_; }
+    /// The block, or the current cell when no block is selected.
+    CellRange selectedRange() const;
+    /// Clipboard format of a block: its text form.
+    static constexpr const char* kBlockMimeType = "application/x-kvx-cells";
+    /// Merge key of the history for levels typed into one row (plus the row number).
+    static constexpr int kTypedLevelsMergeKey = 1000;
+
     /// While the widget is hidden (no test shown) every command of the diagram does nothing.
     bool diagramShown() const { return !isHidden(); }
 
@@ -73,6 +85,8 @@ public:
     QMenu* contextTactMenu() const { return ctxTact_; }
     QMenu* contextFillMenu() const { return ctxFill_; }
     QMenu* contextServiceMenu() const { return ctxService_; }
+    /// "&Правка": undo, redo and the block commands, filled by the main window.
+    QMenu* contextEditMenu() const { return ctxEdit_; }
 
 public slots:
     void zoomIn();
@@ -99,6 +113,18 @@ public slots:
     void showTactCount();
     /// A right press elsewhere in the main window: the context menu offers nothing.
     void disableContextMenuItems();
+
+    // Blocks of cells (Shift with the arrows, a click or a drag selects one).
+    /// "Копировать": the block, or the current cell, to the clipboard.
+    void copyBlock();
+    /// "Вырезать": copied, then made inactive.
+    void cutBlock();
+    /// "Вставить": the clipboard's block at the current cell, over the rows below it.
+    void pasteBlock();
+    /// "Вставить со сдвигом": the block's tacts are inserted at the current cell first.
+    void pasteBlockInserting();
+    /// "Удалить": the block, or the current cell, becomes inactive.
+    void deleteBlock();
 
 signals:
     /// The three status-bar panels: package, algorithm, test name.
@@ -166,6 +192,14 @@ private:
     /// Display position under the last press when a click there selects a row, else 0.
     int pressedPosition() const;
     int visibleColumns() const;
+    int currentPosition() const;
+    int cellPositionAt(QPoint pos) const;
+    int cellTactAt(QPoint pos) const;
+    void startBlockAtCurrentCell();
+    void extendBlockTo(int position, int tact);
+    void clearBlock();
+    void paste(bool insert);
+    void paintBlock(QPainter& p, const QRect& cells) const;
 
     model::TestDocument& doc_;
     platform::Prompter& prompter_;
@@ -187,6 +221,7 @@ private:
     QMenu* ctxTact_ = nullptr;
     QMenu* ctxFill_ = nullptr;
     QMenu* ctxService_ = nullptr;
+    QMenu* ctxEdit_ = nullptr;
     QAction* ctxGenerator_ = nullptr;
     QAction* ctxFunction_ = nullptr;
     QAction* ctxWords_ = nullptr;
@@ -201,6 +236,10 @@ private:
     int dragSource_ = -1;
     bool clickArmed_ = false;
     bool updatingBars_ = false;
+    bool selectingBlock_ = false;
+    CellRange block_;
+    int anchorPosition_ = 0;
+    int anchorTact_ = 0;
 };
 
 }  // namespace kvx::diagram

@@ -332,7 +332,7 @@ TEST_F(MainWindowLayout, MenusInOrderWithTheirCaptions) {
     QStringList titles;
     for (QAction* a : tbf().menuBar()->actions())
         if (a->isVisible()) titles << a->text();
-    EXPECT_EQ(titles, (QStringList{"&Файл", "Диаграмма", "Вид", "Параметры", "Сервис", "Помощь"}));
+    EXPECT_EQ(titles, (QStringList{"&Файл", "Правка", "Диаграмма", "Вид", "Параметры", "Сервис", "Помощь"}));
 
     QStringList file;
     for (QAction* a : tbf().findChild<QMenu*>("fileMenu")->actions())
