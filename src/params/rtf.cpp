@@ -124,6 +124,18 @@ constexpr std::size_t kMaxParagraphs = 200'000;
 constexpr int kMaxParameterDigits = 10;
 constexpr int kMaxWordLetters = 32;
 
+/// A font name as the font table can hold it: no ";" (it ends the name), no control
+/// characters, no blanks around it.
+std::string writableFontName(std::string_view name) {
+    std::string out;
+    for (std::size_t i = 0; i < name.size(); i += text::charBytes(name, i)) {
+        const char32_t c = text::codePointAt(name, i);
+        if (c != ';' && c >= 0x20 && c != 0x7F) text::appendCodePoint(out, c);
+    }
+    const auto first = out.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : out.substr(first, out.find_last_not_of(' ') - first + 1);
+}
+
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 int hexValue(char c) {
@@ -177,6 +189,7 @@ private:
 
     void openGroup() {
         skip_ = 0;
+        pendingIgnorable_ = false;
         if (stack_.size() >= kMaxDepth) {
             ++overflow_;
             return;
@@ -213,7 +226,7 @@ private:
             if (b == ';') {
                 finishFontEntry();
             } else {
-                fontName_ += static_cast<char>(b);
+                fontChar(decodeByte(b, fontCodePage()));
             }
             break;
         case Destination::ColourTable:
@@ -262,7 +275,7 @@ private:
             if (swallowed()) return;
             const auto b = static_cast<unsigned char>(hi * 16 + lo);
             if (state_.destination == Destination::FontTable) {
-                fontName_ += static_cast<char>(b);
+                fontChar(decodeByte(b, fontCodePage()));
             } else if (state_.destination == Destination::Text) {
                 emit(decodeByte(b, currentCodePage()));
             }
@@ -288,8 +301,8 @@ private:
     void textChar(char32_t cp) {
         if (state_.destination == Destination::Text) {
             emit(cp);
-        } else if (state_.destination == Destination::FontTable && cp < 0x80) {
-            fontName_ += static_cast<char>(cp);
+        } else if (state_.destination == Destination::FontTable) {
+            fontChar(cp);
         }
     }
 
@@ -384,13 +397,24 @@ private:
 
     void fontWord(std::string_view w, int param) {
         if (w == "u") {
-            skip_ = state_.skipAfterUnicode;  // a font name keeps only its code page characters
+            const unsigned unit = static_cast<unsigned>(param < 0 ? param + 65536 : param) & 0xFFFF;
+            fontChar(unit >= 0xD800 && unit < 0xE000 ? 0xFFFD : unit);
+            skip_ = state_.skipAfterUnicode;
         } else if (w == "f") {
             finishFontEntry();
             fontNumber_ = param;
         } else if (w == "fcharset") {
             fontCharset_ = param;
         }
+    }
+
+    int fontCodePage() const {
+        const int cp = charsetCodePage(fontCharset_);
+        return cp ? cp : knownCodePage(documentCodePage_);
+    }
+
+    void fontChar(char32_t c) {
+        if (c >= 0x20 && fontName_.size() < 1024) text::appendCodePoint(fontName_, c);
     }
 
     void finishFontEntry() {
@@ -400,13 +424,7 @@ private:
         }
         FontEntry entry;
         entry.codePage = charsetCodePage(fontCharset_);
-        const int cp = entry.codePage ? entry.codePage : knownCodePage(documentCodePage_);
-        for (unsigned char b : fontName_) {
-            const char32_t c = decodeByte(b, cp);
-            if (c >= 0x20) text::appendCodePoint(entry.name, c);
-        }
-        const auto first = entry.name.find_first_not_of(' ');
-        entry.name = first == std::string::npos ? std::string() : entry.name.substr(first, entry.name.find_last_not_of(' ') - first + 1);
+        entry.name = writableFontName(fontName_);
         if (fonts_.size() < 4096 || fonts_.count(fontNumber_)) fonts_[fontNumber_] = entry;
         fontNumber_ = -1;
         fontCharset_ = -1;
@@ -581,7 +599,8 @@ std::string writeRtf(const RichText& t) {
         for (const TextRun& r : p.runs) {
             if (r.text.empty()) continue;
             std::string words;
-            if (!r.format.font.empty()) words += "\\f" + std::to_string(indexOf(fonts, r.format.font));
+            const std::string font = writableFontName(r.format.font);
+            if (!font.empty()) words += "\\f" + std::to_string(indexOf(fonts, font));
             if (r.format.halfPoints > 0) words += "\\fs" + std::to_string(r.format.halfPoints);
             if (r.format.bold) words += "\\b";
             if (r.format.italic) words += "\\i";
@@ -596,10 +615,7 @@ std::string writeRtf(const RichText& t) {
     std::string out = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl";
     for (std::size_t i = 0; i < fonts.size(); ++i) {
         out += "{\\f" + std::to_string(i) + "\\fnil\\fcharset204 ";
-        for (std::size_t k = 0; k < fonts[i].size(); k += text::charBytes(fonts[i], k)) {
-            const char32_t c = text::codePointAt(fonts[i], k);
-            if (c != ';') escape(out, c);  // ";" ends the name in the table
-        }
+        escapeText(out, fonts[i]);
         out += ";}";
     }
     out += "}\r\n{\\colortbl ;";
@@ -655,8 +671,12 @@ RichText readPlainText(std::string_view bytes) {
         const char c = utf8[i];
         if (c == '\r' || c == '\n') {
             if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
-            endLine();
-            out.paragraphs.emplace_back();
+            if (out.paragraphs.size() >= kMaxParagraphs) {
+                line += '\n';
+            } else {
+                endLine();
+                out.paragraphs.emplace_back();
+            }
         } else if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') {
             line += c;
         }
