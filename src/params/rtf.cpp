@@ -208,6 +208,7 @@ private:
         if (state_.destination == Destination::FontTable) finishFontEntry();
         state_ = stack_.back();
         stack_.pop_back();
+        if (stack_.empty()) pos_ = in_.size();  // the document ends with its group
     }
 
     /// One "character" skipped after \uN; true when this token was swallowed.
@@ -270,7 +271,10 @@ private:
         if (c == '\'') {
             const int hi = pos_ < in_.size() ? hexValue(in_[pos_]) : -1;
             const int lo = pos_ + 1 < in_.size() ? hexValue(in_[pos_ + 1]) : -1;
-            if (hi < 0 || lo < 0) return;
+            if (hi < 0 || lo < 0) {
+                pos_ += hi < 0 ? 0 : 1;  // half an escape shows nothing
+                return;
+            }
             pos_ += 2;
             if (swallowed()) return;
             const auto b = static_cast<unsigned char>(hi * 16 + lo);
