@@ -62,14 +62,26 @@ CommentRead readCommentFile(const std::string& path) {
         out.error = "Файл комментария слишком велик: " + path;
         return out;
     }
-    std::ifstream in(p, std::ios::binary);
-    if (!in) {
-        out.error = "Не удалось прочитать файл комментария " + path;
+    const std::string failure = "Не удалось прочитать файл комментария " + path;
+    if (!std::filesystem::is_regular_file(p, ec)) {
+        out.error = failure;
         return out;
     }
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        out.error = "Не удалось прочитать файл комментария " + path;
+    std::string bytes;
+    try {
+        std::ifstream in(p, std::ios::binary);
+        if (!in) {
+            out.error = failure;
+            return out;
+        }
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (in.bad()) {
+            out.error = failure;
+            return out;
+        }
+    } catch (const std::exception&) {
+        // The stream library reports some read errors (a folder, an I/O error) by throwing.
+        out.error = failure;
         return out;
     }
     out.text = readRichText(bytes);
