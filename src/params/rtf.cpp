@@ -506,6 +506,7 @@ private:
 
     void emitText(char32_t cp) {
         if (state_.destination != Destination::Text) return;
+        if ((cp < 0x20 && cp != '\t' && cp != '\n') || cp == 0x7F) return;  // no control characters
         CharFormat f;
         f.bold = state_.bold;
         f.italic = state_.italic;
@@ -610,9 +611,10 @@ std::string writeRtf(const RichText& t) {
             if (r.format.italic) words += "\\i";
             if (r.format.underline) words += "\\ul";
             if (r.format.colour) words += "\\cf" + std::to_string(indexOf(colours, *r.format.colour & 0xFFFFFFu) + 1);
-            body += "{" + words + (words.empty() ? "" : " ");
-            escapeText(body, r.text);
-            body += "}";
+            std::string escaped;
+            escapeText(escaped, r.text);
+            if (escaped.empty()) continue;
+            body += "{" + words + (words.empty() ? "" : " ") + escaped + "}";
         }
         if (pi + 1 < t.paragraphs.size()) body += "\\par\r\n";
     }
@@ -681,7 +683,7 @@ RichText readPlainText(std::string_view bytes) {
                 endLine();
                 out.paragraphs.emplace_back();
             }
-        } else if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') {
+        } else if ((static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) || c == '\t') {
             line += c;
         }
     }
