@@ -592,6 +592,12 @@ bool TBF::runDescriptionDialog() {
 
 bool TBF::choosePackageAtStartUp() {
     if (diagramShown_) return false;  // a test was opened in the meantime
+    // The main window is up: the dialog takes the activation, so its first steps run now
+    // (the splash goes, the file dialogs start in Dir_Tests).
+    if (!activatedOnce_) {
+        activatedOnce_ = true;
+        firstActivation();
+    }
     creatingNewTest_ = true;
     const bool ok = runPackageDialog();
     creatingNewTest_ = false;
