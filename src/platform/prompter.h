@@ -31,6 +31,16 @@ public:
     virtual std::optional<std::string> saveFileName(const std::string& directory) = 0;
     /// The system colour chooser; 24-bit RGB, nullopt when cancelled.
     virtual std::optional<std::uint32_t> chooseColour(std::uint32_t initial) = 0;
+    /// An open-file dialog for any kind of file: `filter` is "description|patterns|...", the
+    /// entry `selectedFilter` (0-based) is chosen at first; nullopt when cancelled. Doubles of
+    /// commands that never choose such a file need not provide it.
+    virtual std::optional<std::string> openFileWithFilter(const std::string& directory, const std::string& filter,
+                                                          int selectedFilter) {
+        (void)directory;
+        (void)filter;
+        (void)selectedFilter;
+        return std::nullopt;
+    }
 };
 
 }  // namespace kvx::platform

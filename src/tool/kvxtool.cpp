@@ -9,6 +9,7 @@
 #include "model/test_document.h"
 #include "storage/test_file.h"
 #include "tool/json_dump.h"
+#include "tool/new_command.h"
 #ifdef KVX_WITH_UI
 #include "tool/render_command.h"
 #endif
@@ -19,8 +20,11 @@ const char* kUsage =
     "kvxtool - test files of the KVX test editor from the command line\n"
     "\n"
     "Usage:\n"
-    "  kvxtool new OUT            write the test that \"New file\" gives (8 pins, 26 tacts,\n"
-    "                             default test parameters) to OUT\n"
+    "  kvxtool new OUT [--package DIP16|SOIC28|... [--vcc N] [--gnd N]]\n"
+    "                             write the test that \"New file\" gives (8 pins, 26 tacts,\n"
+    "                             default test parameters) to OUT; with --package, the test\n"
+    "                             that the package dialog then gives (VCC N and GND N/2\n"
+    "                             unless given); bad options: exit status 2\n"
     "  kvxtool resave IN OUT      load IN as the editor does and write it with the editor's writer\n"
     "  kvxtool dump IN            load IN and print it as one JSON object (UTF-8): fileName,\n"
     "                             testName, testCount, tactCount, package, pins, rows (display\n"
@@ -61,11 +65,7 @@ int main(int argc, char** argv) {
     }
     const std::string command = argv[1];
     kvx::model::TestDocument doc;
-    if (command == "new" && argc == 3) {
-        doc.testParameters().resetToDefaults();
-        doc.clearDocument();
-        return save(doc, argv[2]);
-    }
+    if (command == "new") return kvx::tool::runNew({argv + 2, argv + argc});
     if (command == "resave" && argc == 4) {
         const auto r = kvx::storage::loadTestFile(doc, argv[2]);
         const int status = loadStatus(r);

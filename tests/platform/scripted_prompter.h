@@ -22,15 +22,18 @@ public:
         platform::Icon icon;
         platform::Buttons buttons;
     };
-    enum class Dialog { Open, Save, Colour };
+    enum class Dialog { Open, Save, Colour, OpenWithFilter };
     struct DialogCall {
         Dialog kind;
         std::string directory;
+        std::string filter;      ///< OpenWithFilter: the filter asked for
+        int selectedFilter = 0;  ///< OpenWithFilter: the entry chosen at first
     };
 
     /// The next message box gets this answer.
     void answer(platform::Answer a) { answers_.push_back(a); }
-    /// The next open or save dialog returns this path (nullopt: the user cancels).
+    /// The next open or save dialog (with the test filter or another) returns this path
+    /// (nullopt: the user cancels).
     void pickFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
     /// The next colour chooser returns this colour (nullopt: cancelled).
     void pickColour(std::optional<std::uint32_t> colour) { colours_.push_back(colour); }
@@ -50,15 +53,20 @@ public:
         return a;
     }
     std::optional<std::string> openFileName(const std::string& directory) override {
-        dialogs.push_back({Dialog::Open, directory});
+        dialogs.push_back({Dialog::Open, directory, {}, 0});
         return nextFile();
     }
     std::optional<std::string> saveFileName(const std::string& directory) override {
-        dialogs.push_back({Dialog::Save, directory});
+        dialogs.push_back({Dialog::Save, directory, {}, 0});
+        return nextFile();
+    }
+    std::optional<std::string> openFileWithFilter(const std::string& directory, const std::string& filter,
+                                                  int selectedFilter) override {
+        dialogs.push_back({Dialog::OpenWithFilter, directory, filter, selectedFilter});
         return nextFile();
     }
     std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override {
-        dialogs.push_back({Dialog::Colour, std::to_string(initial)});
+        dialogs.push_back({Dialog::Colour, std::to_string(initial), {}, 0});
         if (colours_.empty()) {
             ADD_FAILURE() << "unscripted colour chooser";
             return std::nullopt;

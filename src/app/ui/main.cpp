@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <exception>
 
 #include "platform/prompter.h"
@@ -21,6 +22,8 @@
 #include "diagram/ui/diagram_widget.h"
 #include "functions/ui/formula_dialog.h"
 #include "functions/ui/generator_dialog.h"
+#include "params/ui/package_dialog.h"
+#include "params/ui/parameters_dialog.h"
 
 int main(int argc, char** argv) {
     using namespace kvx::app;
@@ -59,14 +62,20 @@ int main(int argc, char** argv) {
         placement.track(&mainWindow, QStringLiteral("TBF"));
         placement.track(mainWindow.formulaDialog(), QStringLiteral("Tfm_Funct"));
         placement.track(mainWindow.generatorDialog(), QStringLiteral("Tfm_zapinit"));
+        placement.track(mainWindow.packageDialog(), QStringLiteral("TFVCCGRD"));
+        placement.track(mainWindow.parametersDialog(), QStringLiteral("TfmParam"));
         // Windows created for each use keep their placement in the same file.
         QObject::connect(mainWindow.diagramArea(), &kvx::diagram::DiagramWidget::coloursDialogCreated, &placement,
                          [&placement](QDialog* dialog) { placement.track(dialog, QStringLiteral("TFColors")); });
+        QObject::connect(&mainWindow, &TBF::descriptionDialogCreated, &placement,
+                         [&placement](QDialog* dialog) { placement.track(dialog, QStringLiteral("TfmTestInfo")); });
         mainWindow.setSplash(splash);
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &placement, [&placement] { placement.saveAll(); });
 
         mainWindow.show();
         mainWindow.activateWindow();
+        // The first test begins with its package, as soon as the loop runs.
+        QTimer::singleShot(0, &mainWindow, [&mainWindow] { mainWindow.choosePackageAtStartUp(); });
 
         // 6. The message loop; a failure inside a command is shown and the loop goes on.
         const int code = KvxApplication::exec();

@@ -34,6 +34,10 @@
 #include "functions/ui/formula_band.h"
 #include "functions/ui/formula_dialog.h"
 #include "functions/ui/generator_dialog.h"
+#include "params/package.h"
+#include "params/ui/description_dialog.h"
+#include "params/ui/package_dialog.h"
+#include "params/ui/parameters_dialog.h"
 #include "storage/test_file.h"
 
 namespace kvx::app {
@@ -100,6 +104,7 @@ TBF::TBF(const ShellServices& services, QWidget* parent) : QMainWindow(parent), 
     connectDocument();
     createEditingWindows();
     createHistory();
+    createParameterWindows();
 
     // 2. The program's folder is the dialogs' first folder; files may be dropped on the window.
     dialogFolder_ = services_.program.folder;
@@ -205,12 +210,14 @@ void TBF::createActions() {
     A.viewService = view(QStringLiteral("Сервис"));
     A.viewPackage = view(QStringLiteral("корпус"));
 
-    A.packageParameters = later(make(QStringLiteral("Параметры Корпуса..."), {}, QStringLiteral("Параметры корпуса")));
+    A.packageParameters = make(QStringLiteral("Параметры Корпуса..."), {}, QStringLiteral("Параметры корпуса"));
     A.packageParameters->setIcon(toolIcon(ToolIcon::PackageParameters));
-    A.testParameters =
-        later(make(QStringLiteral("Параметры Тестирования..."), {}, QStringLiteral("Параметры тестирования")));
+    A.testParameters = make(QStringLiteral("Параметры Тестирования..."), {}, QStringLiteral("Параметры тестирования"));
     A.testParameters->setIcon(toolIcon(ToolIcon::TestParameters));
-    A.description = later(make(QStringLiteral("Описание теста..."), QKeySequence(Qt::CTRL | Qt::Key_I)));
+    A.bandTestParameters = make(A.testParameters->text(), {}, A.testParameters->toolTip());
+    A.bandTestParameters->setIcon(A.testParameters->icon());
+    A.bandTestParameters->setEnabled(false);  // the band's button works while a test is shown
+    A.description = make(QStringLiteral("Описание теста..."), QKeySequence(Qt::CTRL | Qt::Key_I));
     A.algorithm = later(make(QStringLiteral("Алгоритм..."), {}, QStringLiteral("Алгоритм теста")));
     A.algorithm->setIcon(toolIcon(ToolIcon::Algorithm));
 
@@ -357,7 +364,7 @@ void TBF::createBands() {
 
     bands_.algorithm = band(QStringLiteral("Алгоритм"), QStringLiteral("algorithmBand"));
     bands_.algorithm->addAction(A.packageParameters);
-    bands_.algorithm->addAction(A.testParameters);
+    bands_.algorithm->addAction(A.bandTestParameters);
     bands_.algorithm->addAction(A.algorithm);
 
     bands_.service = band(QStringLiteral("Сервис"), QStringLiteral("serviceBand"));
@@ -569,6 +576,73 @@ void TBF::leaveTactCountField() {
     diagram_->leaveTactField();
 }
 
+// ---- package, test parameters and description ---------------------------------------------
+
+void TBF::createParameterWindows() {
+    auto& A = actions_;
+    packageDialog_ = new params::ui::TFVCCGRD(doc_, services_.prompter, this);
+    parametersDialog_ = new params::ui::TfmParam(doc_, this);
+    connect(packageDialog_, &params::ui::TFVCCGRD::packageApplied, this, &TBF::showAppliedPackage);
+    connect(A.packageParameters, &QAction::triggered, this, [this] {
+        if (runPackageDialog()) emit documentReplaced();
+    });
+    connect(A.testParameters, &QAction::triggered, this, &TBF::runParametersDialog);
+    connect(A.bandTestParameters, &QAction::triggered, this, [this] {
+        if (diagramShown_) runParametersDialog();
+    });
+    connect(A.description, &QAction::triggered, this, &TBF::runDescriptionDialog);
+    // Choosing in the package indicator changes nothing: it goes back to the test's package.
+    connect(packageList_, &QComboBox::activated, this, [this] { refreshStatusBar(); });
+}
+
+bool TBF::runPackageDialog() {
+    packageDialog_->prepare(diagramShown_, creatingNewTest_);
+    modalRunner_(*packageDialog_);
+    return packageDialog_->closedWithOk();
+}
+
+void TBF::showAppliedPackage() {
+    setDiagramShown(true);
+    if (formulaField_) formulaField_->clear();
+    viewResetForNewTest();
+    refreshView();
+    refreshStatusBar();
+}
+
+bool TBF::runParametersDialog() {
+    parametersDialog_->prepare();  // the name field shows the test name
+    modalRunner_(*parametersDialog_);
+    const std::string name = parametersDialog_->nameText();
+    if (name != doc_.testName()) doc_.setTestName(name);
+    refreshStatusBar();
+    return parametersDialog_->applied();
+}
+
+bool TBF::runDescriptionDialog() {
+    const bool ok = params::ui::runDescriptionCommand(doc_, services_.prompter, services_.shell, startup_.dirPdf, this,
+                                                      modalRunner_,
+                                                      [this](QDialog* dialog) { emit descriptionDialogCreated(dialog); });
+    refreshStatusBar();
+    return ok;
+}
+
+bool TBF::choosePackageAtStartUp() {
+    if (diagramShown_) return false;  // a test was opened in the meantime
+    // The main window is up: the dialog takes the activation, so its first steps run now
+    // (the splash goes, the file dialogs start in Dir_Tests).
+    if (!activatedOnce_) {
+        activatedOnce_ = true;
+        firstActivation();
+    }
+    creatingNewTest_ = true;
+    history_->suspend();
+    const bool ok = runPackageDialog();
+    history_->restart();
+    creatingNewTest_ = false;
+    if (ok) emit documentReplaced();
+    return ok;
+}
+
 void TBF::setSplash(QWidget* splash) { splash_ = splash; }
 
 // ---- state ---------------------------------------------------------------------------------
@@ -576,6 +650,7 @@ void TBF::setSplash(QWidget* splash) { splash_ = splash; }
 void TBF::setDiagramShown(bool shown) {
     diagramShown_ = shown;
     diagram_->setVisible(shown);
+    actions_.bandTestParameters->setEnabled(shown);
 }
 
 QString TBF::statusText(int panel) const {
@@ -595,16 +670,20 @@ void TBF::refreshStatusBar() {
     showStatus(QStringLiteral("Тип корпуса = ") + type + QString::number(pkg.pinCount), algorithmList_->currentText(),
                q(doc_.testName()));
 
-    // The package indicator shows a DIP package it has an item for.
+    // The package indicator selects the DIP package it has an item for; the label beside it
+    // names every package, SOIC and 18 pins included.
     const QSignalBlocker block(packageList_);
-    packageList_->setCurrentIndex(packageList_->findText(type + QString::number(pkg.pinCount)));
+    packageList_->setCurrentIndex(pkg.packageType == model::PackageType::DIP
+                                      ? packageList_->findText(q(params::packageName(pkg)))
+                                      : -1);
     int vcc = 0;
     int gnd = 0;
     for (int p = 1; p <= pkg.pinCount; ++p) {
         if (doc_.pin(p).pinType == model::PinType::Supply && vcc == 0) vcc = p;
         if (doc_.pin(p).pinType == model::PinType::Ground && gnd == 0) gnd = p;
     }
-    supplyLabel_->setText(QStringLiteral(" VCC: %1  GND: %2 ")
+    supplyLabel_->setText(QStringLiteral(" %1  VCC: %2  GND: %3 ")
+                              .arg(q(params::packageName(pkg)))
                               .arg(vcc ? QString::number(vcc) : QStringLiteral("-"))
                               .arg(gnd ? QString::number(gnd) : QStringLiteral("-")));
 }
@@ -678,16 +757,18 @@ bool TBF::newFile() {
         }
     }
     history_->suspend();
-    doc_.testParameters().resetToDefaults();
+    parametersDialog_->resetForNewTest();  // "По Умолчанию" of the parameters dialog
     doc_.clearDocument();  // also shows the diagram area
-    history_->restart();
     algorithmList_->setCurrentIndex(doc_.activeAlgorithm());
-    // The package dialog, which lets the user choose the package of the new test, is shown
-    // here once it exists; until then the new test keeps the cleared 8-pin package.
-    creatingNewTest_ = false;
     viewResetForNewTest();
     refreshView();
     refreshStatusBar();
+    // The user chooses the package of the new test; the dialog does not warn meanwhile. The
+    // choice is part of the new test, so the history starts after it.
+    runPackageDialog();
+    history_->restart();
+    diagram_->canvas()->setFocus(Qt::OtherFocusReason);  // level keys go to the new test
+    creatingNewTest_ = false;
     emit documentReplaced();
     return true;
 }

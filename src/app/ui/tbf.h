@@ -16,6 +16,12 @@
 #include "platform/settings_store.h"
 #include "platform/shell.h"
 #include "model/test_document.h"
+#include "params/ui/modal_runner.h"
+
+namespace kvx::params::ui {
+class TFVCCGRD;
+class TfmParam;
+}  // namespace kvx::params::ui
 
 namespace kvx::functions::ui {
 class Tfm_Funct;
@@ -99,9 +105,10 @@ struct MainActions {
     QAction* viewService = nullptr;
     QAction* viewPackage = nullptr;   ///< "корпус": the package indicator band
     // "Параметры"
-    QAction* packageParameters = nullptr;  ///< "Параметры Корпуса..." (disabled)
-    QAction* testParameters = nullptr;     ///< "Параметры Тестирования..." (disabled)
-    QAction* description = nullptr;        ///< "Описание теста...", Ctrl+I (disabled)
+    QAction* packageParameters = nullptr;  ///< "Параметры Корпуса...", also in the "Алгоритм" band
+    QAction* testParameters = nullptr;     ///< "Параметры Тестирования..."
+    QAction* bandTestParameters = nullptr; ///< its "Алгоритм" band button, enabled while a test is shown
+    QAction* description = nullptr;        ///< "Описание теста...", Ctrl+I
     QAction* algorithm = nullptr;          ///< "Алгоритм..." (disabled)
     // "Сервис"
     QAction* function = nullptr;   ///< "Функция...", Ctrl+F (disabled)
@@ -177,6 +184,13 @@ public:
     /// The splash window, closed and destroyed at the first activation.
     void setSplash(QWidget* splash);
 
+    /// The package dialog "Параметры корпуса" and the parameters dialog "Параметры
+    /// тестирования", created with the window and living as long as it does.
+    params::ui::TFVCCGRD* packageDialog() const { return packageDialog_; }
+    params::ui::TfmParam* parametersDialog() const { return parametersDialog_; }
+    /// How the package, parameters and description dialogs are run (tests answer them).
+    void setModalRunner(params::ui::ModalRunner runner) { modalRunner_ = std::move(runner); }
+
 public slots:
     /// "Новый файл". False when the user cancelled or the save before it did not happen.
     bool newFile();
@@ -207,12 +221,23 @@ public slots:
     void showStatus(const QString& package, const QString& algorithm, const QString& testName);
     /// Redraws the diagram (after any document change made outside it).
     void refreshView();
+    /// "Параметры Корпуса...": true when "OK" applied a package.
+    bool runPackageDialog();
+    /// "Параметры Тестирования...": true when "Применить" closed the dialog.
+    bool runParametersDialog();
+    /// "Описание теста...": true when "OK" closed the dialog.
+    bool runDescriptionDialog();
+    /// The end of start-up: the package dialog, so that the first test is chosen at once.
+    bool choosePackageAtStartUp();
 
 signals:
     /// The document was replaced or cleared (new test, load).
     void documentReplaced();
     /// An undo or redo changed the document; the windows that show it read it again.
     void documentRestored();
+    /// The description dialog was created and is about to be shown; it is destroyed when it
+    /// closes. The window-placement store keeps its position through this.
+    void descriptionDialogCreated(QDialog* dialog);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -243,6 +268,10 @@ private:
     void runFunctionCommand();
     /// "Генератор...".
     void runGenerator();
+    /// The package, parameters and description dialogs and their commands.
+    void createParameterWindows();
+    /// After "OK" of the package dialog: the diagram shows the new package.
+    void showAppliedPackage();
     /// The tact count field: typing, Enter and leaving it.
     bool eventFilter(QObject* watched, QEvent* event) override;
     /// True when the focus leaves the tact count field for another control of this window.
@@ -273,6 +302,9 @@ private:
     functions::ui::Tfm_Funct* formulaDialog_ = nullptr;
     functions::ui::FormulaBand* formulaBand_ = nullptr;
     functions::ui::Tfm_zapinit* generator_ = nullptr;
+    params::ui::TFVCCGRD* packageDialog_ = nullptr;
+    params::ui::TfmParam* parametersDialog_ = nullptr;
+    params::ui::ModalRunner modalRunner_ = params::ui::execModal;
     QComboBox* algorithmList_ = nullptr;
     QComboBox* packageList_ = nullptr;
     QLabel* supplyLabel_ = nullptr;

@@ -71,6 +71,20 @@ std::optional<std::string> QtPrompter::saveFileName(const std::string& directory
     return runFileDialog(parent_.data(), QFileDialog::AcceptSave, directory);
 }
 
+std::optional<std::string> QtPrompter::openFileWithFilter(const std::string& directory, const std::string& filter,
+                                                          int selectedFilter) {
+    const QStringList filters = QString::fromStdString(toQtFilter(filter)).split(QStringLiteral(";;"));
+    QFileDialog dialog(parent_.data(), QString::fromUtf8(kApplicationTitle), QString::fromStdString(directory));
+    dialog.setNameFilters(filters);
+    if (selectedFilter >= 0 && selectedFilter < filters.size()) dialog.selectNameFilter(filters[selectedFilter]);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
+    return files.first().toStdString();
+}
+
 std::optional<std::uint32_t> QtPrompter::chooseColour(std::uint32_t initial) {
     const QColor chosen = QColorDialog::getColor(QColor::fromRgb(initial & 0xFFFFFFu), parent_.data());
     if (!chosen.isValid()) return std::nullopt;

@@ -19,6 +19,8 @@ public:
     std::optional<std::string> openFileName(const std::string& directory) override;
     std::optional<std::string> saveFileName(const std::string& directory) override;
     std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override;
+    std::optional<std::string> openFileWithFilter(const std::string& directory, const std::string& filter,
+                                                  int selectedFilter) override;
 
 private:
     QPointer<QWidget> parent_;

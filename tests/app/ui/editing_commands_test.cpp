@@ -69,8 +69,11 @@ TEST_F(EditingCommands, TheTactFieldSetsTheCountAndLeavingItForgetsHiddenTacts) 
     EXPECT_EQ(doc().getCell(0, 1, 20), model::kHigh) << "without leaving the field the tacts come back";
 
     field->findChild<QLineEdit*>()->setText("16");
-    QFocusEvent out(QEvent::FocusOut);
-    QApplication::sendEvent(field, &out);
+    tbf().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&tbf()));
+    field->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget*>(field), 1000);
+    area().canvas()->setFocus(Qt::MouseFocusReason);  // the user leaves the field
     EXPECT_EQ(doc().tactHighWater(), 16);
     field->findChild<QLineEdit*>()->setText("26");
     EXPECT_EQ(doc().getCell(0, 1, 20), model::kInactive) << "after leaving it they start inactive";

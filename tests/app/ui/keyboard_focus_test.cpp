@@ -106,8 +106,10 @@ TEST_F(KeyboardFocus, ALevelKeyAfterAnInPlaceEditorClosesReachesTheDiagram) {
 }
 
 TEST_F(KeyboardFocus, TheFirstKeyOfANewTestGoesToTheDiagram) {
-    tbf().newFile();
-    QApplication::processEvents();
+    tbf().newFile();  // the package dialog comes and goes
+    tbf().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&tbf()));
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), area().canvas(), 1000);
     pressKey(Qt::Key_1);
     EXPECT_EQ(doc().tactCount(), 26);
     EXPECT_EQ(doc().getCell(0, 1, 1), model::kHigh);

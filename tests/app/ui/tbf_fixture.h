@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -28,10 +29,19 @@ protected:
     void TearDown() override { window.reset(); }
 
     app::TBF& tbf() {
-        if (!window)
+        if (!window) {
             window = std::make_unique<app::TBF>(
                 app::ShellServices{prompter, settings, shell, {folder(), "KVX_Edit"}});
+            // The package, parameters and description dialogs are cancelled unless a test
+            // answers them itself ("Новый файл" then leaves the cleared 8-pin test).
+            window->setModalRunner(cancelDialog);
+        }
         return *window;
+    }
+    /// Runs a modal dialog and closes it as "Отмена" does.
+    static int cancelDialog(QDialog& dialog) {
+        QTimer::singleShot(0, &dialog, &QDialog::reject);
+        return dialog.exec();
     }
     model::TestDocument& doc() { return tbf().document(); }
 

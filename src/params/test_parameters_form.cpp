@@ -1,0 +1,183 @@
+#include "params/test_parameters_form.h"
+
+#include <cstdint>
+
+namespace kvx::params {
+
+namespace {
+
+constexpr int kFractionDigits = 6;
+constexpr std::int64_t kScale = 1'000'000;  // 10^kFractionDigits
+constexpr int kSaturatedCode = 1'000'000;
+constexpr int kMaxRuleDepth = 32;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
+    const std::int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+std::string replaceFirstPoint(std::string text) {
+    const auto at = text.find('.');
+    if (at != std::string::npos) text[at] = ',';
+    return text;
+}
+
+}  // namespace
+
+std::optional<int> codeFromText(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return std::nullopt;
+    text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    bool negative = false;
+    if (text.front() == '+' || text.front() == '-') {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    std::int64_t whole = 0;
+    std::int64_t fraction = 0;
+    int fractionDigits = 0;
+    bool digits = false;
+    bool separator = false;
+    bool saturated = false;
+    for (char c : text) {
+        if (c == ',' || c == '.') {
+            if (separator) return std::nullopt;
+            separator = true;
+        } else if (!isDigit(c)) {
+            return std::nullopt;
+        } else {
+            digits = true;
+            if (separator) {
+                if (fractionDigits < kFractionDigits) {
+                    fraction = fraction * 10 + (c - '0');
+                    ++fractionDigits;
+                }
+            } else if (!saturated) {
+                whole = whole * 10 + (c - '0');
+                saturated = whole >= 10'000;
+            }
+        }
+    }
+    if (!digits) return std::nullopt;
+    if (saturated) return negative ? -kSaturatedCode : kSaturatedCode;
+    for (int k = fractionDigits; k < kFractionDigits; ++k) fraction *= 10;
+    const std::int64_t scaled = (whole * kScale + fraction) * (negative ? -1 : 1);
+    // floor((v + 0.01) * 51.2) with v = scaled / 10^6, in whole numbers.
+    return static_cast<int>(floorDiv((scaled + kScale / 100) * 512, kScale * 10));
+}
+
+std::string voltsText(int code) {
+    const std::int64_t magnitude = code < 0 ? -static_cast<std::int64_t>(code) : code;
+    const std::int64_t hundredths = (magnitude * 500 + 128) / 256;  // halves round away from zero
+    std::string out = (code < 0 && hundredths != 0) ? "-" : "";
+    out += std::to_string(hundredths / 100) + ",";
+    const std::int64_t cents = hundredths % 100;
+    if (cents < 10) out += '0';
+    out += std::to_string(cents);
+    return out;
+}
+
+void LevelFields::setHighText(const std::string& text) {
+    if (text == highText_) return;
+    highText_ = text;
+    highRule();
+}
+
+void LevelFields::setLowText(const std::string& text) {
+    if (text == lowText_) return;
+    lowText_ = text;
+    lowRule();
+}
+
+void LevelFields::setTactDuration(int value) { tactDuration_ = (value < 1 || value > 8) ? kDefaultTactDuration : value; }
+
+// A text set by a rule is a change of that field and runs its rule again; the depth guard
+// only matters for texts that keep changing, which the rules below never produce.
+void LevelFields::setHigh(const std::string& text) {
+    if (text == highText_) return;
+    highText_ = text;
+    if (depth_ < kMaxRuleDepth) highRule();
+}
+
+void LevelFields::setLow(const std::string& text) {
+    if (text == lowText_) return;
+    lowText_ = text;
+    if (depth_ < kMaxRuleDepth) lowRule();
+}
+
+void LevelFields::keepOrder() {
+    if (highCode_ < lowCode_) {
+        highCode_ = lowCode_;
+        setHigh(lowText_);
+    }
+}
+
+void LevelFields::highRule() {
+    ++depth_;
+    setLow(replaceFirstPoint(lowText_));
+    if (const auto c = codeFromText(lowText_)) lowCode_ = *c;
+    if (lowCode_ > kMaxLowCode) {
+        lowCode_ = kMaxLowCode;
+        setLow("2,50");
+    }
+    setHigh(replaceFirstPoint(highText_));
+    if (const auto c = codeFromText(highText_)) highCode_ = *c;
+    if (highCode_ > kMaxHighCode) {
+        highCode_ = kMaxHighCode;
+        setHigh("5,00");
+    }
+    keepOrder();
+    --depth_;
+}
+
+void LevelFields::lowRule() {
+    ++depth_;
+    // The decimal comma is shown in this field as well.
+    setLow(replaceFirstPoint(lowText_));
+    if (const auto c = codeFromText(lowText_)) lowCode_ = *c;
+    if (lowCode_ > kMaxLowCode) {
+        lowCode_ = kMaxLowCode;
+        setLow("2,50");
+    } else if (lowCode_ < 0) {
+        setLow("0");
+    }
+    if (const auto c = codeFromText(highText_)) highCode_ = *c;
+    if (highCode_ > kMaxHighCode) {
+        highCode_ = kMaxHighCode;
+        setHigh("5,00");
+    } else if (highCode_ <= kMinHighCode - 1) {
+        highCode_ = kMinHighCode;
+        setHigh("1,00");
+    }
+    keepOrder();
+    --depth_;
+}
+
+void LevelFields::applyDefaults() {
+    tactDuration_ = kDefaultTactDuration;
+    setHigh(kDefaultHighText);
+    setLow(kDefaultLowText);
+    lowRule();
+    highRule();
+}
+
+void LevelFields::show(const model::TestParameters& p) {
+    highCode_ = p.levelHighCode;
+    lowCode_ = p.levelLowCode;
+    setHigh(voltsText(p.levelHighCode));
+    setLow(voltsText(p.levelLowCode));
+    setTactDuration(p.tactDuration);
+}
+
+void LevelFields::applyLimits() {
+    if (lowCode_ <= 0) {
+        lowCode_ = 0;
+        setLow("0");
+        lowCode_ = 0;
+    }
+    if (highCode_ < lowCode_) highCode_ = lowCode_;
+}
+
+}  // namespace kvx::params
