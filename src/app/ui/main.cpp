@@ -21,6 +21,8 @@
 #include "diagram/ui/diagram_widget.h"
 #include "functions/ui/formula_dialog.h"
 #include "functions/ui/generator_dialog.h"
+#include "words/ui/editor_word.h"
+#include "words/ui/rename_dialog.h"
 
 int main(int argc, char** argv) {
     using namespace kvx::app;
@@ -59,6 +61,8 @@ int main(int argc, char** argv) {
         placement.track(&mainWindow, QStringLiteral("TBF"));
         placement.track(mainWindow.formulaDialog(), QStringLiteral("Tfm_Funct"));
         placement.track(mainWindow.generatorDialog(), QStringLiteral("Tfm_zapinit"));
+        placement.track(mainWindow.wordEditor(), QStringLiteral("TEditorWord"));
+        placement.track(mainWindow.namePrompt(), QStringLiteral("TRename"));
         // Windows created for each use keep their placement in the same file.
         QObject::connect(mainWindow.diagramArea(), &kvx::diagram::DiagramWidget::coloursDialogCreated, &placement,
                          [&placement](QDialog* dialog) { placement.track(dialog, QStringLiteral("TFColors")); });
