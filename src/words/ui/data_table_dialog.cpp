@@ -99,6 +99,14 @@ void TFTable::chooseFilter(int item) {
     grid_->setFocus();
 }
 
+void TFTable::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Now that the grid has its size, the current line is placed as if the table had opened at it.
+    grid_->updateWindow();
+    bar_->setValue(0);
+    grid_->setCurrentLine(grid_->currentLine(), grid_->currentColumn());
+}
+
 bool TFTable::eventFilter(QObject* watched, QEvent* event) {
     // A press anywhere else hides the filter list.
     if ((watched == grid_->viewport() || watched == bar_) && event->type() == QEvent::MouseButtonPress)

@@ -50,6 +50,7 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     /// Steps of a filling after the filter: the lines, then the current tact's line current.
