@@ -259,6 +259,12 @@ QModelIndex TableGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers mod
     return currentIndex();
 }
 
+bool TableGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    const bool opened = QTableView::edit(index, trigger, event);
+    if (opened && index.column() == 2) editingMode_ = true;  // a click or a key switches editing on
+    return opened;
+}
+
 void TableGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
     if (placing_ || !current.isValid()) return;

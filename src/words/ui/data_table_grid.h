@@ -91,6 +91,7 @@ public:
     int currentColumn() const { return column_; }
     /// Makes `line` current in `column`, scrolling it into view.
     void setCurrentLine(std::int64_t line, int column);
+    using QTableView::edit;
     /// Lines that fit the viewport completely (at least 1).
     int pageLines() const;
     /// The window follows the scroll bar and the viewport's height.
@@ -98,10 +99,13 @@ public:
     /// Commits and closes an open editor.
     void commitOpenEditor();
     bool editingMode() const { return editingMode_; }
+    /// A value editor is open.
+    bool editorOpen() const { return state() == EditingState; }
     ValueDelegate* valueDelegate() const { return delegate_; }
 
 protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void mousePressEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
