@@ -8,6 +8,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 #include "../storage/test_support.h"
 #include "functions/formula.h"
@@ -57,10 +60,16 @@ std::string slurp(const std::string& path) {
     return s.str();
 }
 
+#ifdef _WIN32
+constexpr const char* kNull = "NUL";
+int run(const std::string& command) { return std::system(command.c_str()); }
+#else
+constexpr const char* kNull = "/dev/null";
 int run(const std::string& command) {
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+#endif
 
 }  // namespace
 
@@ -168,9 +177,9 @@ TEST(WordCsv, RoundTripThroughKvxtool) {
     // A bad line: exit status 1 and no file.
     std::ofstream(dir.file("bad.csv")) << "1,D,1\n2,NOPE,1\n";
     EXPECT_EQ(run(tool + " set-words " + dir.file("in.kvx") + " " + dir.file("bad.csv") + " -o " +
-                  dir.file("bad.kvx") + " 2>/dev/null"),
+                  dir.file("bad.kvx") + " 2>" + kNull),
               1);
     EXPECT_FALSE(std::filesystem::exists(dir.file("bad.kvx")));
-    EXPECT_EQ(run(tool + " table " + dir.file("in.kvx") + " --word NOPE > /dev/null 2>&1"), 1);
-    EXPECT_EQ(run(tool + " table " + dir.file("missing.kvx") + " > /dev/null 2>&1"), 2);
+    EXPECT_EQ(run(tool + " table " + dir.file("in.kvx") + " --word NOPE > " + kNull + " 2>&1"), 1);
+    EXPECT_EQ(run(tool + " table " + dir.file("missing.kvx") + " > " + kNull + " 2>&1"), 2);
 }
