@@ -10,6 +10,7 @@
 #include "storage/test_file.h"
 #include "tool/json_dump.h"
 #include "tool/new_command.h"
+#include "tool/word_commands.h"
 #ifdef KVX_WITH_UI
 #include "tool/render_command.h"
 #endif
@@ -33,11 +34,21 @@ const char* kUsage =
     "                             descriptionFile and messages (what the load would show)\n"
     "  kvxtool render IN -o OUT.png [--width W] [--height H]\n"
     "                             draw the diagram canvas of IN as the editor draws it\n"
+    "  kvxtool table IN [--word NAME]\n"
+    "                             print the data table of IN as CSV (UTF-8): the header line\n"
+    "                             \"№,Слово Данных,Данные\", then one line per tact and data word\n"
+    "                             (or only the word NAME), values as the table shows them\n"
+    "  kvxtool set-words IN VALUES.csv -o OUT\n"
+    "                             write the values of VALUES.csv (lines \"tact,word name,value\",\n"
+    "                             the header line allowed) into the data words of IN as the\n"
+    "                             table does, recompute the function rows and save to OUT; a\n"
+    "                             value \"Неопеделено\" changes nothing. A bad line is reported\n"
+    "                             with its number, exit status 1, and nothing is written\n"
     "  kvxtool --help             this text\n"
     "\n"
-    "Exit status of dump and resave: 0 when the load showed no message, 1 when it showed one\n"
-    "(the document is still dumped or written), 2 when the file could not be read at all or\n"
-    "OUT could not be written (with a one-line reason on standard error).\n";
+    "Exit status of dump, resave, table and set-words: 0 when the load showed no message, 1\n"
+    "when it showed one (the document is still dumped or written), 2 when the file could not\n"
+    "be read at all or OUT could not be written (with a one-line reason on standard error).\n";
 
 int loadStatus(const kvx::storage::LoadResult& r) {
     if (r.status == kvx::storage::LoadStatus::Unreadable) {
@@ -80,6 +91,8 @@ int main(int argc, char** argv) {
         std::cout << kvx::tool::dumpJson(doc, r.messages) << "\n";
         return status;
     }
+    if (command == "table") return kvx::tool::runTable(argc, argv);
+    if (command == "set-words") return kvx::tool::runSetWords(argc, argv);
     if (command == "render") {
 #ifdef KVX_WITH_UI
         return kvx::tool::runRender(argc, argv);

@@ -24,6 +24,8 @@
 #include "functions/ui/generator_dialog.h"
 #include "params/ui/package_dialog.h"
 #include "params/ui/parameters_dialog.h"
+#include "words/ui/editor_word.h"
+#include "words/ui/rename_dialog.h"
 
 int main(int argc, char** argv) {
     using namespace kvx::app;
@@ -64,6 +66,8 @@ int main(int argc, char** argv) {
         placement.track(mainWindow.generatorDialog(), QStringLiteral("Tfm_zapinit"));
         placement.track(mainWindow.packageDialog(), QStringLiteral("TFVCCGRD"));
         placement.track(mainWindow.parametersDialog(), QStringLiteral("TfmParam"));
+        placement.track(mainWindow.wordEditor(), QStringLiteral("TEditorWord"));
+        placement.track(mainWindow.namePrompt(), QStringLiteral("TRename"));
         // Windows created for each use keep their placement in the same file.
         QObject::connect(mainWindow.diagramArea(), &kvx::diagram::DiagramWidget::coloursDialogCreated, &placement,
                          [&placement](QDialog* dialog) { placement.track(dialog, QStringLiteral("TFColors")); });

@@ -39,6 +39,9 @@
 #include "params/ui/package_dialog.h"
 #include "params/ui/parameters_dialog.h"
 #include "storage/test_file.h"
+#include "words/ui/data_table_dialog.h"
+#include "words/ui/editor_word.h"
+#include "words/ui/rename_dialog.h"
 
 namespace kvx::app {
 
@@ -105,6 +108,7 @@ TBF::TBF(const ShellServices& services, QWidget* parent) : QMainWindow(parent), 
     createEditingWindows();
     createHistory();
     createParameterWindows();
+    createWordWindows();
 
     // 2. The program's folder is the dialogs' first folder; files may be dropped on the window.
     dialogFolder_ = services_.program.folder;
@@ -546,6 +550,34 @@ void TBF::runGenerator() {
     const auto& v = diagram_->view();
     if (v.currentColumn < 1) return;
     generator_->openFor(v.currentRow, v.currentTact());
+}
+
+// ---- data words ----------------------------------------------------------------------------
+
+void TBF::createWordWindows() {
+    namePrompt_ = new words::ui::TRename(this);
+    wordEditor_ = new words::ui::TEditorWord(doc_, services_.prompter, *namePrompt_, this);
+    actions_.dataWords->setEnabled(true);
+    actions_.table->setEnabled(true);
+    connect(actions_.dataWords, &QAction::triggered, this, &TBF::runDataWords);
+    connect(diagram_, &diagram::DiagramWidget::dataWordsRequested, this, &TBF::runDataWords);
+    connect(actions_.table, &QAction::triggered, this, &TBF::runTable);
+    connect(this, &TBF::documentReplaced, wordEditor_, &words::ui::TEditorWord::documentReplaced);
+}
+
+void TBF::runDataWords() {
+    if (!diagramShown_) return;
+    doc_.markChanged();
+    wordEditor_->showEditor();
+}
+
+void TBF::runTable() {
+    if (!diagramShown_) return;
+    // After every commit the function rows follow and the diagram shows the new levels.
+    words::ui::TFTable::run(doc_, services_.prompter, diagram_->view().currentTact(), this, [this] {
+        functions::RecalculateFunctionPins(doc_);
+        diagram_->refresh();
+    });
 }
 
 bool TBF::eventFilter(QObject* watched, QEvent* event) {

@@ -33,6 +33,11 @@ namespace kvx::diagram {
 class DiagramWidget;
 }
 
+namespace kvx::words::ui {
+class TEditorWord;
+class TRename;
+}  // namespace kvx::words::ui
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -112,8 +117,8 @@ struct MainActions {
     QAction* algorithm = nullptr;          ///< "Алгоритм..." (disabled)
     // "Сервис"
     QAction* function = nullptr;   ///< "Функция...", Ctrl+F (disabled)
-    QAction* dataWords = nullptr;  ///< "&Слова данных...", Ctrl+W (disabled)
-    QAction* table = nullptr;      ///< "Таблица...", Ctrl+T (disabled)
+    QAction* dataWords = nullptr;  ///< "&Слова данных...", Ctrl+W
+    QAction* table = nullptr;      ///< "Таблица...", Ctrl+T
     // "&Тест" (hidden)
     QMenu* testMenu = nullptr;
     QAction* addTest = nullptr;     ///< "Добавить" (disabled)
@@ -180,6 +185,10 @@ public:
     functions::ui::Tfm_Funct* formulaDialog() const { return formulaDialog_; }
     functions::ui::FormulaBand* formulaBand() const { return formulaBand_; }
     functions::ui::Tfm_zapinit* generatorDialog() const { return generator_; }
+
+    /// The data word editor "Слова Данных" and its name prompt, created with the window.
+    words::ui::TEditorWord* wordEditor() const { return wordEditor_; }
+    words::ui::TRename* namePrompt() const { return namePrompt_; }
 
     /// The splash window, closed and destroyed at the first activation.
     void setSplash(QWidget* splash);
@@ -272,6 +281,12 @@ private:
     void createParameterWindows();
     /// After "OK" of the package dialog: the diagram shows the new package.
     void showAppliedPackage();
+    /// The data word editor, its name prompt and the data table, linked to the commands.
+    void createWordWindows();
+    /// "&Слова данных...".
+    void runDataWords();
+    /// "Таблица...".
+    void runTable();
     /// The tact count field: typing, Enter and leaving it.
     bool eventFilter(QObject* watched, QEvent* event) override;
     /// True when the focus leaves the tact count field for another control of this window.
@@ -305,6 +320,8 @@ private:
     params::ui::TFVCCGRD* packageDialog_ = nullptr;
     params::ui::TfmParam* parametersDialog_ = nullptr;
     params::ui::ModalRunner modalRunner_ = params::ui::execModal;
+    words::ui::TEditorWord* wordEditor_ = nullptr;
+    words::ui::TRename* namePrompt_ = nullptr;
     QComboBox* algorithmList_ = nullptr;
     QComboBox* packageList_ = nullptr;
     QLabel* supplyLabel_ = nullptr;
