@@ -9,6 +9,8 @@
 #include "model/test_document.h"
 #include "storage/test_file.h"
 #include "tool/json_dump.h"
+#include "tool/open_in_editor_command.h"
+#include "tool/utf8_arguments.h"
 #ifdef KVX_WITH_UI
 #include "tool/render_command.h"
 #endif
@@ -29,6 +31,10 @@ const char* kUsage =
     "                             descriptionFile and messages (what the load would show)\n"
     "  kvxtool render IN -o OUT.png [--width W] [--height H]\n"
     "                             draw the diagram canvas of IN as the editor draws it\n"
+    "  kvxtool open-in-editor FILE\n"
+    "                             have the running editor open FILE (as another program of the\n"
+    "                             tester family does); exit status 0 when the editor got the\n"
+    "                             request, 3 when no editor runs\n"
     "  kvxtool --help             this text\n"
     "\n"
     "Exit status of dump and resave: 0 when the load showed no message, 1 when it showed one\n"
@@ -55,6 +61,9 @@ int save(kvx::model::TestDocument& doc, const std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    kvx::tool::Utf8Arguments arguments(argc, argv);
+    argc = arguments.argc();
+    argv = arguments.argv();
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         std::fputs(kUsage, argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
@@ -79,6 +88,14 @@ int main(int argc, char** argv) {
         if (status == 2) return 2;
         std::cout << kvx::tool::dumpJson(doc, r.messages) << "\n";
         return status;
+    }
+    if (command == "open-in-editor" && argc == 3) {
+        auto tools = kvx::tool::systemHandoffTools();
+        if (!tools.channel) {
+            std::cerr << "kvxtool: open-in-editor needs the build with the editor (Qt 6) or Windows\n";
+            return 2;
+        }
+        return kvx::tool::runOpenInEditor(argv[2], *tools.channel, *tools.settings);
     }
     if (command == "render") {
 #ifdef KVX_WITH_UI

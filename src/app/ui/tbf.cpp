@@ -30,6 +30,7 @@
 #include "functions/ui/formula_band.h"
 #include "functions/ui/formula_dialog.h"
 #include "functions/ui/generator_dialog.h"
+#include "handoff/handoff.h"
 #include "storage/test_file.h"
 
 namespace kvx::app {
@@ -157,6 +158,7 @@ void TBF::createActions() {
     connect(A.open, &QAction::triggered, this, &TBF::openFile);
     connect(A.save, &QAction::triggered, this, &TBF::save);
     connect(A.saveAs, &QAction::triggered, this, &TBF::saveAs);
+    connect(A.openInTester, &QAction::triggered, this, &TBF::openInTester);
     connect(A.exit, &QAction::triggered, this, &QWidget::close);
 
     A.fillHigh = make(QStringLiteral("Заполнить 1"), {}, QStringLiteral("Строка в 1"));
@@ -735,6 +737,21 @@ SaveOutcome TBF::saveAs() {
     const SaveOutcome outcome = save();
     if (doc_.fileName().empty()) doc_.setFileName(remembered);
     return outcome;
+}
+
+// ---- hand-off to the tester ----------------------------------------------------------------
+
+void TBF::setHandoffChannel(platform::HandoffChannel* channel) {
+    handoffChannel_ = channel;
+    actions_.openInTester->setEnabled(channel != nullptr);
+}
+
+void TBF::openInTester() {
+    if (!handoffChannel_) return;
+    handoff::openInTester([this] { return save() == SaveOutcome::Saved; }, [this] { return doc_.fileName(); },
+                          startup_.dirKvx,
+                          {*handoffChannel_, services_.settings, services_.shell, services_.prompter},
+                          [this](const std::string& text) { statusBar()->showMessage(q(text), 10000); });
 }
 
 // ---- help ----------------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include "platform/prompter.h"
 #include "app/recent_files.h"
 #include "app/settings.h"
+#include "platform/handoff_channel.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
 #include "model/test_document.h"
@@ -69,7 +70,7 @@ struct MainActions {
     // "&Файл"
     QAction* newFile = nullptr;       ///< "Новый файл", Ctrl+N
     QAction* open = nullptr;          ///< "&Открыть...", Ctrl+O
-    QAction* openInTester = nullptr;  ///< "Открыть в тестере" (disabled)
+    QAction* openInTester = nullptr;  ///< "Открыть в тестере" (disabled until a hand-off channel is set)
     QAction* save = nullptr;          ///< "&Сохранить", Ctrl+S
     QAction* saveAs = nullptr;        ///< "&Сохранить как..."
     std::array<QAction*, RecentFiles::kSize> recent{};
@@ -171,6 +172,10 @@ public:
     /// The splash window, closed and destroyed at the first activation.
     void setSplash(QWidget* splash);
 
+    // ---- hand-off to the tester
+    /// The channel "Открыть в тестере" hands files through; the command is enabled with it.
+    void setHandoffChannel(platform::HandoffChannel* channel);
+
 public slots:
     /// "Новый файл". False when the user cancelled or the save before it did not happen.
     bool newFile();
@@ -201,6 +206,8 @@ public slots:
     void showStatus(const QString& package, const QString& algorithm, const QString& testName);
     /// Redraws the diagram (after any document change made outside it).
     void refreshView();
+    /// "Открыть в тестере": "&Сохранить", then the saved file goes to the tester.
+    void openInTester();
 
 signals:
     /// The document was replaced or cleared (new test, load).
@@ -263,6 +270,7 @@ private:
     QLabel* supplyLabel_ = nullptr;
     std::array<QLabel*, 3> statusPanels_{};
     QPointer<QWidget> splash_;
+    platform::HandoffChannel* handoffChannel_ = nullptr;
 };
 
 }  // namespace kvx::app
