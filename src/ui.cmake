@@ -47,4 +47,9 @@ if(KVX_BUILD_TESTS)
     gtest_discover_tests(kvx_ui_tests DISCOVERY_TIMEOUT 60
                          PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   endif()
+  # The tester's stand-in for the end-to-end check of the hand-off (scripts/handoff-e2e).
+  add_executable(kvx_local_tester ${CMAKE_SOURCE_DIR}/tests/handoff/stand_in/local_tester.cpp)
+  target_link_libraries(kvx_local_tester PRIVATE kvx_ui)
+  set_target_properties(kvx_local_tester PROPERTIES OUTPUT_NAME KVX_Test
+                        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/stand_in)
 endif()
