@@ -5,6 +5,10 @@ target_sources(kvx_core PRIVATE ${KVX_WIN32_SOURCES})
 target_link_libraries(kvx_core PUBLIC user32 advapi32 shell32)
 # UTF-8 texts in the sources stay UTF-8 in the program; Windows APIs get UTF-16.
 target_compile_definitions(kvx_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+if(MSVC)
+  # The sources are UTF-8 (the Russian texts of the program).
+  target_compile_options(kvx_core PUBLIC /utf-8)
+endif()
 
 if(TARGET kvx_core_tests)
   file(GLOB KVX_WIN32_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/handoff/win32/*.cpp)
