@@ -132,21 +132,6 @@ TEST(OpenInTester, EndsWithoutHandOffUnlessTheFileWasSaved) {
     }
 }
 
-TEST(OpenInTester, TellsInTheStatusBarWhenTheTesterDidNotAnswer) {
-    for (const bool appears : {false, true}) {
-        FakeChannel channel;
-        RecordingShell shell;
-        channel.appears = [&](const platform::WindowAddress&) { return appears && !shell.started.empty(); };
-        MemorySettingsStore settings;
-        ScriptedPrompter prompter;
-        std::vector<std::string> status;
-        openInTester([] { return true; }, [] { return kPath; }, kDirKvx, {channel, settings, shell, prompter},
-                     [&](const std::string& s) { status.push_back(s); });
-        EXPECT_EQ(status, appears ? std::vector<std::string>{} : std::vector<std::string>{kTesterDidNotAnswer});
-        EXPECT_TRUE(prompter.errors().empty());
-    }
-}
-
 TEST(SendToEditor, WritesTheNameOnlyForARunningEditorAndPostsTheOpenMessage) {
     struct Case {
         bool editorRuns;

@@ -72,15 +72,6 @@ TEST_F(HandOff, ATesterThatDoesNotComeUpIsStartedFromDirKvxAndNamedInTheStatusBa
     EXPECT_EQ(tbf().statusBar()->currentMessage().toStdString(), handoff::kTesterDidNotAnswer);
 }
 
-TEST_F(HandOff, AFailedStartShowsTheTransferError) {
-    withChannel(false);
-    shell.startSucceeds = false;
-    ASSERT_EQ(tbf().loadFile(writeTest("t.kvx", "A0")), app::LoadOutcome::Loaded);
-    runCommand();
-    EXPECT_EQ(prompter.errors(), std::vector<std::string>{"Ошибка передачи данных"});
-    EXPECT_TRUE(tbf().statusBar()->currentMessage().isEmpty());
-}
-
 TEST_F(HandOff, AnIncomingHandOffOpensTheFileAsARecentItemDoesWithTheSaveQuestion) {
     auto owned = std::make_unique<FakeChannel>();
     FakeChannel& incoming = *owned;
