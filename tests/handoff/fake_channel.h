@@ -31,6 +31,7 @@ public:
     }
     bool postMessage(const platform::WindowAddress& peer, const platform::WindowMessage& message) override {
         if (!present(peer)) return false;
+        if (onPost) onPost();
         posts.push_back({peer.title, message});
         return true;
     }
@@ -42,6 +43,8 @@ public:
     /// Titles of the windows that exist; `appears` may add one later (after a start).
     std::set<std::string> windows;
     std::function<bool(const platform::WindowAddress&)> appears;
+    /// Called when a message is posted, before it is recorded.
+    std::function<void()> onPost;
     std::vector<Post> posts;
     int lookups = 0;
     std::string ownTitle;

@@ -67,6 +67,8 @@ TEST_P(SendToTester, WritesStartsWaitsAndPostsInOrder) {
     };
     shell.startSucceeds = c.startSucceeds;
     settings.refuse = c.refuse;
+    // The tester reads the path when it handles the message: it must be there before the post.
+    channel.onPost = [&] { EXPECT_EQ(settings.value("Software\\KVX_Main", "FileName"), kPath); };
 
     EXPECT_EQ(sendFileToTester(kPath, kDirKvx, {channel, settings, shell, prompter}), c.expected);
 

@@ -141,7 +141,6 @@ TEST_F(Win32Handoff, TheHiddenWindowIsFoundByClassAndTitleAndNeverShown) {
 TEST_F(Win32Handoff, WithTheTesterRunningOneMessageIsPostedAfterFileName) {
     playTester();
     testing::RecordingShell shell;
-    std::string fileNameWhenPosted;
     EXPECT_EQ(sendFileToTester(path, "C:\\KVX\\", {channel, registry, shell, prompter}), TesterHandoff::Posted);
     // Posted, not sent: nothing has arrived before the message loop runs.
     EXPECT_TRUE(testerGot.empty());
@@ -209,7 +208,9 @@ TEST_F(Win32Handoff, TheEditorWindowOpensOnlyHandOffMessages) {
     };
     for (const Case& c : cases) {
         SetUp();
-        if (c.fileNameStored) ASSERT_TRUE(registry.setValue("Software\\KVX_Main", "FileName", path));
+        if (c.fileNameStored) {
+            ASSERT_TRUE(registry.setValue("Software\\KVX_Main", "FileName", path));
+        }
         opened.clear();
         prompter.questions.clear();
         ASSERT_TRUE(PostMessageA(editor, c.message, c.first, 0));
