@@ -11,8 +11,10 @@ endforeach()
 list(FILTER KVX_UI_SOURCES EXCLUDE REGEX "/main\\.cpp$")
 file(GLOB KVX_UI_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.qrc)
 
+# The hand-off channel talks through local sockets.
+find_package(Qt6 REQUIRED COMPONENTS Network)
 add_library(kvx_ui STATIC ${KVX_UI_SOURCES} ${KVX_UI_RESOURCES})
-target_link_libraries(kvx_ui PUBLIC kvx_core Qt6::Widgets)
+target_link_libraries(kvx_ui PUBLIC kvx_core Qt6::Widgets Qt6::Network)
 target_compile_definitions(kvx_ui PUBLIC KVX_WITH_UI=1)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/ui/main.cpp)
@@ -45,4 +47,9 @@ if(KVX_BUILD_TESTS)
     gtest_discover_tests(kvx_ui_tests DISCOVERY_TIMEOUT 60
                          PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   endif()
+  # The tester's stand-in for the end-to-end check of the hand-off (scripts/handoff-e2e).
+  add_executable(kvx_local_tester ${CMAKE_SOURCE_DIR}/tests/handoff/stand_in/local_tester.cpp)
+  target_link_libraries(kvx_local_tester PRIVATE kvx_ui)
+  set_target_properties(kvx_local_tester PROPERTIES OUTPUT_NAME KVX_Test
+                        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/stand_in)
 endif()

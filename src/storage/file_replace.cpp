@@ -5,6 +5,8 @@
 #include <random>
 #include <system_error>
 
+#include "storage/file_path.h"
+
 namespace kvx::storage {
 
 namespace fs = std::filesystem;
@@ -29,7 +31,7 @@ fs::path realTarget(const fs::path& path) {
 
 bool replaceFile(const std::string& utf8Path, std::string_view bytes) {
     if (utf8Path.empty()) return false;
-    const fs::path target = realTarget(fs::u8path(utf8Path));
+    const fs::path target = realTarget(pathFromUtf8(utf8Path));
     std::random_device rd;
     fs::path temp = target;
     temp += ".~" + std::to_string(rd() % 1000000) + ".tmp";

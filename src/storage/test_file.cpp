@@ -15,6 +15,7 @@
 #include "functions/formula.h"
 #include "model/text.h"
 #include "storage/codepage.h"
+#include "storage/file_path.h"
 #include "storage/file_replace.h"
 #include "words/word_values.h"
 
@@ -695,7 +696,7 @@ LoadResult loadTestFile(TestDocument& doc, const std::string& path) {
     };
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path p = fs::u8path(path);
+    const fs::path p = pathFromUtf8(path);
     if (path.empty() || !fs::is_regular_file(p, ec)) return refuse("Не удалось открыть файл " + path);
     const auto size = fs::file_size(p, ec);
     if (ec) return refuse("Не удалось открыть файл " + path);

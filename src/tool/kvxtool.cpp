@@ -11,6 +11,8 @@
 #include "tool/json_dump.h"
 #include "tool/new_command.h"
 #include "tool/word_commands.h"
+#include "tool/open_in_editor_command.h"
+#include "tool/utf8_arguments.h"
 #ifdef KVX_WITH_UI
 #include "tool/render_command.h"
 #endif
@@ -44,6 +46,10 @@ const char* kUsage =
     "                             table does, recompute the function rows and save to OUT; a\n"
     "                             value \"Неопеделено\" changes nothing. A bad line is reported\n"
     "                             with its number, exit status 1, and nothing is written\n"
+    "  kvxtool open-in-editor FILE\n"
+    "                             have the running editor open FILE (as another program of the\n"
+    "                             tester family does); exit status 0 when the editor got the\n"
+    "                             request, 3 when no editor runs\n"
     "  kvxtool --help             this text\n"
     "\n"
     "Exit status of dump, resave, table and set-words: 0 when the load showed no message, 1\n"
@@ -70,6 +76,9 @@ int save(kvx::model::TestDocument& doc, const std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    kvx::tool::Utf8Arguments arguments(argc, argv);
+    argc = arguments.argc();
+    argv = arguments.argv();
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         std::fputs(kUsage, argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
@@ -93,6 +102,14 @@ int main(int argc, char** argv) {
     }
     if (command == "table") return kvx::tool::runTable(argc, argv);
     if (command == "set-words") return kvx::tool::runSetWords(argc, argv);
+    if (command == "open-in-editor" && argc == 3) {
+        auto tools = kvx::tool::systemHandoffTools();
+        if (!tools.channel) {
+            std::cerr << "kvxtool: open-in-editor needs the build with the editor (Qt 6) or Windows\n";
+            return 2;
+        }
+        return kvx::tool::runOpenInEditor(argv[2], *tools.channel, *tools.settings);
+    }
     if (command == "render") {
 #ifdef KVX_WITH_UI
         return kvx::tool::runRender(argc, argv);

@@ -26,6 +26,7 @@
 #include "params/ui/parameters_dialog.h"
 #include "words/ui/editor_word.h"
 #include "words/ui/rename_dialog.h"
+#include "handoff/ui/editor_handoff_window.h"
 
 int main(int argc, char** argv) {
     using namespace kvx::app;
@@ -39,10 +40,8 @@ int main(int argc, char** argv) {
     initResources();
 
     try {
-        // 2. The receiver of files passed by other programs. It only marks its place in the
-        // start-up order until the hand-off window is built; it receives nothing yet.
-        QObject handoffReceiver;
-        handoffReceiver.setObjectName(QStringLiteral("KVX_Edit_MessageForm_NoFileMapping"));
+        // 2. The hidden hand-off window, through which other programs pass files to the editor.
+        kvx::handoff::ui::EditorHandoffWindow handoffWindow;
 
         // 3. The splash window, painted at once; the main window closes it when first activated.
         QPointer<TSplashForm> splash = new TSplashForm;
@@ -74,6 +73,12 @@ int main(int argc, char** argv) {
         QObject::connect(&mainWindow, &TBF::descriptionDialogCreated, &placement,
                          [&placement](QDialog* dialog) { placement.track(dialog, QStringLiteral("TfmTestInfo")); });
         mainWindow.setSplash(splash);
+        // The hand-off: files passed by other programs open as a recent-files item does;
+        // "Открыть в тестере" hands files out through the same channel.
+        handoffWindow.mailbox().attach(settings, prompter, [&mainWindow](const std::string& path) {
+            mainWindow.openPassedFile(QString::fromStdString(path));
+        });
+        mainWindow.setHandoffChannel(&handoffWindow.channel());
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &placement, [&placement] { placement.saveAll(); });
 
         mainWindow.show();

@@ -38,6 +38,7 @@
 #include "params/ui/description_dialog.h"
 #include "params/ui/package_dialog.h"
 #include "params/ui/parameters_dialog.h"
+#include "handoff/handoff.h"
 #include "storage/test_file.h"
 #include "words/ui/data_table_dialog.h"
 #include "words/ui/editor_word.h"
@@ -171,6 +172,7 @@ void TBF::createActions() {
     connect(A.open, &QAction::triggered, this, &TBF::openFile);
     connect(A.save, &QAction::triggered, this, &TBF::save);
     connect(A.saveAs, &QAction::triggered, this, &TBF::saveAs);
+    connect(A.openInTester, &QAction::triggered, this, &TBF::openInTester);
     connect(A.exit, &QAction::triggered, this, &QWidget::close);
 
     A.fillHigh = make(QStringLiteral("Заполнить 1"), {}, QStringLiteral("Строка в 1"));
@@ -891,6 +893,21 @@ SaveOutcome TBF::saveAs() {
     const SaveOutcome outcome = save();
     if (doc_.fileName().empty()) doc_.setFileName(remembered);
     return outcome;
+}
+
+// ---- hand-off to the tester ----------------------------------------------------------------
+
+void TBF::setHandoffChannel(platform::HandoffChannel* channel) {
+    handoffChannel_ = channel;
+    actions_.openInTester->setEnabled(channel != nullptr);
+}
+
+void TBF::openInTester() {
+    if (!handoffChannel_) return;
+    handoff::openInTester([this] { return save() == SaveOutcome::Saved; }, [this] { return doc_.fileName(); },
+                          startup_.dirKvx,
+                          {*handoffChannel_, services_.settings, services_.shell, services_.prompter},
+                          [this](const std::string& text) { statusBar()->showMessage(q(text), 10000); });
 }
 
 // ---- help ----------------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include "platform/prompter.h"
 #include "app/recent_files.h"
 #include "app/settings.h"
+#include "platform/handoff_channel.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
 #include "model/test_document.h"
@@ -83,7 +84,7 @@ struct MainActions {
     // "&Файл"
     QAction* newFile = nullptr;       ///< "Новый файл", Ctrl+N
     QAction* open = nullptr;          ///< "&Открыть...", Ctrl+O
-    QAction* openInTester = nullptr;  ///< "Открыть в тестере" (disabled)
+    QAction* openInTester = nullptr;  ///< "Открыть в тестере" (disabled until a hand-off channel is set)
     QAction* save = nullptr;          ///< "&Сохранить", Ctrl+S
     QAction* saveAs = nullptr;        ///< "&Сохранить как..."
     std::array<QAction*, RecentFiles::kSize> recent{};
@@ -199,6 +200,9 @@ public:
     params::ui::TfmParam* parametersDialog() const { return parametersDialog_; }
     /// How the package, parameters and description dialogs are run (tests answer them).
     void setModalRunner(params::ui::ModalRunner runner) { modalRunner_ = std::move(runner); }
+    // ---- hand-off to the tester
+    /// The channel "Открыть в тестере" hands files through; the command is enabled with it.
+    void setHandoffChannel(platform::HandoffChannel* channel);
 
 public slots:
     /// "Новый файл". False when the user cancelled or the save before it did not happen.
@@ -238,6 +242,8 @@ public slots:
     bool runDescriptionDialog();
     /// The end of start-up: the package dialog, so that the first test is chosen at once.
     bool choosePackageAtStartUp();
+    /// "Открыть в тестере": "&Сохранить", then the saved file goes to the tester.
+    void openInTester();
 
 signals:
     /// The document was replaced or cleared (new test, load).
@@ -327,6 +333,7 @@ private:
     QLabel* supplyLabel_ = nullptr;
     std::array<QLabel*, 3> statusPanels_{};
     QPointer<QWidget> splash_;
+    platform::HandoffChannel* handoffChannel_ = nullptr;
 };
 
 }  // namespace kvx::app

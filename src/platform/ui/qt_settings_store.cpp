@@ -40,6 +40,8 @@ bool QtSettingsStore::keyExists(const std::string& key) const {
 }
 
 std::string QtSettingsStore::value(const std::string& key, const std::string& name) const {
+    // Other programs of the family write values too ("FileName"): read what is stored now.
+    settings_->sync();
     const QVariant v = settings_->value(pathOf(key, name));
     if (!v.isValid() || !v.canConvert<QString>()) return {};
     return v.toString().toStdString();
