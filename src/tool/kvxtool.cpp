@@ -8,6 +8,7 @@
 
 #include "model/test_document.h"
 #include "storage/test_file.h"
+#include "tool/exchange_commands.h"
 #include "tool/json_dump.h"
 #ifdef KVX_WITH_UI
 #include "tool/render_command.h"
@@ -27,13 +28,21 @@ const char* kUsage =
     "                             order of the current test with levels 0/1/2 per tact),\n"
     "                             dataWords, activeAlgorithm, algorithms, testParameters,\n"
     "                             descriptionFile and messages (what the load would show)\n"
-    "  kvxtool render IN -o OUT.png [--width W] [--height H]\n"
-    "                             draw the diagram canvas of IN as the editor draws it\n"
+    "  kvxtool render IN -o OUT.png|OUT.svg [--width W] [--height H]\n"
+    "                             draw the diagram of IN as the editor draws it\n"
+    "%s"
     "  kvxtool --help             this text\n"
     "\n"
     "Exit status of dump and resave: 0 when the load showed no message, 1 when it showed one\n"
     "(the document is still dumped or written), 2 when the file could not be read at all or\n"
     "OUT could not be written (with a one-line reason on standard error).\n";
+
+/// The help text with the exchange commands in their place.
+std::string usage() {
+    std::string u = kUsage;
+    u.replace(u.find("%s"), 2, kvx::tool::kExchangeUsage);
+    return u;
+}
 
 int loadStatus(const kvx::storage::LoadResult& r) {
     if (r.status == kvx::storage::LoadStatus::Unreadable) {
@@ -56,7 +65,7 @@ int save(kvx::model::TestDocument& doc, const std::string& out) {
 
 int main(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        std::fputs(kUsage, argc < 2 ? stderr : stdout);
+        std::fputs(usage().c_str(), argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
     }
     const std::string command = argv[1];
@@ -88,6 +97,7 @@ int main(int argc, char** argv) {
         return 2;
 #endif
     }
-    std::fputs(kUsage, stderr);
+    if (const int exchanged = kvx::tool::runExchangeCommand(argc, argv); exchanged >= 0) return exchanged;
+    std::fputs(usage().c_str(), stderr);
     return 2;
 }
