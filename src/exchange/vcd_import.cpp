@@ -408,8 +408,12 @@ std::vector<MapEntry> suggestMap(const TestDocument& doc, const VcdHeader& heade
     }
     // A word whose rows already get signals of their own would write them twice.
     for (const WordSignal& w : wordSignals(doc)) {
+        std::vector<bool> rows = taken;
         bool free = true;
-        for (int row : w.rows) free = free && row >= 1 && row <= model::kMaxRow && !taken[static_cast<std::size_t>(row)];
+        for (int row : w.rows) {
+            free = free && row >= 1 && row <= model::kMaxRow && !rows[static_cast<std::size_t>(row)];
+            if (free) rows[static_cast<std::size_t>(row)] = true;
+        }
         if (!free) continue;
         const auto& name = doc.dataWords()[static_cast<std::size_t>(w.word)].wordName;
         if (const VcdVariable* v = find({w.name, name}, static_cast<int>(w.rows.size()))) {
