@@ -147,7 +147,9 @@ private:
             for (auto* names : {&full, &brief}) {
                 const std::string key = names == &full ? v.fullName() : v.shortName();
                 auto [it, inserted] = names->emplace(key, static_cast<int>(i));
-                if (!inserted && it->second != static_cast<int>(i)) it->second = -2;
+                // Two names for one identifier code are one signal (a port seen in two scopes).
+                if (!inserted && (it->second < 0 || h.variables[static_cast<std::size_t>(it->second)].id != v.id))
+                    it->second = -2;
             }
         }
         auto lookup = [&](const std::string& name) -> int {
