@@ -11,8 +11,11 @@ endforeach()
 list(FILTER KVX_UI_SOURCES EXCLUDE REGEX "/main\\.cpp$")
 file(GLOB KVX_UI_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.qrc)
 
+# Pictures of the diagram are also written as SVG.
+find_package(Qt6 COMPONENTS Svg REQUIRED)
+
 add_library(kvx_ui STATIC ${KVX_UI_SOURCES} ${KVX_UI_RESOURCES})
-target_link_libraries(kvx_ui PUBLIC kvx_core Qt6::Widgets)
+target_link_libraries(kvx_ui PUBLIC kvx_core Qt6::Widgets Qt6::Svg)
 target_compile_definitions(kvx_ui PUBLIC KVX_WITH_UI=1)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/ui/main.cpp)

@@ -22,10 +22,11 @@ public:
         platform::Icon icon;
         platform::Buttons buttons;
     };
-    enum class Dialog { Open, Save, Colour };
+    enum class Dialog { Open, Save, Colour, OpenOther, SaveOther };
     struct DialogCall {
         Dialog kind;
         std::string directory;
+        std::string filter;  ///< filter of the dialogs for other tools' files
     };
 
     /// The next message box gets this answer.
@@ -55,6 +56,15 @@ public:
     }
     std::optional<std::string> saveFileName(const std::string& directory) override {
         dialogs.push_back({Dialog::Save, directory});
+        return nextFile();
+    }
+    std::optional<std::string> openOtherFileName(const std::string& directory, const std::string& filter) override {
+        dialogs.push_back({Dialog::OpenOther, directory, filter});
+        return nextFile();
+    }
+    std::optional<std::string> saveOtherFileName(const std::string& directory, const std::string& filter,
+                                                 const std::string&) override {
+        dialogs.push_back({Dialog::SaveOther, directory, filter});
         return nextFile();
     }
     std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override {
