@@ -51,11 +51,11 @@ public:
         return a;
     }
     std::optional<std::string> openFileName(const std::string& directory) override {
-        dialogs.push_back({Dialog::Open, directory});
+        dialogs.push_back({Dialog::Open, directory, {}});
         return nextFile();
     }
     std::optional<std::string> saveFileName(const std::string& directory) override {
-        dialogs.push_back({Dialog::Save, directory});
+        dialogs.push_back({Dialog::Save, directory, {}});
         return nextFile();
     }
     std::optional<std::string> openOtherFileName(const std::string& directory, const std::string& filter) override {
@@ -68,7 +68,7 @@ public:
         return nextFile();
     }
     std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override {
-        dialogs.push_back({Dialog::Colour, std::to_string(initial)});
+        dialogs.push_back({Dialog::Colour, std::to_string(initial), {}});
         if (colours_.empty()) {
             ADD_FAILURE() << "unscripted colour chooser";
             return std::nullopt;
