@@ -1,10 +1,11 @@
-// libFuzzer target: the VCD reader and the import on arbitrary bytes. The bytes are read once
-// whole and once in chunks cut where the data says, with a map that the file's own declarations
-// suggest plus every bit of its first vector, into a DIP16 test with two words.
+// libFuzzer target: the VCD reader and the import on arbitrary bytes, into a DIP16 test with
+// two words: once with the map that the file's declarations suggest, once with its first
+// signals on the pins; then the reader alone on chunks cut where the data says.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "exchange/vcd_import.h"
 
@@ -31,17 +32,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     headerOnly.feed(bytes);
     headerOnly.finish();
 
-    kvx::model::TestDocument doc = target();
-    std::vector<kvx::exchange::MapEntry> map = kvx::exchange::suggestMap(doc, headerOnly.header());
-    int pin = 1;
-    for (const auto& v : headerOnly.header().variables) {
-        if (pin > 16) break;
-        map.push_back({v.fullName(), {kvx::exchange::MapTarget::Kind::Pin, pin++}, 0});
-    }
     kvx::exchange::ImportOptions options;
     options.maxTacts = 20000;  // the refusal of longer files is fuzzed too, without huge tests
     options.offsetPercent = size ? data[0] % 101 : 100;
-    kvx::exchange::importVcdBytes(doc, bytes, map, options);
+    kvx::model::TestDocument doc = target();
+    kvx::exchange::importVcdBytes(doc, bytes, kvx::exchange::suggestMap(doc, headerOnly.header()), options);
+
+    // The first signals onto the pins, vectors by their lowest bit.
+    std::vector<kvx::exchange::MapEntry> pins;
+    for (const auto& v : headerOnly.header().variables) {
+        if (pins.size() >= 16) break;
+        std::string name = v.fullName();
+        if (v.width > 1) name += "[" + std::to_string(v.hasRange ? v.lsb : 0) + "]";
+        pins.push_back({name, {kvx::exchange::MapTarget::Kind::Pin, static_cast<int>(pins.size()) + 1}, 0});
+    }
+    kvx::model::TestDocument second = target();
+    kvx::exchange::importVcdBytes(second, bytes, pins, options);
 
     // The same bytes in chunks of sizes taken from the data: tokens cut anywhere.
     kvx::exchange::VcdReader chunked(nullptr);
