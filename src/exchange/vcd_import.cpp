@@ -83,6 +83,13 @@ public:
 
     bool time(std::uint64_t t) override {
         const Wide at = static_cast<Wide>(t) * scaleFs_;
+        // Most time stamps fall into the tact after the last one: no division needed.
+        if (at >= nextFrom_ && at < nextUntil_) {
+            endFs_ = at;
+            firstTact_ = nextTact_;
+            stepBounds();
+            return true;
+        }
         const Wide tacts = (at + tactFs_ - 1) / tactFs_;
         if (tacts > static_cast<Wide>(options_.maxTacts)) return stop(model::kDiagrSizeError);
         endFs_ = at;
@@ -93,7 +100,24 @@ public:
         else
             first = at <= offsetFs_ ? 1 : (at - offsetFs_ + tactFs_ - 1) / tactFs_ + 1;
         firstTact_ = static_cast<int>(std::min<Wide>(first, static_cast<Wide>(options_.maxTacts) + 1));
+        stepBounds();
         return true;
+    }
+
+    /// The times at which a change is first seen by tact firstTact_ + 1: from the sample point
+    /// of firstTact_ (exclusive at the end of a tact, inclusive elsewhere) to the next one.
+    void stepBounds() {
+        const Wide sample = static_cast<Wide>(firstTact_ - 1) * tactFs_ + offsetFs_;
+        nextTact_ = firstTact_ + 1;
+        if (nextTact_ > options_.maxTacts + 1) {
+            nextFrom_ = nextUntil_ = 0;  // past the limit: always the full computation
+            return;
+        }
+        nextFrom_ = atEnd_ ? sample : sample + 1;
+        nextUntil_ = nextFrom_ + tactFs_;
+        // Within the length limit: the test for the limit itself is not needed there.
+        const Wide limit = static_cast<Wide>(options_.maxTacts) * tactFs_;
+        if (nextUntil_ > limit + 1) nextUntil_ = limit + 1;
     }
 
     void change(int id, std::string_view value) override {
@@ -126,10 +150,8 @@ public:
 private:
     static void fill(Slot& s, int until) {
         const auto size = static_cast<std::size_t>(until);
-        if (s.levels.size() < size) {
-            if (s.levels.capacity() < size) s.levels.reserve(std::max(size, s.levels.capacity() * 2));
-            s.levels.resize(size, model::kInactive);
-        }
+        // Grown in steps; finish() cuts the rows to the tact count.
+        if (s.levels.size() < size) s.levels.resize(std::max({size, s.levels.size() * 2, std::size_t{1024}}), model::kInactive);
         std::fill(s.levels.begin() + s.from, s.levels.begin() + until, s.current);
     }
 
@@ -245,6 +267,8 @@ private:
     bool atEnd_ = true;
     Wide endFs_ = 0;
     int firstTact_ = 1;
+    int nextTact_ = 2;
+    Wide nextFrom_ = 0, nextUntil_ = 0;
     std::vector<Slot> slots_;
     std::vector<std::vector<Tap>> taps_;
     std::string message_;

@@ -9,17 +9,17 @@ namespace kvx::exchange {
 
 namespace {
 
-bool isSpace(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+/// Character classes of the tokenizer, looked up once per byte.
+enum : unsigned char { kSpace = 1, kValue = 2 };
+constexpr std::array<unsigned char, 256> kClasses = [] {
+    std::array<unsigned char, 256> c{};
+    for (unsigned char s : {' ', '\n', '\t', '\r', '\v', '\f'}) c[s] = kSpace;
+    for (unsigned char v : {'0', '1', 'x', 'X', 'z', 'Z', 'u', 'U', 'w', 'W', '-', 'l', 'L', 'h', 'H'}) c[v] = kValue;
+    return c;
+}();
 
-bool isValueChar(char c) {
-    switch (c) {
-    case '0': case '1': case 'x': case 'X': case 'z': case 'Z':
-    case 'u': case 'U': case 'w': case 'W': case '-': case 'l': case 'L': case 'h': case 'H':
-        return true;
-    default:
-        return false;
-    }
-}
+bool isSpace(char c) { return kClasses[static_cast<unsigned char>(c)] == kSpace; }
+bool isValueChar(char c) { return kClasses[static_cast<unsigned char>(c)] == kValue; }
 
 /// A token for a message: cut, and without bytes that would garble it.
 std::string shown(std::string_view t) {
@@ -213,6 +213,15 @@ bool VcdReader::feed(std::string_view bytes) {
             pending_.assign(p, static_cast<std::size_t>(q - p));
             if (pending_.size() > kMaxVcdToken) return fail("слишком длинная запись");
             return true;
+        }
+        // Most of a value section is scalar changes ("1!"): they go to the sink directly.
+        if (headerDone_ && !awaitingId_ && !inBodyCommand_ && isValueChar(*p) && q - p >= 2) {
+            const int id = ids_->find(std::string_view(p + 1, static_cast<std::size_t>(q - p - 1)));
+            if (id >= 0) {
+                sink_->change(id, std::string_view(p, 1));
+                p = q;
+                continue;
+            }
         }
         if (!token(std::string_view(p, static_cast<std::size_t>(q - p)))) return false;
         p = q;

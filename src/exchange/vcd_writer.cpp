@@ -67,6 +67,20 @@ public:
         reserveMore(s.size());
         put(s);
     }
+    /// One scalar change: the value, the identifier code and the line end.
+    void change(char value, const std::string& id) {
+        char* p = &out_[used_];
+        p[0] = value;
+        if (id.size() == 1) {
+            p[1] = id[0];
+            p[2] = '\n';
+            used_ += 3;
+            return;
+        }
+        std::memcpy(p + 1, id.data(), id.size());
+        p[1 + id.size()] = '\n';
+        used_ += id.size() + 2;
+    }
     void number(unsigned long long v) {
         char buf[24];
         int n = 0;
@@ -149,9 +163,7 @@ std::string writeVcd(const TestDocument& doc, const VcdWriteOptions& options) {
             const CellLevel level = s.cells[t];
             if (!first && level == s.cells[t - 1]) continue;
             stamp();
-            out.put(level == model::kLow ? '0' : level == model::kHigh ? '1' : s.inactive);
-            out.put(s.id);
-            out.put('\n');
+            out.change(level == model::kLow ? '0' : level == model::kHigh ? '1' : s.inactive, s.id);
         }
         for (VectorVar& v : vectors) {
             bits.assign(v.bits.size(), '0');
