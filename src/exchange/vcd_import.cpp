@@ -152,7 +152,13 @@ private:
         const auto size = static_cast<std::size_t>(until);
         // Grown in steps; finish() cuts the rows to the tact count.
         if (s.levels.size() < size) s.levels.resize(std::max({size, s.levels.size() * 2, std::size_t{1024}}), model::kInactive);
-        std::fill(s.levels.begin() + s.from, s.levels.begin() + until, s.current);
+        CellLevel* cells = s.levels.data();
+        if (until - s.from <= 8) {
+            // Most levels last a tact or two: a call of the library's fill costs more than that.
+            for (int t = s.from; t < until; ++t) cells[t] = s.current;
+        } else {
+            std::fill(cells + s.from, cells + until, s.current);
+        }
     }
 
     bool stop(const std::string& message) {

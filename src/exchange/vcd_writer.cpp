@@ -1,5 +1,7 @@
 #include "exchange/vcd_writer.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstring>
 #include <ctime>
@@ -90,6 +92,10 @@ public:
         } while (v);
         while (n) put(buf[--n]);
     }
+    std::size_t size() const { return used_; }
+    char* end() { return &out_[used_]; }
+    void setEnd(const char* p) { used_ = static_cast<std::size_t>(p - out_.data()); }
+    void truncate(std::size_t n) { used_ = n; }
     std::string take() {
         out_.resize(used_);
         return std::move(out_);
@@ -146,6 +152,24 @@ std::string writeVcd(const TestDocument& doc, const VcdWriteOptions& options) {
     for (const auto& s : scalars) perTact += s.id.size() + 2;
     for (const auto& v : vectors) perTact += v.bits.size() + v.id.size() + 3;
     std::string bits;
+    // Scalar changes are written without a branch on the (often random) levels: every row's
+    // change goes into the buffer and the end moves past it only when the level changed.
+    struct Record {
+        char bytes[16];
+        std::size_t length;
+        std::array<char, 3> values;
+    };
+    const bool shortIds = std::all_of(scalars.begin(), scalars.end(), [](const ScalarVar& s) { return s.id.size() <= 14; });
+    std::vector<Record> records;
+    for (const ScalarVar& s : scalars) {
+        Record r{};
+        std::memcpy(r.bytes + 1, s.id.data(), std::min<std::size_t>(s.id.size(), 14));
+        r.bytes[1 + std::min<std::size_t>(s.id.size(), 14)] = '\n';
+        r.length = s.id.size() + 2;
+        r.values = {'0', '1', s.inactive};
+        records.push_back(r);
+    }
+    perTact += 16;
     for (int t = 1; t <= tacts; ++t) {
         out.reserveMore(perTact);
         const bool first = t == 1;
@@ -159,11 +183,30 @@ std::string writeVcd(const TestDocument& doc, const VcdWriteOptions& options) {
             out.number(static_cast<unsigned long long>(t - 1) * duration);
             out.put('\n');
         };
-        for (const ScalarVar& s : scalars) {
-            const CellLevel level = s.cells[t];
-            if (!first && level == s.cells[t - 1]) continue;
+        if (!first && shortIds) {
+            const std::size_t before = out.size();
             stamp();
-            out.change(level == model::kLow ? '0' : level == model::kHigh ? '1' : s.inactive, s.id);
+            const std::size_t afterStamp = out.size();
+            char* p = out.end();
+            for (std::size_t i = 0; i < scalars.size(); ++i) {
+                const CellLevel level = scalars[i].cells[t];
+                const Record& r = records[i];
+                std::memcpy(p, r.bytes, 16);
+                p[0] = r.values[level];
+                p += (level != scalars[i].cells[t - 1]) ? r.length : 0;
+            }
+            out.setEnd(p);
+            if (out.size() == afterStamp) {
+                out.truncate(before);
+                stamped = false;
+            }
+        } else {
+            for (const ScalarVar& s : scalars) {
+                const CellLevel level = s.cells[t];
+                if (!first && level == s.cells[t - 1]) continue;
+                stamp();
+                out.change(level == model::kLow ? '0' : level == model::kHigh ? '1' : s.inactive, s.id);
+            }
         }
         for (VectorVar& v : vectors) {
             bits.assign(v.bits.size(), '0');
