@@ -41,6 +41,18 @@ public:
         (void)selectedFilter;
         return std::nullopt;
     }
+    /// Open and save dialogs for files of other tools (VCD, pictures): `filter` is written like
+    /// kTestFileFilter; the save dialog adds `extension` to a name without one and does not ask
+    /// about replacing. nullopt when cancelled (also where a Prompter offers no such dialogs).
+    virtual std::optional<std::string> openOtherFileName(const std::string& directory, const std::string& filter) {
+        (void)directory, (void)filter;
+        return std::nullopt;
+    }
+    virtual std::optional<std::string> saveOtherFileName(const std::string& directory, const std::string& filter,
+                                                         const std::string& extension) {
+        (void)directory, (void)filter, (void)extension;
+        return std::nullopt;
+    }
 };
 
 }  // namespace kvx::platform

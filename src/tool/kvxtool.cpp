@@ -8,6 +8,7 @@
 
 #include "model/test_document.h"
 #include "storage/test_file.h"
+#include "tool/exchange_commands.h"
 #include "tool/json_dump.h"
 #include "tool/new_command.h"
 #include "tool/word_commands.h"
@@ -34,8 +35,8 @@ const char* kUsage =
     "                             order of the current test with levels 0/1/2 per tact),\n"
     "                             dataWords, activeAlgorithm, algorithms, testParameters,\n"
     "                             descriptionFile and messages (what the load would show)\n"
-    "  kvxtool render IN -o OUT.png [--width W] [--height H]\n"
-    "                             draw the diagram canvas of IN as the editor draws it\n"
+    "  kvxtool render IN -o OUT.png|OUT.svg [--width W] [--height H]\n"
+    "                             draw the diagram of IN as the editor draws it\n"
     "  kvxtool table IN [--word NAME]\n"
     "                             print the data table of IN as CSV (UTF-8): the header line\n"
     "                             \"№,Слово Данных,Данные\", then one line per tact and data word\n"
@@ -50,11 +51,19 @@ const char* kUsage =
     "                             have the running editor open FILE (as another program of the\n"
     "                             tester family does); exit status 0 when the editor got the\n"
     "                             request, 3 when no editor runs\n"
+    "%s"
     "  kvxtool --help             this text\n"
     "\n"
     "Exit status of dump, resave, table and set-words: 0 when the load showed no message, 1\n"
     "when it showed one (the document is still dumped or written), 2 when the file could not\n"
     "be read at all or OUT could not be written (with a one-line reason on standard error).\n";
+
+/// The help text with the exchange commands in their place.
+std::string usage() {
+    std::string u = kUsage;
+    u.replace(u.find("%s"), 2, kvx::tool::kExchangeUsage);
+    return u;
+}
 
 int loadStatus(const kvx::storage::LoadResult& r) {
     if (r.status == kvx::storage::LoadStatus::Unreadable) {
@@ -80,7 +89,7 @@ int main(int argc, char** argv) {
     argc = arguments.argc();
     argv = arguments.argv();
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        std::fputs(kUsage, argc < 2 ? stderr : stdout);
+        std::fputs(usage().c_str(), argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
     }
     const std::string command = argv[1];
@@ -118,6 +127,7 @@ int main(int argc, char** argv) {
         return 2;
 #endif
     }
-    std::fputs(kUsage, stderr);
+    if (const int exchanged = kvx::tool::runExchangeCommand(argc, argv); exchanged >= 0) return exchanged;
+    std::fputs(usage().c_str(), stderr);
     return 2;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// "kvxtool render IN -o OUT.png [--width W] [--height H]": the diagram canvas of a test file
-// as the editor draws it, written as a PNG picture.
+// "kvxtool render IN -o OUT.png|OUT.svg [--width W] [--height H]": the diagram of a test file
+// (header strip with the tact ruler, then the canvas) as the editor draws it, as PNG or SVG.
 
 namespace kvx::tool {
 

@@ -22,11 +22,11 @@ public:
         platform::Icon icon;
         platform::Buttons buttons;
     };
-    enum class Dialog { Open, Save, Colour, OpenWithFilter };
+    enum class Dialog { Open, Save, Colour, OpenWithFilter, OpenOther, SaveOther };
     struct DialogCall {
         Dialog kind;
         std::string directory;
-        std::string filter;      ///< OpenWithFilter: the filter asked for
+        std::string filter;      ///< the filter asked for (dialogs for other files)
         int selectedFilter = 0;  ///< OpenWithFilter: the entry chosen at first
     };
 
@@ -63,6 +63,15 @@ public:
     std::optional<std::string> openFileWithFilter(const std::string& directory, const std::string& filter,
                                                   int selectedFilter) override {
         dialogs.push_back({Dialog::OpenWithFilter, directory, filter, selectedFilter});
+        return nextFile();
+    }
+    std::optional<std::string> openOtherFileName(const std::string& directory, const std::string& filter) override {
+        dialogs.push_back({Dialog::OpenOther, directory, filter, 0});
+        return nextFile();
+    }
+    std::optional<std::string> saveOtherFileName(const std::string& directory, const std::string& filter,
+                                                 const std::string&) override {
+        dialogs.push_back({Dialog::SaveOther, directory, filter, 0});
         return nextFile();
     }
     std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override {

@@ -12,6 +12,7 @@
 
 #include "platform/prompter.h"
 #include "app/ui/application_setup.h"
+#include "app/ui/command_line.h"
 #include "app/ui/kvx_application.h"
 #include "platform/ui/placement_store.h"
 #include "platform/ui/qt_prompter.h"
@@ -85,6 +86,11 @@ int main(int argc, char** argv) {
         mainWindow.activateWindow();
         // The first test begins with its package, as soon as the loop runs.
         QTimer::singleShot(0, &mainWindow, [&mainWindow] { mainWindow.choosePackageAtStartUp(); });
+
+        // Files named on the command line, once the window is up.
+        QTimer::singleShot(0, &mainWindow, [&mainWindow] {
+            openCommandLineFiles(mainWindow, QCoreApplication::arguments());
+        });
 
         // 6. The message loop; a failure inside a command is shown and the loop goes on.
         const int code = KvxApplication::exec();

@@ -29,6 +29,7 @@
 #include "diagram/cell_editing.h"
 #include "diagram/pin_editing.h"
 #include "diagram/ui/diagram_widget.h"
+#include "exchange/ui/exchange_commands.h"
 #include "functions/formula.h"
 #include "functions/ui/formula_actions.h"
 #include "functions/ui/formula_band.h"
@@ -110,6 +111,11 @@ TBF::TBF(const ShellServices& services, QWidget* parent) : QMainWindow(parent), 
     createHistory();
     createParameterWindows();
     createWordWindows();
+
+    // Exchange with other tools: "Экспорт" and "Импорт" at the end of the "&Файл" menu.
+    auto* exchange = new exchange::ui::ExchangeCommands(doc_, services_.prompter, *diagram_,
+                                                        [this] { return dialogFolder_; }, this);
+    exchange->appendTo(fileMenu_);
 
     // 2. The program's folder is the dialogs' first folder; files may be dropped on the window.
     dialogFolder_ = services_.program.folder;

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPalette>
+#include <qdrawutil.h>
 #include <algorithm>
 
 namespace kvx::diagram {
@@ -231,6 +232,25 @@ void paintTactRuler(QPainter& p, const TestDocument& doc, const DiagramView& v, 
         const QString text = QString::fromStdString(l.text);
         p.drawText(QRect(l.x, 3, fm.horizontalAdvance(text) + 1, fm.height()),
                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    }
+}
+
+void paintHeaderCaptions(QPainter& p, int height, const QPalette& palette) {
+    struct Cell {
+        int left, right, textX;
+        const char* caption;
+    };
+    static constexpr Cell kCells[3] = {{0, kNumberColumnRight, 13, "№"},
+                                       {kNumberColumnRight, kTypeColumnRight, 59, "Тип"},
+                                       {kTypeColumnRight, kPinColumnRight, 115, "Имя"}};
+    p.setFont(headerFont());
+    const QFontMetrics fm(p.font());
+    for (const Cell& c : kCells) {
+        const QRect r(c.left, 0, c.right - c.left, height);
+        qDrawWinPanel(&p, r, palette, false);
+        p.setPen(Qt::black);
+        p.drawText(QRect(c.textX, (height - fm.height()) / 2, r.right() - c.textX, fm.height()),
+                   Qt::AlignLeft | Qt::AlignTop, QString::fromUtf8(c.caption));
     }
 }
 

@@ -11,6 +11,7 @@
 #include "model/test_document.h"
 
 class QPainter;
+class QPalette;
 
 namespace kvx::diagram {
 
@@ -53,6 +54,9 @@ void unhighlightCell(QPainter& p, const model::TestDocument& doc, const DiagramV
 /// The tact numbers into a strip whose x 0 is the first cell column.
 void paintTactRuler(QPainter& p, const model::TestDocument& doc, const DiagramView& v, QSize strip,
                     const QColor& buttonFace);
+
+/// The three raised caption cells "№", "Тип" and "Имя" over the pin column of the header strip.
+void paintHeaderCaptions(QPainter& p, int height, const QPalette& palette);
 
 /// Geometry of the tact bit column: the data column's width and its rows.
 struct BitColumnLayout {

@@ -82,15 +82,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(rect(), buttonFaceColour());
-        p.setFont(headerFont());
-        const QFontMetrics fm(p.font());
-        for (const Cell& c : kCells) {
-            const QRect r(c.left, 0, c.right - c.left, height());
-            qDrawWinPanel(&p, r, palette(), false);
-            p.setPen(Qt::black);
-            p.drawText(QRect(c.textX, (height() - fm.height()) / 2, r.right() - c.textX, fm.height()),
-                       Qt::AlignLeft | Qt::AlignTop, QString::fromUtf8(c.caption));
-        }
+        paintHeaderCaptions(p, height(), palette());
     }
     bool event(QEvent* e) override {
         if (e->type() == QEvent::ToolTip) {

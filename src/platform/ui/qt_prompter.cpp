@@ -30,13 +30,15 @@ QMessageBox::StandardButtons toQt(Buttons buttons) {
     return QMessageBox::Ok;
 }
 
-std::optional<std::string> runFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const std::string& directory) {
+std::optional<std::string> runFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const std::string& directory,
+                                         const std::string& filter = kTestFileFilter,
+                                         const std::string& extension = kTestFileExtension) {
     QFileDialog dialog(parent, QString::fromUtf8(kApplicationTitle), QString::fromStdString(directory),
-                       QString::fromStdString(toQtFilter(kTestFileFilter)));
+                       QString::fromStdString(toQtFilter(filter)));
     dialog.setAcceptMode(mode);
     if (mode == QFileDialog::AcceptSave) {
         dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setDefaultSuffix(QString::fromUtf8(kTestFileExtension));
+        dialog.setDefaultSuffix(QString::fromStdString(extension));
         dialog.setOption(QFileDialog::DontConfirmOverwrite, true);  // the save command asks itself
     } else {
         dialog.setFileMode(QFileDialog::ExistingFile);
@@ -89,6 +91,15 @@ std::optional<std::uint32_t> QtPrompter::chooseColour(std::uint32_t initial) {
     const QColor chosen = QColorDialog::getColor(QColor::fromRgb(initial & 0xFFFFFFu), parent_.data());
     if (!chosen.isValid()) return std::nullopt;
     return static_cast<std::uint32_t>(chosen.rgb() & 0xFFFFFFu);
+}
+
+std::optional<std::string> QtPrompter::openOtherFileName(const std::string& directory, const std::string& filter) {
+    return runFileDialog(parent_.data(), QFileDialog::AcceptOpen, directory, filter);
+}
+
+std::optional<std::string> QtPrompter::saveOtherFileName(const std::string& directory, const std::string& filter,
+                                                         const std::string& extension) {
+    return runFileDialog(parent_.data(), QFileDialog::AcceptSave, directory, filter, extension);
 }
 
 }  // namespace kvx::platform

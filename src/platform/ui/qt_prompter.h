@@ -21,6 +21,9 @@ public:
     std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override;
     std::optional<std::string> openFileWithFilter(const std::string& directory, const std::string& filter,
                                                   int selectedFilter) override;
+    std::optional<std::string> openOtherFileName(const std::string& directory, const std::string& filter) override;
+    std::optional<std::string> saveOtherFileName(const std::string& directory, const std::string& filter,
+                                                 const std::string& extension) override;
 
 private:
     QPointer<QWidget> parent_;

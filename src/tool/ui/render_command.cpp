@@ -1,5 +1,5 @@
-// kvxtool render: loads a test file as the editor does and draws its diagram canvas with the
-// editor's painting routine into a PNG picture.
+// kvxtool render: loads a test file as the editor does and draws its diagram with the editor's
+// painting routines into a PNG or SVG picture.
 
 #include "tool/render_command.h"
 
@@ -14,6 +14,7 @@
 
 #include "diagram/diagram_view.h"
 #include "diagram/ui/diagram_painter.h"
+#include "exchange/ui/diagram_picture.h"
 #include "model/test_document.h"
 #include "storage/test_file.h"
 
@@ -21,9 +22,7 @@ namespace kvx::tool {
 
 namespace {
 
-constexpr int kMaxPictureSide = 32767;
-
-const char* kRenderUsage = "Использование: kvxtool render IN -o OUT.png [--width W] [--height H]\n";
+const char* kRenderUsage = "Использование: kvxtool render IN -o OUT.png|OUT.svg [--width W] [--height H]\n";
 
 int fail(const std::string& message) {
     std::cerr << "kvxtool: " << message << "\n";
@@ -85,22 +84,21 @@ int runRender(int argc, char** argv) {
     for (const std::string& m : r.messages) std::cerr << "kvxtool: " << m << "\n";
     if (r.status == storage::LoadStatus::PackageRejected) return fail("тест не загружен: " + in);
 
-    const diagram::DiagramView view;  // start values: first tact 1, no cell selected
-    const long long defaultWidth = diagram::kFirstCellX + static_cast<long long>(doc.tactCount()) * view.cellWidth + 1;
-    const long long defaultHeight = static_cast<long long>(diagram::displayRowTotal(doc)) * view.rowHeight + 1;
-    const long long w = width ? *width : defaultWidth;
-    const long long h = height ? *height : defaultHeight;
-    if (w > kMaxPictureSide || h > kMaxPictureSide)
-        return fail("рисунок " + std::to_string(w) + "x" + std::to_string(h) +
-                    " слишком велик (не более 32767 точек по стороне); задайте --width и --height");
-
-    QImage image(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
-    if (image.isNull()) return fail("не хватает памяти для рисунка");
-    {
-        QPainter p(&image);
-        diagram::paintDiagram(p, doc, view, image.size());
+    // The same picture as "Экспорт" > "Рисунок..." of the whole diagram: start view values,
+    // no current cell; --width and --height give the picture's size.
+    exchange::ui::PictureArea area = exchange::ui::wholeDiagram(doc, diagram::DiagramView{});
+    if (width) area.canvas.setWidth(*width);
+    if (height) {
+        if (*height <= diagram::kHeaderHeight)
+            return fail("высота рисунка должна быть больше " + std::to_string(diagram::kHeaderHeight) + " точек");
+        area.canvas.setHeight(*height - diagram::kHeaderHeight);
     }
-    if (!image.save(QString::fromStdString(out), "PNG")) return fail("не удалось записать рисунок " + out);
+    const QSize size = exchange::ui::pictureSize(area);
+    if (size.width() > exchange::ui::kMaxPictureSide || size.height() > exchange::ui::kMaxPictureSide)
+        return fail("рисунок " + std::to_string(size.width()) + "x" + std::to_string(size.height()) +
+                    " слишком велик (не более 32767 точек по стороне); задайте --width и --height");
+    const std::string error = exchange::ui::writePicture(doc, area, out);
+    if (!error.empty()) return fail(error);
     return 0;
 }
 
