@@ -29,6 +29,13 @@ public:
     /// The save-file dialog with the test-file filter and default extension; nullopt when cancelled.
     /// It does not ask about replacing: the save command asks that itself.
     virtual std::optional<std::string> saveFileName(const std::string& directory) = 0;
+    /// An open-file dialog for a file of any kind, with a filter written "description|patterns|...";
+    /// nullopt when cancelled. A prompter that offers no such dialog answers as if cancelled.
+    virtual std::optional<std::string> openFileWithFilter(const std::string& directory, const std::string& filter) {
+        (void)directory;
+        (void)filter;
+        return std::nullopt;
+    }
     /// The system colour chooser; 24-bit RGB, nullopt when cancelled.
     virtual std::optional<std::uint32_t> chooseColour(std::uint32_t initial) = 0;
 };

@@ -8,6 +8,7 @@
 
 #include "model/test_document.h"
 #include "storage/test_file.h"
+#include "tool/expand_command.h"
 #include "tool/json_dump.h"
 #ifdef KVX_WITH_UI
 #include "tool/render_command.h"
@@ -29,6 +30,10 @@ const char* kUsage =
     "                             descriptionFile and messages (what the load would show)\n"
     "  kvxtool render IN -o OUT.png [--width W] [--height H]\n"
     "                             draw the diagram canvas of IN as the editor draws it\n"
+    "  kvxtool expand IN -o OUT   load IN, expand its cyclic, ROM or RAM algorithm into the\n"
+    "                             diagram as the algorithms dialog does with \"Показать результат\"\n"
+    "                             on (the drawn diagram is the whole test) and write OUT; the\n"
+    "                             standard algorithm leaves the test as it is\n"
     "  kvxtool --help             this text\n"
     "\n"
     "Exit status of dump and resave: 0 when the load showed no message, 1 when it showed one\n"
@@ -80,6 +85,7 @@ int main(int argc, char** argv) {
         std::cout << kvx::tool::dumpJson(doc, r.messages) << "\n";
         return status;
     }
+    if (command == "expand") return kvx::tool::runExpand(argc, argv);
     if (command == "render") {
 #ifdef KVX_WITH_UI
         return kvx::tool::runRender(argc, argv);

@@ -22,15 +22,16 @@ public:
         platform::Icon icon;
         platform::Buttons buttons;
     };
-    enum class Dialog { Open, Save, Colour };
+    enum class Dialog { Open, Save, Colour, OpenWithFilter };
     struct DialogCall {
         Dialog kind;
         std::string directory;
+        std::string filter;  ///< only for OpenWithFilter
     };
 
     /// The next message box gets this answer.
     void answer(platform::Answer a) { answers_.push_back(a); }
-    /// The next open or save dialog returns this path (nullopt: the user cancels).
+    /// The next open (also with a filter) or save dialog returns this path (nullopt: the user cancels).
     void pickFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
     /// The next colour chooser returns this colour (nullopt: cancelled).
     void pickColour(std::optional<std::uint32_t> colour) { colours_.push_back(colour); }
@@ -55,6 +56,10 @@ public:
     }
     std::optional<std::string> saveFileName(const std::string& directory) override {
         dialogs.push_back({Dialog::Save, directory});
+        return nextFile();
+    }
+    std::optional<std::string> openFileWithFilter(const std::string& directory, const std::string& filter) override {
+        dialogs.push_back({Dialog::OpenWithFilter, directory, filter});
         return nextFile();
     }
     std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override {

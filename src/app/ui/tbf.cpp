@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "algorithms/ui/algorithm_dialog.h"
 #include "app/ui/about_box.h"
 #include "app/ui/tool_icons.h"
 #include "diagram/cell_editing.h"
@@ -207,8 +208,9 @@ void TBF::createActions() {
         later(make(QStringLiteral("Параметры Тестирования..."), {}, QStringLiteral("Параметры тестирования")));
     A.testParameters->setIcon(toolIcon(ToolIcon::TestParameters));
     A.description = later(make(QStringLiteral("Описание теста..."), QKeySequence(Qt::CTRL | Qt::Key_I)));
-    A.algorithm = later(make(QStringLiteral("Алгоритм..."), {}, QStringLiteral("Алгоритм теста")));
+    A.algorithm = make(QStringLiteral("Алгоритм..."), {}, QStringLiteral("Алгоритм теста"));
     A.algorithm->setIcon(toolIcon(ToolIcon::Algorithm));
+    connect(A.algorithm, &QAction::triggered, this, &TBF::runAlgorithmCommand);
 
     A.function = make(QStringLiteral("Функция..."), QKeySequence(Qt::CTRL | Qt::Key_F), QStringLiteral("Функция"));
     A.function->setIcon(toolIcon(ToolIcon::Function));
@@ -557,6 +559,18 @@ void TBF::setSplash(QWidget* splash) { splash_ = splash; }
 void TBF::setDiagramShown(bool shown) {
     diagramShown_ = shown;
     diagram_->setVisible(shown);
+}
+
+// ---- test algorithms -----------------------------------------------------------------------
+
+void TBF::runAlgorithmCommand() {
+    if (!diagramShown_) return;
+    algorithms::ui::TFAlgoritm dialog(doc_, services_.prompter, algorithmList_->currentIndex(), this);
+    connect(&dialog, &algorithms::ui::TFAlgoritm::algorithmSelected, algorithmList_, &QComboBox::setCurrentIndex);
+    dialog.exec();
+    // An expansion may have changed the tact count and every row.
+    refreshView();
+    refreshStatusBar();
 }
 
 QString TBF::statusText(int panel) const {

@@ -99,7 +99,7 @@ struct MainActions {
     QAction* packageParameters = nullptr;  ///< "Параметры Корпуса..." (disabled)
     QAction* testParameters = nullptr;     ///< "Параметры Тестирования..." (disabled)
     QAction* description = nullptr;        ///< "Описание теста...", Ctrl+I (disabled)
-    QAction* algorithm = nullptr;          ///< "Алгоритм..." (disabled)
+    QAction* algorithm = nullptr;          ///< "Алгоритм..." / band "Алгоритм теста"
     // "Сервис"
     QAction* function = nullptr;   ///< "Функция...", Ctrl+F (disabled)
     QAction* dataWords = nullptr;  ///< "&Слова данных...", Ctrl+W (disabled)
@@ -201,6 +201,9 @@ public slots:
     void showStatus(const QString& package, const QString& algorithm, const QString& testName);
     /// Redraws the diagram (after any document change made outside it).
     void refreshView();
+    /// "Алгоритм...": the algorithms dialog "Алгоритмы тестирования", then the diagram and the
+    /// status bar follow what it stored or expanded.
+    void runAlgorithmCommand();
 
 signals:
     /// The document was replaced or cleared (new test, load).

@@ -30,9 +30,10 @@ QMessageBox::StandardButtons toQt(Buttons buttons) {
     return QMessageBox::Ok;
 }
 
-std::optional<std::string> runFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const std::string& directory) {
+std::optional<std::string> runFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const std::string& directory,
+                                         const std::string& filter = kTestFileFilter) {
     QFileDialog dialog(parent, QString::fromUtf8(kApplicationTitle), QString::fromStdString(directory),
-                       QString::fromStdString(toQtFilter(kTestFileFilter)));
+                       QString::fromStdString(toQtFilter(filter)));
     dialog.setAcceptMode(mode);
     if (mode == QFileDialog::AcceptSave) {
         dialog.setFileMode(QFileDialog::AnyFile);
@@ -69,6 +70,10 @@ std::optional<std::string> QtPrompter::openFileName(const std::string& directory
 
 std::optional<std::string> QtPrompter::saveFileName(const std::string& directory) {
     return runFileDialog(parent_.data(), QFileDialog::AcceptSave, directory);
+}
+
+std::optional<std::string> QtPrompter::openFileWithFilter(const std::string& directory, const std::string& filter) {
+    return runFileDialog(parent_.data(), QFileDialog::AcceptOpen, directory, filter);
 }
 
 std::optional<std::uint32_t> QtPrompter::chooseColour(std::uint32_t initial) {

@@ -18,6 +18,7 @@ public:
     Answer ask(const std::string& text, Icon icon, Buttons buttons) override;
     std::optional<std::string> openFileName(const std::string& directory) override;
     std::optional<std::string> saveFileName(const std::string& directory) override;
+    std::optional<std::string> openFileWithFilter(const std::string& directory, const std::string& filter) override;
     std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override;
 
 private:
