@@ -48,9 +48,9 @@ WordValue ramPattern2(int m);
 /// address width n, data width m and `addresses` addresses; saturates at UINT64_MAX.
 std::uint64_t ramGeneratedTacts(std::int64_t rl, std::int64_t wl, int n, int m, std::uint64_t addresses);
 
-/// Tact count the expansion of the document's block would end with (the count it has when the
-/// expansion does not raise it); nullopt-like -1 when the block cannot be expanded. Saturates
-/// at INT64_MAX.
+/// Tact count the expansion of the document's block would end with (the present count when the
+/// expansion does not change it); -1 when the block cannot be expanded (no drawn diagram, a
+/// start tact below 1, an end address below the start address). Saturates at INT64_MAX.
 std::int64_t cyclicFinalTactCount(const model::TestDocument& doc);
 std::int64_t romFinalTactCount(const model::TestDocument& doc);
 std::int64_t ramFinalTactCount(const model::TestDocument& doc);
