@@ -35,7 +35,7 @@ public:
     /// entry `selectedFilter` (0-based) is chosen at first; nullopt when cancelled. Doubles of
     /// commands that never choose such a file need not provide it.
     virtual std::optional<std::string> openFileWithFilter(const std::string& directory, const std::string& filter,
-                                                          int selectedFilter) {
+                                                          int selectedFilter = 0) {
         (void)directory;
         (void)filter;
         (void)selectedFilter;

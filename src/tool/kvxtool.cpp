@@ -9,6 +9,7 @@
 #include "model/test_document.h"
 #include "storage/test_file.h"
 #include "tool/exchange_commands.h"
+#include "tool/expand_command.h"
 #include "tool/json_dump.h"
 #include "tool/new_command.h"
 #include "tool/word_commands.h"
@@ -51,6 +52,10 @@ const char* kUsage =
     "                             have the running editor open FILE (as another program of the\n"
     "                             tester family does); exit status 0 when the editor got the\n"
     "                             request, 3 when no editor runs\n"
+    "  kvxtool expand IN -o OUT   load IN, expand its cyclic, ROM or RAM algorithm into the\n"
+    "                             diagram as the algorithms dialog does with \"Показать результат\"\n"
+    "                             on (the drawn diagram is the whole test) and write OUT; the\n"
+    "                             standard algorithm leaves the test as it is\n"
     "%s"
     "  kvxtool --help             this text\n"
     "\n"
@@ -119,6 +124,7 @@ int main(int argc, char** argv) {
         }
         return kvx::tool::runOpenInEditor(argv[2], *tools.channel, *tools.settings);
     }
+    if (command == "expand") return kvx::tool::runExpand(argc, argv);
     if (command == "render") {
 #ifdef KVX_WITH_UI
         return kvx::tool::runRender(argc, argv);

@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "algorithms/ui/algorithm_dialog.h"
 #include "app/ui/about_box.h"
 #include "app/ui/document_history.h"
 #include "app/ui/edit_commands.h"
@@ -230,8 +231,9 @@ void TBF::createActions() {
     A.bandTestParameters->setIcon(A.testParameters->icon());
     A.bandTestParameters->setEnabled(false);  // the band's button works while a test is shown
     A.description = make(QStringLiteral("Описание теста..."), QKeySequence(Qt::CTRL | Qt::Key_I));
-    A.algorithm = later(make(QStringLiteral("Алгоритм..."), {}, QStringLiteral("Алгоритм теста")));
+    A.algorithm = make(QStringLiteral("Алгоритм..."), {}, QStringLiteral("Алгоритм теста"));
     A.algorithm->setIcon(toolIcon(ToolIcon::Algorithm));
+    connect(A.algorithm, &QAction::triggered, this, &TBF::runAlgorithmCommand);
 
     A.function = make(QStringLiteral("Функция..."), QKeySequence(Qt::CTRL | Qt::Key_F), QStringLiteral("Функция"));
     A.function->setIcon(toolIcon(ToolIcon::Function));
@@ -691,6 +693,18 @@ void TBF::setDiagramShown(bool shown) {
     diagramShown_ = shown;
     diagram_->setVisible(shown);
     actions_.bandTestParameters->setEnabled(shown);
+}
+
+// ---- test algorithms -----------------------------------------------------------------------
+
+void TBF::runAlgorithmCommand() {
+    if (!diagramShown_) return;
+    algorithms::ui::TFAlgoritm dialog(doc_, services_.prompter, algorithmList_->currentIndex(), this);
+    connect(&dialog, &algorithms::ui::TFAlgoritm::algorithmSelected, algorithmList_, &QComboBox::setCurrentIndex);
+    dialog.exec();
+    // An expansion may have changed the tact count and every row.
+    refreshView();
+    refreshStatusBar();
 }
 
 QString TBF::statusText(int panel) const {

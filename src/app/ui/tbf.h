@@ -115,7 +115,7 @@ struct MainActions {
     QAction* testParameters = nullptr;     ///< "Параметры Тестирования..."
     QAction* bandTestParameters = nullptr; ///< its "Алгоритм" band button, enabled while a test is shown
     QAction* description = nullptr;        ///< "Описание теста...", Ctrl+I
-    QAction* algorithm = nullptr;          ///< "Алгоритм..." (disabled)
+    QAction* algorithm = nullptr;          ///< "Алгоритм..." / band "Алгоритм теста"
     // "Сервис"
     QAction* function = nullptr;   ///< "Функция...", Ctrl+F (disabled)
     QAction* dataWords = nullptr;  ///< "&Слова данных...", Ctrl+W
@@ -244,6 +244,9 @@ public slots:
     bool choosePackageAtStartUp();
     /// "Открыть в тестере": "&Сохранить", then the saved file goes to the tester.
     void openInTester();
+    /// "Алгоритм...": the algorithms dialog "Алгоритмы тестирования", then the diagram and the
+    /// status bar follow what it stored or expanded.
+    void runAlgorithmCommand();
 
 signals:
     /// The document was replaced or cleared (new test, load).

@@ -353,13 +353,14 @@ TEST_F(MainWindowLayout, MenusInOrderWithTheirCaptions) {
 
 TEST_F(MainWindowLayout, CommandsOfOtherSubsystemsAreVisiblyDisabled) {
     const auto& A = tbf().actions();
-    for (QAction* a : {A.openInTester, A.algorithm, A.addTest, A.deleteTest}) {
+    for (QAction* a : {A.openInTester, A.addTest, A.deleteTest}) {
         EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
     }
     for (QAction* a : {A.newFile, A.open, A.save, A.saveAs, A.exit, A.helpTopics, A.about, A.helpKey, A.zoomIn,
                        A.zoomOut, A.zoomStandard, A.colours, A.fillHigh, A.fillLow, A.fillInactive, A.insertTact,
                        A.deleteTact, A.generator, A.applyTactCount, A.function, A.packageParameters,
-                       A.testParameters, A.description, A.dataWords, A.table}) {
+                       A.testParameters, A.description, A.dataWords, A.table,
+                       A.algorithm}) {
         EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
     }
     EXPECT_TRUE(tbf().tactCountField()->isEnabled());

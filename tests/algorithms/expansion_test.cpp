@@ -1,0 +1,332 @@
+// The expansions against a literal model written cell by cell with getCell, setCell,
+// setTactCount and setWordValue, on random small documents; the hand-computed cases; and the
+// refusal of expansions that would pass the largest tact count.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "algorithms/expansion.h"
+
+namespace kvx::algorithms {
+namespace {
+
+using model::Algorithm;
+using model::TestDocument;
+using words::setWordValue;
+
+// ---- the model ---------------------------------------------------------------------------
+
+void modelCopyTact(TestDocument& d, int from, int to, int lastRow) {
+    for (int r = 1; r <= lastRow; ++r) d.setCell(0, r, to, d.getCell(0, r, from));
+}
+
+void modelCyclic(TestDocument& d) {
+    const auto& a = d.algorithm(Algorithm::Cyclic);
+    const int S = a.startTact, E = a.endTact, C = a.cycleCount, P = E - S + 1;
+    const int T = E + P * (C - 1);
+    if (d.tactCount() < T + 1) d.setTactCount(T);
+    for (int k = 1; k <= C - 1; ++k)
+        for (int t = S; t <= E; ++t)
+            for (int r = 1; r <= 96; ++r) d.setCell(0, r, t + P * k, d.getCell(0, r, t));
+}
+
+void modelRom(TestDocument& d) {
+    const auto rom = d.algorithm(Algorithm::Rom);
+    const int L = d.baseTactCount(), S = rom.romStartTact, TA = rom.addressTact;
+    const int B = static_cast<int>(rom.startAddress), E = static_cast<int>(rom.endAddress), N = E - B + 1;
+    auto& cyc = d.algorithm(Algorithm::Cyclic);
+    cyc.startTact = S;
+    cyc.endTact = L;
+    cyc.cycleCount = N;
+    modelCyclic(d);
+    const int last = (S - 1) + TA + N * L - 1;
+    if (d.tactCount() < last) d.setTactCount(last);
+    for (int i = 0; i <= E - B; ++i)
+        for (int j = 0; j <= L - 1; ++j) setWordValue(d, rom.addressWord, (S - 1) + TA + i * L + j, B + i);
+}
+
+void modelRam(TestDocument& d) {
+    const auto a = d.algorithm(Algorithm::Ram);
+    const long long L = d.baseTactCount(), Rl = a.writeAddressTact - 1, Wl = L - Rl;
+    const long long n = d.dataWords()[a.addressWord].memberCount(), m = d.dataWords()[a.dataWord].memberCount();
+    const long long B = static_cast<long long>(a.startAddress), E = static_cast<long long>(a.endAddress);
+    const long long G = (n + 1) * L + n * (2 * Wl + (n + 1) * Rl) + (n + 1) * Wl + n * Rl +
+                        (n + 1) * (2 * Wl + (n + 1) * Rl) + 2 * (m + 1) * L + 2 * (E - B + 1) * L;
+    d.setTactCount(static_cast<int>(L + G));
+    int out = static_cast<int>(L) + 1;
+    auto W = [&](unsigned long long address, unsigned long long data) {
+        for (int t = static_cast<int>(Rl) + 1; t <= L; ++t, ++out) {
+            modelCopyTact(d, t, out, 100);
+            if (a.writeAddressTact <= t && t <= a.writeAddressTact + a.writeAddressTactCount - 1)
+                setWordValue(d, a.writeAddressWord, out, address);
+            if (t == a.writeDataTact) setWordValue(d, a.writeDataWord, out, data);
+        }
+    };
+    auto R = [&](unsigned long long address, unsigned long long expected) {
+        for (int t = 1; t <= Rl; ++t, ++out) {
+            modelCopyTact(d, t, out, 100);
+            if (a.addressTact <= t && t <= a.addressTact + a.addressTactCount - 1)
+                setWordValue(d, a.addressWord, out, address);
+            if (t == a.dataTact) setWordValue(d, a.dataWord, out, expected);
+        }
+    };
+    std::vector<unsigned long long> walk = {0, 1};
+    while (walk.size() < 80) walk.push_back(walk.back() * 2);
+    const unsigned long long M = (1ull << (n + 1)) - 1;
+    for (int j = 0; j <= n; ++j) W(walk[j], 0);
+    for (int j = 0; j <= n; ++j) R(walk[j], 0);
+    for (int j = 0; j <= n - 1; ++j) {
+        W(walk[j], M);
+        for (int i = 0; i <= n; ++i) R(walk[i], i == j ? M : 0);
+        W(walk[j], 0);
+    }
+    for (int j = 0; j <= n; ++j) W(M - walk[j], 0);
+    for (int j = 0; j <= n - 1; ++j) R(M - walk[j], 0);
+    for (int j = 0; j <= n; ++j) {
+        W(M - walk[j], M);
+        for (int i = 0; i <= n; ++i) R(M - walk[i], i == j ? M : 0);
+        W(M - walk[j], 0);
+    }
+    for (int j = 0; j <= m; ++j) W(0, walk[j]), R(0, walk[j]);
+    for (int j = 0; j <= m; ++j) W(0, M - walk[j]), R(0, M - walk[j]);
+    unsigned long long D1 = 1, D2 = 0;
+    for (int q = 0; q <= m; ++q)
+        if (q % 2 == 0) D1 += 1ull << (q + 1);
+    for (int q = 1; q <= m; ++q)
+        if (q % 2 == 1) D2 += 1ull << q;
+    for (unsigned long long D : {D1, D2}) {
+        for (long long i = 0; i <= E - B; ++i) W(B + i, D);
+        for (long long i = 0; i <= E - B; ++i) R(B + i, D);
+    }
+}
+
+// ---- random small documents ----------------------------------------------------------------
+
+struct Random {
+    std::mt19937 rng;
+    int operator()(int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); }
+};
+
+model::DataWord word(Random& rnd, int members, int pins) {
+    model::DataWord w;
+    w.wordName = "W";
+    for (int k = 0; k < members; ++k) w.addMember(rnd(1, pins));  // rows may repeat
+    return w;
+}
+
+/// A drawn diagram of L tacts with random levels, hidden levels behind it, and two words.
+TestDocument randomDocument(Random& rnd, int L) {
+    TestDocument d;
+    d.setPackage({model::PackageType::DIP, 16});
+    const int hidden = L + rnd(0, 12);
+    d.setTactCount(hidden);
+    for (int r = 1; r <= 100; ++r)
+        for (int t = 1; t <= hidden; ++t) d.setCell(0, r, t, static_cast<model::CellLevel>(rnd(0, 2)));
+    d.setTactCount(L);
+    d.dataWords() = {word(rnd, rnd(0, 4), 16), word(rnd, rnd(1, 3), 16), word(rnd, rnd(1, 3), 16)};
+    return d;
+}
+
+void expectSameDocument(const TestDocument& got, const TestDocument& want, const std::string& what) {
+    ASSERT_EQ(got.tactCount(), want.tactCount()) << what;
+    EXPECT_EQ(got.baseTactCount(), want.baseTactCount()) << what;
+    EXPECT_EQ(got.tactHighWater(), want.tactHighWater()) << what;
+    EXPECT_EQ(got.algorithms(), want.algorithms()) << what;
+    for (int r = 0; r <= 100; ++r)
+        for (int t = 1; t <= want.tactCount(); ++t)
+            ASSERT_EQ(got.getCell(0, r, t), want.getCell(0, r, t)) << what << " row " << r << " tact " << t;
+}
+
+TEST(Expansion, CyclicMatchesTheModel) {
+    Random rnd{std::mt19937(11)};
+    for (int run = 0; run < 60; ++run) {
+        TestDocument d = randomDocument(rnd, rnd(1, 20));
+        auto& a = d.algorithm(Algorithm::Cyclic);
+        a.startTact = rnd(1, d.tactCount() + 3);
+        a.endTact = a.startTact + rnd(0, 6);
+        a.cycleCount = rnd(1, 5);
+        TestDocument want = d;
+        modelCyclic(want);
+        ASSERT_TRUE(ExpandCyclic(d));
+        expectSameDocument(d, want, "cyclic run " + std::to_string(run));
+    }
+}
+
+TEST(Expansion, RomMatchesTheModel) {
+    Random rnd{std::mt19937(12)};
+    for (int run = 0; run < 60; ++run) {
+        TestDocument d = randomDocument(rnd, rnd(1, 12));
+        auto& a = d.algorithm(Algorithm::Rom);
+        a.romStartTact = rnd(1, d.tactCount() + 2);
+        a.addressTact = rnd(1, 5);
+        a.addressWord = rnd(0, 2);
+        a.startAddress = static_cast<std::uint64_t>(rnd(0, 20));
+        a.endAddress = a.startAddress + static_cast<std::uint64_t>(rnd(0, 6));
+        TestDocument want = d;
+        modelRom(want);
+        ASSERT_TRUE(ExpandRom(d));
+        expectSameDocument(d, want, "ROM run " + std::to_string(run));
+    }
+}
+
+TEST(Expansion, RamMatchesTheModel) {
+    Random rnd{std::mt19937(13)};
+    for (int run = 0; run < 40; ++run) {
+        const int L = rnd(1, 10);
+        TestDocument d = randomDocument(rnd, L);
+        auto& a = d.algorithm(Algorithm::Ram);
+        a.writeAddressTact = rnd(1, L + 1);
+        a.writeAddressTactCount = rnd(1, 4);
+        a.writeDataTact = rnd(1, L + 1);
+        a.addressTact = rnd(1, L);
+        a.addressTactCount = rnd(1, 4);
+        a.dataTact = rnd(1, L);
+        a.addressWord = rnd(0, 2);
+        a.dataWord = rnd(1, 2);
+        a.writeAddressWord = rnd(0, 2);
+        a.writeDataWord = rnd(0, 2);
+        a.startAddress = static_cast<std::uint64_t>(rnd(0, 9));
+        a.endAddress = a.startAddress + static_cast<std::uint64_t>(rnd(0, 4));
+        TestDocument want = d;
+        modelRam(want);
+        ASSERT_TRUE(ExpandRam(d));
+        expectSameDocument(d, want, "RAM run " + std::to_string(run));
+    }
+}
+
+TEST(Expansion, RamWithAnAddressWordOf34MembersMatchesTheModel) {
+    // M = 2^35 - 1 and the walking addresses beyond 2^31 need 64 bits.
+    Random rnd{std::mt19937(14)};
+    TestDocument d = randomDocument(rnd, 4);
+    d.setPackage({model::PackageType::DIP, 40});
+    model::DataWord wide;
+    for (int r = 1; r <= 34; ++r) wide.addMember(r);
+    d.dataWords()[0] = wide;
+    auto& a = d.algorithm(Algorithm::Ram);
+    a.writeAddressTact = 3;
+    a.writeDataTact = 4;
+    a.addressWord = 0;
+    a.writeAddressWord = 0;
+    a.dataWord = 1;
+    a.writeDataWord = 0;  // M goes to a data word of 34 members too
+    a.startAddress = 0;
+    a.endAddress = 1;
+    TestDocument want = d;
+    modelRam(want);
+    ASSERT_TRUE(ExpandRam(d));
+    expectSameDocument(d, want, "34-bit RAM");
+    // Phases 1 and 2 take 35 cycles of 2 tacts each; the first W of phase 3 writes M on its data tact.
+    EXPECT_EQ(words::wordValue(d, 0, 5 + 70 + 70 + 1), allOnes(34));
+}
+
+// ---- hand-computed cases -------------------------------------------------------------------
+
+TEST(Expansion, CyclicThreeToFiveThreeTimes) {
+    TestDocument d;
+    for (int t = 1; t <= 26; ++t)
+        for (int r : {1, 96, 97, 100}) d.setCell(0, r, t, static_cast<model::CellLevel>(t % 2));
+    d.setCell(0, 1, 4, 2);
+    auto& a = d.algorithm(Algorithm::Cyclic);
+    a.startTact = 3, a.endTact = 5, a.cycleCount = 3;
+    ASSERT_TRUE(ExpandCyclic(d));
+    EXPECT_EQ(d.tactCount(), 26);
+    const std::vector<int> row1 = {1, 2, 1, 1, 2, 1, 1, 2, 1};  // tacts 3..11
+    for (int t = 3; t <= 11; ++t) {
+        EXPECT_EQ(d.getCell(0, 1, t), row1[static_cast<size_t>(t - 3)]) << t;
+        EXPECT_EQ(d.getCell(0, 97, t), t % 2) << "row 97 keeps its levels, tact " << t;
+    }
+    EXPECT_EQ(d.getCell(0, 1, 12), 0);  // behind the copies nothing changed
+    a.cycleCount = 1;
+    const TestDocument before = d;
+    ASSERT_TRUE(ExpandCyclic(d));
+    expectSameDocument(d, before, "C = 1");
+}
+
+TEST(Expansion, RomAddressFiveOnFourMembers) {
+    TestDocument d;
+    d.setTactCount(4);
+    model::DataWord w;
+    for (int r : {3, 1, 4, 2}) w.addMember(r);
+    d.dataWords() = {w};
+    auto& a = d.algorithm(Algorithm::Rom);
+    a.romStartTact = 1, a.addressTact = 2, a.addressWord = 0, a.startAddress = 5, a.endAddress = 5;
+    ASSERT_TRUE(ExpandRom(d));
+    EXPECT_EQ(d.tactCount(), 5);  // (S - 1) + TA + 1·L - 1
+    for (int t = 2; t <= 5; ++t) {
+        EXPECT_EQ(d.getCell(0, 3, t), 1);
+        EXPECT_EQ(d.getCell(0, 1, t), 0);
+        EXPECT_EQ(d.getCell(0, 4, t), 1);
+        EXPECT_EQ(d.getCell(0, 2, t), 0);
+    }
+    EXPECT_EQ(d.getCell(0, 3, 1), 2);
+    EXPECT_EQ(d.algorithm(Algorithm::Cyclic).cycleCount, 1);
+    EXPECT_EQ(d.algorithm(Algorithm::Cyclic).endTact, 4);
+}
+
+TEST(Expansion, Arithmetic) {
+    EXPECT_EQ(walkingAddress(0), 0u);
+    EXPECT_EQ(walkingAddress(1), 1u);
+    EXPECT_EQ(walkingAddress(4), 8u);
+    EXPECT_EQ(walkingAddress(33), 1ull << 32);
+    EXPECT_EQ(walkingAddress(64), 1ull << 63);
+    EXPECT_EQ(walkingAddress(65), 0u);
+    EXPECT_EQ(allOnes(2), 3u);  // n = 1: M = 3
+    EXPECT_EQ(allOnes(32), 0xFFFFFFFFu);
+    EXPECT_EQ(allOnes(64), ~0ull);
+    EXPECT_EQ(allOnes(100), ~0ull);
+    EXPECT_EQ(ramPattern1(8) & 0xFF, 0xABu);
+    EXPECT_EQ(ramPattern2(8), 0xAAu);
+    // n = 1, m = 1, Rl = 2, Wl = 3, one address: 2·5 + 1·(6 + 4) + 2·3 + 2 + 2·(6 + 4) + 4·5 + 2·5.
+    EXPECT_EQ(ramGeneratedTacts(2, 3, 1, 1, 1), 78u);
+    EXPECT_EQ(ramGeneratedTacts(2, 3, 1, 1, ~0ull), ~0ull);
+}
+
+// ---- refusal -------------------------------------------------------------------------------
+
+TEST(Expansion, TooLongExpansionsAreRefusedAndChangeNothing) {
+    struct Case {
+        const char* name;
+        void (*configure)(TestDocument&);
+        bool (*expand)(TestDocument&);
+    };
+    const Case cases[] = {
+        {"cyclic 65000 x 65000", [](TestDocument& d) {
+             auto& a = d.algorithm(Algorithm::Cyclic);
+             a.startTact = 1, a.endTact = 65000, a.cycleCount = 65000;
+         }, ExpandCyclic},
+        {"ROM over 2^64 addresses", [](TestDocument& d) {
+             auto& a = d.algorithm(Algorithm::Rom);
+             a.startAddress = 0, a.endAddress = ~0ull, a.addressTact = 1;
+         }, ExpandRom},
+        {"RAM over 0..FFFFF", [](TestDocument& d) {
+             auto& a = d.algorithm(Algorithm::Ram);
+             a.writeAddressTact = 10, a.startAddress = 0, a.endAddress = 0xFFFFF;
+         }, ExpandRam},
+        {"RAM over 2^64 addresses", [](TestDocument& d) {
+             auto& a = d.algorithm(Algorithm::Ram);
+             a.writeAddressTact = 10, a.startAddress = 0, a.endAddress = ~0ull;
+         }, ExpandRam},
+    };
+    for (const Case& c : cases) {
+        TestDocument d;
+        model::DataWord w;
+        for (int r = 1; r <= 20; ++r) w.addMember(r);
+        d.dataWords() = {w};
+        d.setCell(0, 1, 3, model::kHigh);
+        c.configure(d);
+        d.setSaved(true);
+        std::vector<std::string> errors;
+        d.events().error = [&](const std::string& e) { errors.push_back(e); };
+        const TestDocument before = d;
+        EXPECT_FALSE(c.expand(d)) << c.name;
+        EXPECT_EQ(errors, std::vector<std::string>{"Error DiagrSize"}) << c.name;
+        EXPECT_TRUE(d.saved()) << c.name;
+        expectSameDocument(d, before, c.name);
+    }
+}
+
+}  // namespace
+}  // namespace kvx::algorithms

@@ -1,0 +1,70 @@
+// kvxtool expand on real files: the standard algorithm leaves the test as it is, a RAM test
+// grows by its generated tacts, a refused setting writes nothing.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "storage/test_file.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace {
+
+using namespace kvx;
+namespace fs = std::filesystem;
+
+int tool(const std::string& args) {
+    const int status = std::system((std::string(KVX_TOOL_PATH) + " " + args + " 2>/dev/null").c_str());
+#ifdef _WIN32
+    return status;
+#else
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+}
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(KvxtoolExpand, StandardRamAndRefused) {
+    const fs::path dir = fs::temp_directory_path() / "kvx-expand-test";
+    fs::create_directories(dir);
+    model::TestDocument d;
+    d.setTactCount(8);
+    model::DataWord a, b;
+    for (int r : {1, 2}) a.addMember(r);
+    for (int r : {3, 4}) b.addMember(r);
+    d.dataWords() = {a, b};
+    ASSERT_TRUE(storage::saveTestFile(d, (dir / "std.kvx").string()).ok);
+    EXPECT_EQ(tool("expand " + (dir / "std.kvx").string() + " -o " + (dir / "std-x.kvx").string()), 0);
+    EXPECT_EQ(slurp(dir / "std-x.kvx"), slurp(dir / "std.kvx"));
+
+    auto& ram = d.algorithm(model::Algorithm::Ram);
+    d.algorithm(model::Algorithm::Standard).active = 0;
+    ram.active = 1;
+    ram.writeStartTact = 5, ram.writeAddressTact = 5, ram.writeDataTact = 6, ram.dataWord = 1;
+    ram.startAddress = 0, ram.endAddress = 3;
+    ASSERT_TRUE(storage::saveTestFile(d, (dir / "ram.kvx").string()).ok);
+    EXPECT_EQ(tool("expand " + (dir / "ram.kvx").string() + " -o " + (dir / "ram-x.kvx").string()), 0);
+    model::TestDocument back;
+    storage::loadTestFile(back, (dir / "ram-x.kvx").string());
+    // n = 2, m = 2, read part 4, write part 4: G = 24 + 40 + 12 + 8 + 60 + 48 + 64.
+    EXPECT_EQ(back.tactCount(), 8 + 256);
+
+    ram.writeStartTact = 1;  // equal to the read start: refused
+    ASSERT_TRUE(storage::saveTestFile(d, (dir / "bad.kvx").string()).ok);
+    EXPECT_EQ(tool("expand " + (dir / "bad.kvx").string() + " -o " + (dir / "bad-x.kvx").string()), 2);
+    EXPECT_FALSE(fs::exists(dir / "bad-x.kvx"));
+    fs::remove_all(dir);
+}
+
+}  // namespace
