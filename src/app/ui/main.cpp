@@ -84,12 +84,11 @@ int main(int argc, char** argv) {
 
         mainWindow.show();
         mainWindow.activateWindow();
-        // The first test begins with its package, as soon as the loop runs.
-        QTimer::singleShot(0, &mainWindow, [&mainWindow] { mainWindow.choosePackageAtStartUp(); });
-
-        // Files named on the command line, once the window is up.
+        // Once the loop runs: the files named on the command line; when none of them opened, the
+        // first test begins with its package.
         QTimer::singleShot(0, &mainWindow, [&mainWindow] {
             openCommandLineFiles(mainWindow, QCoreApplication::arguments());
+            mainWindow.choosePackageAtStartUp();
         });
 
         // 6. The message loop; a failure inside a command is shown and the loop goes on.

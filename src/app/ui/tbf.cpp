@@ -16,11 +16,13 @@
 #include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "algorithms/ui/algorithm_dialog.h"
 #include "app/ui/about_box.h"
@@ -677,9 +679,11 @@ bool TBF::choosePackageAtStartUp() {
         firstActivation();
     }
     creatingNewTest_ = true;
+    choosingStartUpPackage_ = true;
     history_->suspend();
     const bool ok = runPackageDialog();
     history_->restart();
+    choosingStartUpPackage_ = false;
     creatingNewTest_ = false;
     if (ok) emit documentReplaced();
     return ok;
@@ -840,9 +844,29 @@ LoadOutcome TBF::openRecent(int index) {
 }
 
 LoadOutcome TBF::openPassedFile(const QString& path) {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        waitingPassedFiles_.append(path);
+        if (!waitingPassedTimer_) {
+            waitingPassedTimer_ = new QTimer(this);
+            waitingPassedTimer_->setInterval(100);
+            connect(waitingPassedTimer_, &QTimer::timeout, this, &TBF::openWaitingPassedFiles);
+        }
+        waitingPassedTimer_->start();
+        // Nothing is on screen yet: the user wants the file, not a new test.
+        if (choosingStartUpPackage_ && modal == packageDialog_) packageDialog_->reject();
+        return LoadOutcome::Deferred;
+    }
     const LoadOutcome outcome = loadFile(path.toStdString());
     refreshView();
     return outcome;
+}
+
+void TBF::openWaitingPassedFiles() {
+    if (QApplication::activeModalWidget()) return;
+    waitingPassedTimer_->stop();
+    const QStringList files = std::exchange(waitingPassedFiles_, {});
+    for (const QString& file : files)
+        if (openPassedFile(file) == LoadOutcome::NotSaved) break;
 }
 
 LoadOutcome TBF::loadFile(const std::string& path) {

@@ -76,6 +76,7 @@ enum class LoadOutcome {
     Cancelled,        ///< the user cancelled the save question; the test is unchanged
     NotSaved,         ///< the user wanted to save first and the save did not happen; unchanged
     NoPath,           ///< an empty path: nothing to load
+    Deferred,         ///< a modal window is open: the file opens as soon as it closes
 };
 
 /// Menu and tool-band commands. Commands whose work is done elsewhere are created disabled
@@ -215,7 +216,9 @@ public slots:
     SaveOutcome saveAs();
     /// One recent-file item (0..3): loads that entry and redraws.
     LoadOutcome openRecent(int index);
-    /// Loads a file passed by another program, exactly like a recent-file item.
+    /// Loads a file passed by another program, exactly like a recent-file item. While a modal
+    /// window is open the file waits until it closes (a dialog must not go on editing a test that
+    /// was replaced under it); the package choice of the start-up gives way to the file at once.
     LoadOutcome openPassedFile(const QString& path);
     /// The whole load of a file: the save question, the recent files, the reader, its messages
     /// and the view. The open command, the recent files, dropping and the hand-off use it.
@@ -309,6 +312,7 @@ private:
     StartupSettings startup_;
     std::string dialogFolder_;
     bool creatingNewTest_ = false;
+    bool choosingStartUpPackage_ = false;
     bool diagramShown_ = false;
     bool activatedOnce_ = false;
     bool resettingView_ = false;  ///< the view is being reset for a new or opened test
@@ -337,6 +341,10 @@ private:
     std::array<QLabel*, 3> statusPanels_{};
     QPointer<QWidget> splash_;
     platform::HandoffChannel* handoffChannel_ = nullptr;
+    QStringList waitingPassedFiles_;  ///< passed while a modal window was open
+    QTimer* waitingPassedTimer_ = nullptr;
+    /// Opens the waiting passed files once no modal window is open any more.
+    void openWaitingPassedFiles();
 };
 
 }  // namespace kvx::app

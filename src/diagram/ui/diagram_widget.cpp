@@ -710,6 +710,8 @@ void DiagramWidget::Memo1KeyDown(int key, Qt::KeyboardModifiers modifiers) {
     if (!diagramShown()) return;
     const bool keypad = modifiers & Qt::KeypadModifier;
     const bool arrow = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right;
+    // A modifier pressed on its own (Shift again to stretch the block further) keeps the block.
+    if (key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta) return;
     if (arrow && (modifiers & Qt::ShiftModifier)) {
         // Shift and an arrow stretch the block from where it started to the new current cell.
         if (block_.empty()) startBlockAtCurrentCell();

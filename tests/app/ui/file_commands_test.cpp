@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QSpinBox>
+#include <QTest>
 #include <QToolBar>
 
 #include "storage/codepage.h"
@@ -376,6 +377,43 @@ TEST_F(OpenCommands, AFilePassedByAnotherProgramLoadsLikeARecentItem) {
     EXPECT_EQ(tbf().openPassedFile(QString::fromStdString(a)), LoadOutcome::Loaded);
     EXPECT_EQ(doc().pin(1).pinName, "P");
     EXPECT_EQ(tbf().openPassedFile(QString()), LoadOutcome::NoPath);
+}
+
+TEST_F(OpenCommands, AFilePassedWhileADialogIsOpenWaitsForItOrReplacesTheStartUpChoice) {
+    const std::string a = writeTest("passed.kvx", "P", 16);
+    for (const bool atStartUp : {true, false}) {
+        SCOPED_TRACE(atStartUp ? "the package choice of the start-up" : "the parameters dialog");
+        window.reset();
+        if (!atStartUp) tbf().newFile();
+        LoadOutcome whileOpen = LoadOutcome::NoPath;
+        bool nameWhileOpen = false;
+        bool stillOpenAfterASecond = false;
+        tbf().setModalRunner([&](QDialog& dialog) {
+            QTimer::singleShot(0, &dialog, [&] {
+                whileOpen = tbf().openPassedFile(QString::fromStdString(a));
+                nameWhileOpen = doc().pin(1).pinName == "P";
+                if (!atStartUp) QTimer::singleShot(200, &dialog, &QDialog::reject);
+            });
+            // The start-up choice must give way by itself.
+            QTimer::singleShot(1000, &dialog, [&] {
+                stillOpenAfterASecond = dialog.isVisible();
+                dialog.reject();
+            });
+            return dialog.exec();
+        });
+        if (atStartUp) {
+            EXPECT_FALSE(tbf().choosePackageAtStartUp());
+        } else {
+            tbf().runParametersDialog();
+        }
+        EXPECT_EQ(whileOpen, LoadOutcome::Deferred);
+        EXPECT_FALSE(nameWhileOpen) << "nothing is loaded under an open dialog";
+        EXPECT_FALSE(stillOpenAfterASecond);
+        QTest::qWait(300);
+        EXPECT_EQ(doc().pin(1).pinName, "P") << "the file opens once the dialog is closed";
+        EXPECT_EQ(doc().pinCount(), 16);
+        EXPECT_EQ(title(), "KVX - " + a);
+    }
 }
 
 // ---- close ---------------------------------------------------------------------------------
