@@ -10,9 +10,7 @@
 
 #include "storage/test_file.h"
 
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
+#include "run_command.h"
 
 namespace {
 
@@ -20,12 +18,7 @@ using namespace kvx;
 namespace fs = std::filesystem;
 
 int tool(const std::string& args) {
-    const int status = std::system((std::string(KVX_TOOL_PATH) + " " + args + " 2>/dev/null").c_str());
-#ifdef _WIN32
-    return status;
-#else
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
+    return kvx::testing::runCommand(std::string(KVX_TOOL_PATH) + " " + args + " 2>" + kvx::testing::kNullDevice);
 }
 
 std::string slurp(const fs::path& p) {

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "params/package.h"
 #include "storage/test_file.h"
+#include "run_command.h"
 
 namespace {
 
@@ -19,9 +19,8 @@ std::string tempPath(const std::string& name) {
 }
 
 int runTool(const std::string& args) {
-    const std::string command = std::string("\"") + KVX_TOOL_PATH + "\" new " + args + " 2>/dev/null";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return kvx::testing::runCommand(std::string("\"") + KVX_TOOL_PATH + "\" new " + args + " 2>" +
+                                    kvx::testing::kNullDevice);
 }
 
 std::string readAll(const std::string& path) {

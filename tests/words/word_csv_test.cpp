@@ -8,9 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
+#include "../tool/run_command.h"
 
 #include "../storage/test_support.h"
 #include "functions/formula.h"
@@ -60,16 +58,8 @@ std::string slurp(const std::string& path) {
     return s.str();
 }
 
-#ifdef _WIN32
-constexpr const char* kNull = "NUL";
-int run(const std::string& command) { return std::system(command.c_str()); }
-#else
-constexpr const char* kNull = "/dev/null";
-int run(const std::string& command) {
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-#endif
+constexpr const char* kNull = kvx::testing::kNullDevice;
+int run(const std::string& command) { return kvx::testing::runCommand(command); }
 
 }  // namespace
 
