@@ -15,6 +15,10 @@
 #include "tool/word_commands.h"
 #include "tool/open_in_editor_command.h"
 #include "tool/utf8_arguments.h"
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 #ifdef KVX_WITH_UI
 #include "tool/render_command.h"
 #endif
@@ -93,6 +97,10 @@ int main(int argc, char** argv) {
     kvx::tool::Utf8Arguments arguments(argc, argv);
     argc = arguments.argc();
     argv = arguments.argv();
+#ifdef _WIN32
+    // What goes to standard output (tables, dumps) has the same bytes on every system.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         std::fputs(usage().c_str(), argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;

@@ -63,7 +63,9 @@ TEST_F(CommentFiles, WrittenThroughALinkAndReadBack) {
     t.paragraphs.push_back({{{"Счётчик ", {}}, {"важно", {true, false, false, 24, 0xFF0000u, "Arial"}}}, Alignment::Left});
     fs::create_directory(dir / "real");
     write(path("real/chip.txt"), "old");
-    fs::create_symlink(dir / "real/chip.txt", dir / "chip.txt");
+    std::error_code linkError;
+    fs::create_symlink(dir / "real/chip.txt", dir / "chip.txt", linkError);
+    if (linkError) GTEST_SKIP() << "symbolic links cannot be created here: " << linkError.message();
     ASSERT_EQ(writeCommentFile(path("chip.txt"), t), "");
     EXPECT_TRUE(fs::is_symlink(dir / "chip.txt"));
     EXPECT_EQ(read(path("real/chip.txt")).substr(0, 5), "{\\rtf");

@@ -26,7 +26,10 @@ TEST(FileReplace, TheFileALinkNamesIsReplacedAndTheLinkStays) {
     const fs::path real = dir.path / "tests" / "real.kvx";
     fs::create_directories(real.parent_path());
     std::ofstream(real) << "old";
-    fs::create_symlink("tests/real.kvx", dir.path / "link.kvx");  // relative to the link's folder
+    std::error_code linkError;
+    fs::create_symlink("tests/real.kvx", dir.path / "link.kvx", linkError);  // relative to the link's folder
+    // Windows lets only privileged users (and Wine nobody) create symbolic links.
+    if (linkError) GTEST_SKIP() << "symbolic links cannot be created here: " << linkError.message();
     fs::create_symlink(dir.path / "link.kvx", dir.path / "chain.kvx");
     fs::create_symlink("missing.kvx", dir.path / "dangling.kvx");
 

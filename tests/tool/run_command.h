@@ -12,7 +12,9 @@ namespace kvx::testing {
 
 #ifdef _WIN32
 inline constexpr const char* kNullDevice = "NUL";
-inline int runCommand(const std::string& command) { return std::system(command.c_str()); }
+// The shell drops the first and the last quote of its command line: one more pair keeps the
+// quotes around a path.
+inline int runCommand(const std::string& command) { return std::system(("\"" + command + "\"").c_str()); }
 #else
 inline constexpr const char* kNullDevice = "/dev/null";
 inline int runCommand(const std::string& command) {
