@@ -27,6 +27,7 @@
 #include "params/ui/parameters_dialog.h"
 #include "words/ui/editor_word.h"
 #include "words/ui/rename_dialog.h"
+#include "handoff/handoff.h"
 #include "handoff/ui/editor_handoff_window.h"
 
 int main(int argc, char** argv) {
@@ -43,6 +44,15 @@ int main(int argc, char** argv) {
     try {
         // 2. The hidden hand-off window, through which other programs pass files to the editor.
         kvx::handoff::ui::EditorHandoffWindow handoffWindow;
+        // Another editor holds the window: a test file opened from the desktop goes to it, as
+        // the other programs of the family hand files over, and this one ends at once.
+        if (!handoffWindow.receiving()) {
+            const QStringList files = commandLineFiles(QCoreApplication::arguments());
+            platform::QtSettingsStore store;
+            if (files.size() == 1 && kvx::handoff::sendFileToEditor(files.front().toStdString(), handoffWindow.channel(),
+                                                                    store) == kvx::handoff::EditorHandoff::Delivered)
+                return 0;
+        }
 
         // 3. The splash window, painted at once; the main window closes it when first activated.
         QPointer<TSplashForm> splash = new TSplashForm;
