@@ -7,6 +7,7 @@
 #include <QToolBar>
 
 #include "app/ui/document_history.h"
+#include "app/ui/tool_icons.h"
 #include "diagram/ui/diagram_widget.h"
 
 namespace kvx::app {
@@ -32,6 +33,12 @@ EditCommands::EditCommands(QMainWindow& window, diagram::DiagramWidget& diagram,
         a->setShortcutContext(Qt::WindowShortcut);
         window.addAction(a);
     }
+
+    A.undo->setIcon(toolIcon(ToolIcon::Undo));
+    A.redo->setIcon(toolIcon(ToolIcon::Redo));
+    A.cut->setIcon(toolIcon(ToolIcon::Cut));
+    A.copy->setIcon(toolIcon(ToolIcon::Copy));
+    A.paste->setIcon(toolIcon(ToolIcon::Paste));
 
     A.undo->setEnabled(false);
     A.redo->setEnabled(false);

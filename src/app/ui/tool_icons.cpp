@@ -63,6 +63,35 @@ void magnifier(QPainter& p, const QString& sign) {
     }
 }
 
+/// A curved arrow; mirrored for redo.
+void turnArrow(QPainter& p, bool mirrored) {
+    p.save();
+    if (mirrored) {
+        p.translate(24, 0);
+        p.scale(-1, 1);
+    }
+    p.setPen(QPen(kOut, 2.5, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath path;
+    path.moveTo(6, 10);
+    path.cubicTo(12, 4, 22, 7, 20, 15);
+    path.cubicTo(19, 19, 15, 20, 12, 20);
+    p.drawPath(path);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kOut);
+    p.drawPolygon(QPolygonF({QPointF(2, 6), QPointF(10, 5), QPointF(5, 13)}));
+    p.restore();
+}
+
+/// A small sheet with three lines of levels.
+void smallSheet(QPainter& p, double x, double y) {
+    p.setPen(QPen(kInk, 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(x, y, 11, 13));
+    p.setPen(QPen(kWave, 1));
+    for (int i = 0; i < 3; ++i) p.drawLine(QLineF(x + 2, y + 3.5 + 3 * i, x + 9, y + 3.5 + 3 * i));
+}
+
 void text(QPainter& p, const QRectF& r, const QString& t, int px, const QColor& c, bool italic = false) {
     QFont f = p.font();
     f.setPixelSize(px);
@@ -174,6 +203,28 @@ void draw(QPainter& p, ToolIcon kind) {
         p.drawLine(21, 8, 18, 12);
         p.drawLine(21, 16, 18, 12);
         text(p, QRectF(6, 7, 12, 10), QStringLiteral("W"), 8, kInk);
+        break;
+    case ToolIcon::Undo: turnArrow(p, false); break;
+    case ToolIcon::Redo: turnArrow(p, true); break;
+    case ToolIcon::Cut:
+        p.setPen(QPen(kInk, 2));
+        p.drawLine(8, 2, 15, 15);
+        p.drawLine(16, 2, 9, 15);
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(4, 14, 6, 6));
+        p.drawEllipse(QRectF(14, 14, 6, 6));
+        break;
+    case ToolIcon::Copy:
+        smallSheet(p, 3, 3);
+        smallSheet(p, 10, 8);
+        break;
+    case ToolIcon::Paste:
+        p.setPen(QPen(kInk, 1));
+        p.setBrush(QColor(0xC8, 0x96, 0x50));
+        p.drawRect(3, 4, 14, 17);
+        p.setBrush(QColor(0xC0, 0xC0, 0xC8));
+        p.drawRect(7, 2, 6, 4);
+        smallSheet(p, 10, 9);
         break;
     case ToolIcon::Table:
         p.setPen(QPen(kInk, 1));

@@ -11,6 +11,7 @@ enum class ToolIcon {
     ZoomOut, ZoomIn, ZoomStandard,
     PackageParameters, TestParameters, Algorithm,
     Function, DataWords, Table,
+    Undo, Redo, Cut, Copy, Paste,
 };
 
 /// The picture of one tool button.
