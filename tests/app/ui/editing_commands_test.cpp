@@ -20,19 +20,10 @@ class EditingCommands : public TbfFixture {
 protected:
     void SetUp() override {
         TbfFixture::SetUp();
-        tbf().resize(1200, 700);
-        tbf().show();
-        tbf().newFile();
-        QApplication::processEvents();
+        showNewTest();
     }
     diagram::DiagramWidget& area() { return *tbf().diagramArea(); }
-    /// Left click into tact column c, screen row k.
-    void click(int c, int k) {
-        const auto& v = area().view();
-        QTest::mouseClick(area().canvas(), Qt::LeftButton, {},
-                          QPoint(diagram::kPinColumnRight + (c - 1) * v.cellWidth + v.cellWidth / 2,
-                                 (k - 1) * v.rowHeight + v.rowHeight / 2));
-    }
+    void click(int c, int k) { clickCell(c, k); }
     std::string levels(int row) {
         std::string s;
         for (int t = 1; t <= doc().tactCount(); ++t) s += static_cast<char>('0' + doc().getCell(0, row, t));

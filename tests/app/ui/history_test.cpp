@@ -20,26 +20,19 @@ class History : public TbfFixture {
 public:
     void SetUp() override {
         TbfFixture::SetUp();
-        tbf().resize(1200, 700);
-        tbf().show();
-        tbf().newFile();
-        QApplication::processEvents();
+        showNewTest();
         doc().setTactCount(26);
         for (int t = 1; t <= 26; ++t) doc().setCell(0, 1, t, t % 2 ? model::kHigh : model::kLow);
         doc().setSaved(true);
         history().restart();
     }
     app::TBF& mainWindow() { return tbf(); }
+    void click(int c, int k) { clickCell(c, k); }
     ScriptedPrompter& scripted() { return prompter; }
     app::DocumentHistory& history() { return tbf().history(); }
     diagram::DiagramWidget& area() { return *tbf().diagramArea(); }
     model::TestDocument& document() { return doc(); }
     const app::EditActions& E() { return tbf().editCommands().actions(); }
-    void clickCell(int c, int k) {
-        const auto& v = area().view();
-        QTest::mouseClick(area().canvas(), Qt::LeftButton, {},
-                          QPoint(diagram::kFirstCellX + (c - 1) * v.cellWidth + 2, (k - 1) * v.rowHeight + 2));
-    }
     std::string snapshot() { return storage::writeTestFileBytes(doc()); }
 };
 
@@ -51,19 +44,19 @@ TEST_F(History, EveryCommandIsOneStepThatUndoTakesBackAndRedoBringsAgain) {
     const std::vector<Case> cases = {
         {"levels typed into one row",
          [](History& h) {
-             h.clickCell(3, 2);
+             h.click(3, 2);
              for (Qt::Key k : {Qt::Key_1, Qt::Key_0, Qt::Key_1}) QTest::keyClick(h.area().canvas(), k);
          }},
         {"a fill", [](History& h) {
-             h.clickCell(5, 1);
+             h.click(5, 1);
              h.mainWindow().actions().fillLow->trigger();
          }},
         {"a tact inserted", [](History& h) {
-             h.clickCell(4, 1);
+             h.click(4, 1);
              h.mainWindow().actions().insertTact->trigger();
          }},
         {"a tact deleted", [](History& h) {
-             h.clickCell(2, 1);
+             h.click(2, 1);
              h.mainWindow().actions().deleteTact->trigger();
          }},
         {"a pin becomes I/O", [](History& h) {
@@ -71,7 +64,7 @@ TEST_F(History, EveryCommandIsOneStepThatUndoTakesBackAndRedoBringsAgain) {
          }},
         {"a block pasted with inserted tacts", [](History& h) {
              QGuiApplication::clipboard()->setText("10\n01\n");
-             h.clickCell(6, 1);
+             h.click(6, 1);
              h.E().pasteInsert->trigger();
          }},
         {"the tact count", [](History& h) { h.document().setTactCount(40); }},

@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <fstream>
 #include <memory>
@@ -70,6 +71,21 @@ protected:
     static void writeBytes(const std::string& file, const std::string& bytes) {
         std::ofstream out(file, std::ios::binary);
         out << bytes;
+    }
+    /// The window is shown at a size that fits the whole 8-pin diagram, with a new test in it.
+    void showNewTest() {
+        tbf().resize(1200, 700);
+        tbf().show();
+        tbf().newFile();
+        QApplication::processEvents();
+    }
+    /// A left click into the middle of tact column c, screen row k of the diagram.
+    void clickCell(int c, int k) {
+        diagram::DiagramWidget& area = *tbf().diagramArea();
+        const auto& v = area.view();
+        QTest::mouseClick(area.canvas(), Qt::LeftButton, {},
+                          QPoint(diagram::kPinColumnRight + (c - 1) * v.cellWidth + v.cellWidth / 2,
+                                 (k - 1) * v.rowHeight + v.rowHeight / 2));
     }
     /// The test is shown and carries an unsaved change in row 2, tact 3.
     void showChangedTest() {
