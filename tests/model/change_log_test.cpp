@@ -18,10 +18,11 @@ namespace {
 std::string state(const TestDocument& doc) {
     std::string s = storage::writeTestFileBytes(doc);
     s += "|" + std::to_string(doc.tactHighWater()) + "|" + std::to_string(doc.baseTactCount()) + "|";
-    for (int r = 0; r <= kMaxRow; ++r) {
-        const CellLevel* cells = doc.rowData(0, r);
-        for (int t = 1; t <= doc.tactHighWater(); ++t) s += static_cast<char>('0' + cells[t]);
-    }
+    for (int test = 0; test < doc.testCount(); ++test)
+        for (int r = 0; r <= kMaxRow; ++r) {
+            const CellLevel* cells = doc.rowData(test, r);
+            for (int t = 1; t <= doc.tactHighWater(); ++t) s += static_cast<char>('0' + cells[t]);
+        }
     return s;
 }
 
@@ -68,6 +69,15 @@ TEST(ChangeLog, UndoAndRedoGiveBackEveryStateOfARandomEditingSession) {
     std::mt19937 rng(20261208);
     for (int session = 0; session < 40; ++session) {
         TestDocument doc = kvx::testing::randomDocument(rng);
+        if (session % 3 == 0) {
+            // A file of several tests: a shift of the current one leaves the others in place.
+            ASSERT_TRUE(doc.setTestCount(3));
+            for (int test = 1; test < 3; ++test)
+                for (int r = 1; r <= 100; r += 7)
+                    for (int t = 1; t <= doc.tactCount(); ++t)
+                        doc.setCell(test, r, t, static_cast<CellLevel>(std::uniform_int_distribution<int>(0, 2)(rng)));
+            doc.setCurrentTest(session % 2);
+        }
         std::vector<std::string> states{state(doc)};
         std::vector<ChangeLog> steps;
         for (int i = 0; i < 30; ++i) {
