@@ -8,13 +8,13 @@
 #include "functions/ui/formula_actions.h"
 #include "functions/ui/formula_band.h"
 #include "functions/ui/formula_dialog.h"
-#include "scripted_prompter.h"
+#include "../../platform/scripted_prompter.h"
 
 namespace kvx::functions::ui {
 namespace {
 
 using model::CellLevel;
-using testing::ScriptedPrompter;
+using kvx::testing::ScriptedPrompter;
 
 // An 8-pin test: pins 1 and 2 drawn inputs, pin 3 a function pin named "Y".
 class FormulaWidgets : public ::testing::Test {
@@ -101,7 +101,7 @@ TEST_F(FormulaWidgets, ApplyNormalisesFillsStoresAndCloses) {
     dialog.setFormulaText(QString::fromUtf8("c1 & с2"));  // Latin c, spaces, Cyrillic es
     QTest::mouseClick(dialog.applyButton(), Qt::LeftButton);
 
-    EXPECT_TRUE(prompter.calls.empty());
+    EXPECT_TRUE(prompter.questions.empty());
     EXPECT_FALSE(dialog.isVisible());
     ASSERT_EQ(applied.count(), 1);
     EXPECT_EQ(applied.at(0).at(0).toInt(), 3);
@@ -122,10 +122,10 @@ TEST_F(FormulaWidgets, InvalidFormulaWarnsKeepsCellsAndStoresText) {
     const auto before = row(3);
     dialog.setFormulaText("! C1");
     dialog.apply();
-    ASSERT_EQ(prompter.calls.size(), 1u);
-    EXPECT_EQ(prompter.calls[0].text, "Ошибка в формуле");
-    EXPECT_EQ(prompter.calls[0].icon, platform::Icon::Warning);
-    EXPECT_EQ(prompter.calls[0].buttons, platform::Buttons::Ok);
+    ASSERT_EQ(prompter.questions.size(), 1u);
+    EXPECT_EQ(prompter.questions[0].text, "Ошибка в формуле");
+    EXPECT_EQ(prompter.questions[0].icon, platform::Icon::Warning);
+    EXPECT_EQ(prompter.questions[0].buttons, platform::Buttons::Ok);
     EXPECT_EQ(row(3), before);
     EXPECT_EQ(doc.pinFunction(0, 3), "!C1");
     EXPECT_EQ(band.text(), "!C1");
@@ -136,7 +136,7 @@ TEST_F(FormulaWidgets, InvalidFormulaWarnsKeepsCellsAndStoresText) {
     QTest::mouseClick(dialog.clearButton(), Qt::LeftButton);
     EXPECT_EQ(band.text(), "");
     dialog.apply();
-    EXPECT_EQ(prompter.calls.size(), 1u);
+    EXPECT_EQ(prompter.questions.size(), 1u);
     EXPECT_EQ(row(3), before);
     EXPECT_EQ(doc.pinFunction(0, 3), "");
 }
@@ -163,7 +163,7 @@ TEST_F(FormulaWidgets, ApplyNeverOverwritesANonFunctionRow) {
     band.apply();
     EXPECT_EQ(row(1), pin1);
     EXPECT_EQ(doc.pinFunction(0, 1), "");
-    EXPECT_TRUE(prompter.calls.empty());
+    EXPECT_TRUE(prompter.questions.empty());
 }
 
 TEST_F(FormulaWidgets, EditingButtonsInsertAtCaretAndMoveItByOne) {
@@ -218,7 +218,7 @@ TEST_F(FormulaWidgets, CancelRestoresStoredFormulaEscapeDoesNot) {
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(band.text(), "C1&C5");
     EXPECT_EQ(doc.pinFunction(0, 3), "C1|C2");
-    EXPECT_TRUE(prompter.calls.empty());
+    EXPECT_TRUE(prompter.questions.empty());
 }
 
 TEST_F(FormulaWidgets, EnterInTheFieldApplies) {
@@ -234,7 +234,7 @@ TEST_F(FormulaWidgets, EnterInTheFieldApplies) {
 
 TEST_F(FormulaWidgets, CommandOnFunctionPinShowsDialogWithoutQuestion) {
     EXPECT_EQ(runFunctionCommand(doc, prompter, dialog, &band, 3), FunctionCommandOutcome::Shown);
-    EXPECT_TRUE(prompter.calls.empty());
+    EXPECT_TRUE(prompter.questions.empty());
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.currentRow(), 3);
     EXPECT_EQ(dialog.formulaText(), "C1|C2");
@@ -259,16 +259,16 @@ TEST_F(FormulaWidgets, CommandShowsTheTextTypedIntoTheBandNotTheStoredFormula) {
 }
 
 TEST_F(FormulaWidgets, CommandAsksBeforeChangingType) {
-    prompter.answers = {platform::Answer::No};
+    prompter.answer(platform::Answer::No);
     EXPECT_EQ(runFunctionCommand(doc, prompter, dialog, &band, 2), FunctionCommandOutcome::Declined);
-    ASSERT_EQ(prompter.calls.size(), 1u);
-    EXPECT_EQ(prompter.calls[0].text, "Изменить тип текущего контакта на O=F(c)?");
-    EXPECT_EQ(prompter.calls[0].icon, platform::Icon::Question);
-    EXPECT_EQ(prompter.calls[0].buttons, platform::Buttons::YesNo);
+    ASSERT_EQ(prompter.questions.size(), 1u);
+    EXPECT_EQ(prompter.questions[0].text, "Изменить тип текущего контакта на O=F(c)?");
+    EXPECT_EQ(prompter.questions[0].icon, platform::Icon::Question);
+    EXPECT_EQ(prompter.questions[0].buttons, platform::Buttons::YesNo);
     EXPECT_EQ(doc.pin(2).pinType, "I");
     EXPECT_FALSE(dialog.isVisible());
 
-    prompter.answers = {platform::Answer::Yes};
+    prompter.answer(platform::Answer::Yes);
     EXPECT_EQ(runFunctionCommand(doc, prompter, dialog, &band, 2), FunctionCommandOutcome::TypeChanged);
     EXPECT_EQ(doc.pin(2).pinType, "O=F(c)");
     EXPECT_TRUE(dialog.isVisible());
@@ -285,7 +285,7 @@ TEST_F(FormulaWidgets, CommandLeavesSupplyPinsAndMissingRowAlone) {
     EXPECT_EQ(runFunctionCommand(doc, prompter, dialog, &band, 0), FunctionCommandOutcome::Nothing);
     EXPECT_EQ(runFunctionCommand(doc, prompter, dialog, &band, 9), FunctionCommandOutcome::Nothing);
     EXPECT_EQ(runFunctionCommand(doc, prompter, dialog, &band, 101), FunctionCommandOutcome::Nothing);
-    EXPECT_TRUE(prompter.calls.empty());
+    EXPECT_TRUE(prompter.questions.empty());
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(doc.pin(4).pinType, "GND");
 
@@ -304,7 +304,7 @@ TEST_F(FormulaWidgets, CommandOnInOutPinRows) {
     ASSERT_EQ(doc.signalRow(0, 6), 55);
 
     // The output row becomes "O/i=F(c)"; the pin row stays "I/O".
-    prompter.answers = {platform::Answer::Yes};
+    prompter.answer(platform::Answer::Yes);
     EXPECT_EQ(runFunctionCommand(doc, prompter, dialog, &band, 55), FunctionCommandOutcome::TypeChanged);
     EXPECT_EQ(doc.pin(55).pinType, "O/i=F(c)");
     EXPECT_EQ(doc.pin(5).pinType, "I/O");
@@ -312,7 +312,7 @@ TEST_F(FormulaWidgets, CommandOnInOutPinRows) {
     EXPECT_EQ(runFunctionCommand(doc, prompter, dialog, &band, 55), FunctionCommandOutcome::Shown);
 
     // The pin row of the I/O pin becomes "O=F(c)" and its output row leaves the display order.
-    prompter.answers = {platform::Answer::Yes};
+    prompter.answer(platform::Answer::Yes);
     EXPECT_EQ(runFunctionCommand(doc, prompter, dialog, &band, 5), FunctionCommandOutcome::TypeChanged);
     EXPECT_EQ(doc.pin(5).pinType, "O=F(c)");
     EXPECT_EQ(doc.displayRowCount(), 8);
@@ -321,7 +321,7 @@ TEST_F(FormulaWidgets, CommandOnInOutPinRows) {
 
 TEST_F(FormulaWidgets, CommandUsesTheSuppliedTypeChange) {
     int called = 0;
-    prompter.answers = {platform::Answer::Yes};
+    prompter.answer(platform::Answer::Yes);
     auto outcome = runFunctionCommand(doc, prompter, dialog, &band, 2, [&](int r) {
         ++called;
         doc.setPinType(r, "O=F(c)");
@@ -330,7 +330,7 @@ TEST_F(FormulaWidgets, CommandUsesTheSuppliedTypeChange) {
     EXPECT_EQ(called, 1);
 
     // A type change that does not make a function row shows no dialog.
-    prompter.answers = {platform::Answer::Yes};
+    prompter.answer(platform::Answer::Yes);
     outcome = runFunctionCommand(doc, prompter, dialog, nullptr, 1, [&](int) { ++called; });
     EXPECT_EQ(outcome, FunctionCommandOutcome::Declined);
     EXPECT_EQ(called, 2);
