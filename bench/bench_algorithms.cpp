@@ -7,6 +7,7 @@
 #include <random>
 
 #include "algorithms/expansion.h"
+#include "../tests/algorithms/ram_model.h"
 
 namespace {
 
@@ -33,53 +34,6 @@ TestDocument ramDocument() {
     return d;
 }
 
-/// The RAM test written as described, cell by cell.
-void ramCellByCell(TestDocument& d) {
-    using algorithms::walkingAddress;
-    const auto a = d.algorithm(Algorithm::Ram);
-    const int L = d.baseTactCount(), Rl = a.writeAddressTact - 1;
-    const int n = 12, m = 8;
-    d.setTactCount(L + static_cast<int>(algorithms::ramGeneratedTacts(Rl, L - Rl, n, m, 4096)));
-    int out = L + 1;
-    auto W = [&](std::uint64_t address, std::uint64_t value) {
-        for (int t = Rl + 1; t <= L; ++t, ++out) {
-            for (int r = 1; r <= 100; ++r) d.setCell(0, r, out, d.getCell(0, r, t));
-            if (a.writeAddressTact <= t && t < a.writeAddressTact + a.writeAddressTactCount)
-                words::setWordValue(d, a.writeAddressWord, out, address);
-            if (t == a.writeDataTact) words::setWordValue(d, a.writeDataWord, out, value);
-        }
-    };
-    auto R = [&](std::uint64_t address, std::uint64_t value) {
-        for (int t = 1; t <= Rl; ++t, ++out) {
-            for (int r = 1; r <= 100; ++r) d.setCell(0, r, out, d.getCell(0, r, t));
-            if (a.addressTact <= t && t < a.addressTact + a.addressTactCount)
-                words::setWordValue(d, a.addressWord, out, address);
-            if (t == a.dataTact) words::setWordValue(d, a.dataWord, out, value);
-        }
-    };
-    const std::uint64_t M = algorithms::allOnes(n + 1);
-    for (int j = 0; j <= n; ++j) W(walkingAddress(j), 0);
-    for (int j = 0; j <= n; ++j) R(walkingAddress(j), 0);
-    for (int j = 0; j < n; ++j) {
-        W(walkingAddress(j), M);
-        for (int i = 0; i <= n; ++i) R(walkingAddress(i), i == j ? M : 0);
-        W(walkingAddress(j), 0);
-    }
-    for (int j = 0; j <= n; ++j) W(M - walkingAddress(j), 0);
-    for (int j = 0; j < n; ++j) R(M - walkingAddress(j), 0);
-    for (int j = 0; j <= n; ++j) {
-        W(M - walkingAddress(j), M);
-        for (int i = 0; i <= n; ++i) R(M - walkingAddress(i), i == j ? M : 0);
-        W(M - walkingAddress(j), 0);
-    }
-    for (int j = 0; j <= m; ++j) W(0, walkingAddress(j)), R(0, walkingAddress(j));
-    for (int j = 0; j <= m; ++j) W(0, M - walkingAddress(j)), R(0, M - walkingAddress(j));
-    for (std::uint64_t D : {algorithms::ramPattern1(m), algorithms::ramPattern2(m)}) {
-        for (std::uint64_t i = 0; i <= 4095; ++i) W(i, D);
-        for (std::uint64_t i = 0; i <= 4095; ++i) R(i, D);
-    }
-}
-
 void BM_RamExpansion(benchmark::State& state) {
     const TestDocument source = ramDocument();
     for (auto _ : state) {
@@ -99,7 +53,7 @@ void BM_RamCellByCell(benchmark::State& state) {
         state.PauseTiming();
         TestDocument d = source;
         state.ResumeTiming();
-        ramCellByCell(d);
+        algorithms::reference::modelRam(d);
         benchmark::DoNotOptimize(d.getCell(0, 1, d.tactCount()));
         state.counters["tacts"] = d.tactCount();
     }

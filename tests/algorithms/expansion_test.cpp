@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "algorithms/expansion.h"
+#include "ram_model.h"
 
 namespace kvx::algorithms {
 namespace {
@@ -16,12 +17,9 @@ namespace {
 using model::Algorithm;
 using model::TestDocument;
 using words::setWordValue;
+using reference::modelRam;
 
 // ---- the model ---------------------------------------------------------------------------
-
-void modelCopyTact(TestDocument& d, int from, int to, int lastRow) {
-    for (int r = 1; r <= lastRow; ++r) d.setCell(0, r, to, d.getCell(0, r, from));
-}
 
 void modelCyclic(TestDocument& d) {
     const auto& a = d.algorithm(Algorithm::Cyclic);
@@ -46,61 +44,6 @@ void modelRom(TestDocument& d) {
     if (d.tactCount() < last) d.setTactCount(last);
     for (int i = 0; i <= E - B; ++i)
         for (int j = 0; j <= L - 1; ++j) setWordValue(d, rom.addressWord, (S - 1) + TA + i * L + j, B + i);
-}
-
-void modelRam(TestDocument& d) {
-    const auto a = d.algorithm(Algorithm::Ram);
-    const long long L = d.baseTactCount(), Rl = a.writeAddressTact - 1, Wl = L - Rl;
-    const long long n = d.dataWords()[a.addressWord].memberCount(), m = d.dataWords()[a.dataWord].memberCount();
-    const long long B = static_cast<long long>(a.startAddress), E = static_cast<long long>(a.endAddress);
-    const long long G = (n + 1) * L + n * (2 * Wl + (n + 1) * Rl) + (n + 1) * Wl + n * Rl +
-                        (n + 1) * (2 * Wl + (n + 1) * Rl) + 2 * (m + 1) * L + 2 * (E - B + 1) * L;
-    d.setTactCount(static_cast<int>(L + G));
-    int out = static_cast<int>(L) + 1;
-    auto W = [&](unsigned long long address, unsigned long long data) {
-        for (int t = static_cast<int>(Rl) + 1; t <= L; ++t, ++out) {
-            modelCopyTact(d, t, out, 100);
-            if (a.writeAddressTact <= t && t <= a.writeAddressTact + a.writeAddressTactCount - 1)
-                setWordValue(d, a.writeAddressWord, out, address);
-            if (t == a.writeDataTact) setWordValue(d, a.writeDataWord, out, data);
-        }
-    };
-    auto R = [&](unsigned long long address, unsigned long long expected) {
-        for (int t = 1; t <= Rl; ++t, ++out) {
-            modelCopyTact(d, t, out, 100);
-            if (a.addressTact <= t && t <= a.addressTact + a.addressTactCount - 1)
-                setWordValue(d, a.addressWord, out, address);
-            if (t == a.dataTact) setWordValue(d, a.dataWord, out, expected);
-        }
-    };
-    std::vector<unsigned long long> walk = {0, 1};
-    while (walk.size() < 80) walk.push_back(walk.back() * 2);
-    const unsigned long long M = (1ull << (n + 1)) - 1;
-    for (int j = 0; j <= n; ++j) W(walk[j], 0);
-    for (int j = 0; j <= n; ++j) R(walk[j], 0);
-    for (int j = 0; j <= n - 1; ++j) {
-        W(walk[j], M);
-        for (int i = 0; i <= n; ++i) R(walk[i], i == j ? M : 0);
-        W(walk[j], 0);
-    }
-    for (int j = 0; j <= n; ++j) W(M - walk[j], 0);
-    for (int j = 0; j <= n - 1; ++j) R(M - walk[j], 0);
-    for (int j = 0; j <= n; ++j) {
-        W(M - walk[j], M);
-        for (int i = 0; i <= n; ++i) R(M - walk[i], i == j ? M : 0);
-        W(M - walk[j], 0);
-    }
-    for (int j = 0; j <= m; ++j) W(0, walk[j]), R(0, walk[j]);
-    for (int j = 0; j <= m; ++j) W(0, M - walk[j]), R(0, M - walk[j]);
-    unsigned long long D1 = 1, D2 = 0;
-    for (int q = 0; q <= m; ++q)
-        if (q % 2 == 0) D1 += 1ull << (q + 1);
-    for (int q = 1; q <= m; ++q)
-        if (q % 2 == 1) D2 += 1ull << q;
-    for (unsigned long long D : {D1, D2}) {
-        for (long long i = 0; i <= E - B; ++i) W(B + i, D);
-        for (long long i = 0; i <= E - B; ++i) R(B + i, D);
-    }
 }
 
 // ---- random small documents ----------------------------------------------------------------
@@ -140,60 +83,62 @@ void expectSameDocument(const TestDocument& got, const TestDocument& want, const
             ASSERT_EQ(got.getCell(0, r, t), want.getCell(0, r, t)) << what << " row " << r << " tact " << t;
 }
 
-TEST(Expansion, CyclicMatchesTheModel) {
-    Random rnd{std::mt19937(11)};
-    for (int run = 0; run < 60; ++run) {
-        TestDocument d = randomDocument(rnd, rnd(1, 20));
-        auto& a = d.algorithm(Algorithm::Cyclic);
-        a.startTact = rnd(1, d.tactCount() + 3);
-        a.endTact = a.startTact + rnd(0, 6);
-        a.cycleCount = rnd(1, 5);
-        TestDocument want = d;
-        modelCyclic(want);
-        ASSERT_TRUE(ExpandCyclic(d));
-        expectSameDocument(d, want, "cyclic run " + std::to_string(run));
-    }
-}
-
-TEST(Expansion, RomMatchesTheModel) {
-    Random rnd{std::mt19937(12)};
-    for (int run = 0; run < 60; ++run) {
-        TestDocument d = randomDocument(rnd, rnd(1, 12));
-        auto& a = d.algorithm(Algorithm::Rom);
-        a.romStartTact = rnd(1, d.tactCount() + 2);
-        a.addressTact = rnd(1, 5);
-        a.addressWord = rnd(0, 2);
-        a.startAddress = static_cast<std::uint64_t>(rnd(0, 20));
-        a.endAddress = a.startAddress + static_cast<std::uint64_t>(rnd(0, 6));
-        TestDocument want = d;
-        modelRom(want);
-        ASSERT_TRUE(ExpandRom(d));
-        expectSameDocument(d, want, "ROM run " + std::to_string(run));
-    }
-}
-
-TEST(Expansion, RamMatchesTheModel) {
-    Random rnd{std::mt19937(13)};
-    for (int run = 0; run < 40; ++run) {
-        const int L = rnd(1, 10);
-        TestDocument d = randomDocument(rnd, L);
-        auto& a = d.algorithm(Algorithm::Ram);
-        a.writeAddressTact = rnd(1, L + 1);
-        a.writeAddressTactCount = rnd(1, 4);
-        a.writeDataTact = rnd(1, L + 1);
-        a.addressTact = rnd(1, L);
-        a.addressTactCount = rnd(1, 4);
-        a.dataTact = rnd(1, L);
-        a.addressWord = rnd(0, 2);
-        a.dataWord = rnd(1, 2);
-        a.writeAddressWord = rnd(0, 2);
-        a.writeDataWord = rnd(0, 2);
-        a.startAddress = static_cast<std::uint64_t>(rnd(0, 9));
-        a.endAddress = a.startAddress + static_cast<std::uint64_t>(rnd(0, 4));
-        TestDocument want = d;
-        modelRam(want);
-        ASSERT_TRUE(ExpandRam(d));
-        expectSameDocument(d, want, "RAM run " + std::to_string(run));
+TEST(Expansion, RandomDocumentsMatchTheModel) {
+    struct Case {
+        const char* name;
+        unsigned seed;
+        int runs;
+        TestDocument (*configure)(Random&);
+        void (*model)(TestDocument&);
+        bool (*expand)(TestDocument&);
+    };
+    const Case cases[] = {
+        {"cyclic", 11, 60, [](Random& rnd) {
+             TestDocument d = randomDocument(rnd, rnd(1, 20));
+             auto& a = d.algorithm(Algorithm::Cyclic);
+             a.startTact = rnd(1, d.tactCount() + 3);
+             a.endTact = a.startTact + rnd(0, 6);
+             a.cycleCount = rnd(1, 5);
+             return d;
+         }, modelCyclic, ExpandCyclic},
+        {"ROM", 12, 60, [](Random& rnd) {
+             TestDocument d = randomDocument(rnd, rnd(1, 12));
+             auto& a = d.algorithm(Algorithm::Rom);
+             a.romStartTact = rnd(1, d.tactCount() + 2);
+             a.addressTact = rnd(1, 5);
+             a.addressWord = rnd(0, 2);
+             a.startAddress = static_cast<std::uint64_t>(rnd(0, 20));
+             a.endAddress = a.startAddress + static_cast<std::uint64_t>(rnd(0, 6));
+             return d;
+         }, modelRom, ExpandRom},
+        {"RAM", 13, 40, [](Random& rnd) {
+             const int L = rnd(1, 10);
+             TestDocument d = randomDocument(rnd, L);
+             auto& a = d.algorithm(Algorithm::Ram);
+             a.writeAddressTact = rnd(1, L + 1);
+             a.writeAddressTactCount = rnd(1, 4);
+             a.writeDataTact = rnd(1, L + 1);
+             a.addressTact = rnd(1, L);
+             a.addressTactCount = rnd(1, 4);
+             a.dataTact = rnd(1, L);
+             a.addressWord = rnd(0, 2);
+             a.dataWord = rnd(1, 2);
+             a.writeAddressWord = rnd(0, 2);
+             a.writeDataWord = rnd(0, 2);
+             a.startAddress = static_cast<std::uint64_t>(rnd(0, 9));
+             a.endAddress = a.startAddress + static_cast<std::uint64_t>(rnd(0, 4));
+             return d;
+         }, modelRam, ExpandRam},
+    };
+    for (const Case& c : cases) {
+        Random rnd{std::mt19937(c.seed)};
+        for (int run = 0; run < c.runs; ++run) {
+            TestDocument d = c.configure(rnd);
+            TestDocument want = d;
+            c.model(want);
+            ASSERT_TRUE(c.expand(d)) << c.name << " run " << run;
+            expectSameDocument(d, want, std::string(c.name) + " run " + std::to_string(run));
+        }
     }
 }
 
