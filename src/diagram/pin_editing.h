@@ -18,7 +18,8 @@ inline constexpr int kMaxPinNameLength = 7;
 
 /// Item the selector preselects for a row's type; -1 for "VCC", "GND" (no selector).
 int typeSelectorIndex(const std::string& pinType);
-/// A click into the type cell opens the selector except on supply and ground pins.
+/// A click into the type or name cell opens the selector or the name editor except on supply
+/// and ground pins: the package sets their type, and the test file keeps no name for them.
 bool typeSelectorOpens(const model::TestDocument& doc, int row);
 
 enum class TypeChangeOutcome {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "storage/codepage.h"
 #include "storage/test_file.h"
 
 #include "run_command.h"
@@ -57,6 +58,15 @@ TEST(KvxtoolExpand, StandardRamAndRefused) {
     ASSERT_TRUE(storage::saveTestFile(d, (dir / "bad.kvx").string()).ok);
     EXPECT_EQ(tool("expand " + (dir / "bad.kvx").string() + " -o " + (dir / "bad-x.kvx").string()), 2);
     EXPECT_FALSE(fs::exists(dir / "bad-x.kvx"));
+
+    // A value the reader could not read: expanded as loaded, written, exit status 1.
+    std::string text = storage::fromFileText(slurp(dir / "std.kvx"));
+    const std::string count = "Число Тестов=1";
+    ASSERT_NE(text.find(count), std::string::npos);
+    text.replace(text.find(count), count.size(), "Число Тестов=x");
+    std::ofstream(dir / "unread.kvx", std::ios::binary) << storage::toFileText(text);
+    EXPECT_EQ(tool("expand " + (dir / "unread.kvx").string() + " -o " + (dir / "unread-x.kvx").string()), 1);
+    EXPECT_TRUE(fs::exists(dir / "unread-x.kvx"));
     fs::remove_all(dir);
 }
 

@@ -115,10 +115,10 @@ TBF::TBF(const ShellServices& services, QWidget* parent) : QMainWindow(parent), 
     createParameterWindows();
     createWordWindows();
 
-    // Exchange with other tools: "Экспорт" and "Импорт" at the end of the "&Файл" menu.
+    // Exchange with other tools: "Экспорт" and "Импорт" after the save commands, before the recent files.
     auto* exchange = new exchange::ui::ExchangeCommands(doc_, services_.prompter, *diagram_,
                                                         [this] { return dialogFolder_; }, this);
-    exchange->appendTo(fileMenu_);
+    exchange->insertInto(fileMenu_, actions_.recent.front());
 
     // 2. The program's folder is the dialogs' first folder; files may be dropped on the window.
     dialogFolder_ = services_.program.folder;
@@ -477,6 +477,8 @@ void TBF::connectDocument() {
     chain(ev.error, [this](const std::string& message) { services_.prompter.error(message); });
 
     connect(diagram_, &diagram::DiagramWidget::statusChanged, this, &TBF::showStatus);
+    connect(diagram_, &diagram::DiagramWidget::noteShown, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 10000); });
     connect(diagram_, &diagram::DiagramWidget::tactCountShown, this, [this](int n) {
         const QSignalBlocker block(tactCountField_);
         tactCountField_->setMaximum(std::max(kTactFieldMaximum, n));

@@ -573,8 +573,11 @@ void DiagramWidget::PaintBox1Click() {
         openTypeSelector();
     } else if (x > 98 && x < kPinColumnRight) {
         view_.currentColumn = 1;
-        openNameEditor();
-        editorFocused = true;
+        // Supply and ground pins keep no name in the test file: no editor is offered for them.
+        if (typeSelectorOpens(doc_, view_.currentRow)) {
+            openNameEditor();
+            editorFocused = true;
+        }
     }
     updateBitColumn();
     updateStatus();
@@ -618,6 +621,17 @@ int DiagramWidget::cellTactAt(QPoint pos) const {
 }
 
 void DiagramWidget::PaintBox1MouseMove(QPoint pos) {
+    // A press into the cells that moves on to another cell before the release selects a block
+    // from the pressed cell: the press's click takes place first, the drag stretches from there.
+    if (clickArmed_ && diagramShown() && press_.x() > kPinColumnRight && pos.x() > kPinColumnRight &&
+        (cellPositionAt(pos) != cellPositionAt(press_) || cellTactAt(pos) != cellTactAt(press_))) {
+        clickArmed_ = false;
+        PaintBox1Click();
+        if (pressedPosition() != 0 && view_.currentColumn > 0) {
+            selectingBlock_ = true;
+            startBlockAtCurrentCell();
+        }
+    }
     if (selectingBlock_ && diagramShown()) {
         extendBlockTo(cellPositionAt(pos), cellTactAt(pos));
         return;
@@ -830,7 +844,10 @@ void DiagramWidget::paste(bool insert) {
     const std::string text = mime->hasFormat(format) ? mime->data(format).toStdString()
                                                      : mime->text().toStdString();
     const auto block = parseBlockText(text);
-    if (!block) return;
+    if (!block) {
+        emit noteShown(QStringLiteral("В буфере обмена нет блока уровней: вставлять нечего"));
+        return;
+    }
     const int before = doc_.tactCount();
     if (!pasteCells(doc_, *block, currentPosition(), view_.currentTact(), insert)) return;
     // The pasted cells become the block, so that they can be copied or cleared at once.

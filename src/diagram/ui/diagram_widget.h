@@ -135,6 +135,8 @@ signals:
     void documentEdited();
     /// The tact-count field should show this count.
     void tactCountShown(int tactCount);
+    /// A short note for the status bar, about a command that could not do anything.
+    void noteShown(QString text);
     /// Context-menu commands carried out by other windows; the items are enabled only
     /// while something is connected.
     void generatorRequested();

@@ -24,6 +24,8 @@ PictureArea wholeDiagram(const model::TestDocument& doc, const diagram::DiagramV
     const long long height = static_cast<long long>(diagram::displayRowTotal(doc)) * view.rowHeight + 1;
     a.canvas = QSize(static_cast<int>(std::min<long long>(width, kMaxPictureSide + 1LL)),
                      static_cast<int>(std::min<long long>(height, kMaxPictureSide + 1LL)));
+    a.wantedWidth = width;
+    a.wantedHeight = height;
     return a;
 }
 
@@ -61,7 +63,8 @@ void paintPicture(QPainter& p, const model::TestDocument& doc, const PictureArea
 std::string writePicture(const model::TestDocument& doc, const PictureArea& area, const std::string& path) {
     const QSize size = pictureSize(area);
     if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide)
-        return "Рисунок " + std::to_string(size.width()) + "x" + std::to_string(size.height()) +
+        return "Рисунок " + std::to_string(std::max<long long>(area.wantedWidth, size.width())) + "x" +
+               std::to_string(std::max<long long>(area.wantedHeight + kHeaderHeight, size.height())) +
                " слишком велик (не более " + std::to_string(kMaxPictureSide) +
                " точек по стороне); сохраните видимую часть диаграммы";
     if (size.isEmpty()) return "Рисунок пуст";

@@ -23,6 +23,9 @@ struct PictureArea {
     diagram::DiagramView view;
     QSize canvas;                   ///< the diagram canvas; the picture adds the header strip above
     diagram::PaintOptions options;
+    /// The canvas the whole diagram would need, before it is cut to one point above the
+    /// largest picture (the message about a picture too large names this size).
+    long long wantedWidth = 0, wantedHeight = 0;
 };
 
 /// Every row and tact from the first, without the current cell.

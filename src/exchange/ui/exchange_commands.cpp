@@ -42,16 +42,18 @@ ExchangeCommands::ExchangeCommands(model::TestDocument& doc, platform::Prompter&
     importVcd_ = make(QStringLiteral("VCD..."), QStringLiteral("importVcd"), &ExchangeCommands::importVcd);
 }
 
-void ExchangeCommands::appendTo(QMenu* fileMenu) {
-    fileMenu->addSeparator();
-    QMenu* exportMenu = fileMenu->addMenu(QStringLiteral("Экспорт"));
+void ExchangeCommands::insertInto(QMenu* fileMenu, QAction* before) {
+    auto* exportMenu = new QMenu(QStringLiteral("Экспорт"), fileMenu);
     exportMenu->setObjectName(QStringLiteral("exportMenu"));
     exportMenu->addAction(exportVcd_);
     exportMenu->addAction(exportWaveJson_);
     exportMenu->addAction(exportPicture_);
-    QMenu* importMenu = fileMenu->addMenu(QStringLiteral("Импорт"));
+    auto* importMenu = new QMenu(QStringLiteral("Импорт"), fileMenu);
     importMenu->setObjectName(QStringLiteral("importMenu"));
     importMenu->addAction(importVcd_);
+    fileMenu->insertMenu(before, exportMenu);
+    fileMenu->insertMenu(before, importMenu);
+    fileMenu->insertSeparator(before);
 }
 
 bool ExchangeCommands::shown() const { return diagram_.diagramShown(); }

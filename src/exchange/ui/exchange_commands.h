@@ -32,8 +32,9 @@ public:
     ExchangeCommands(model::TestDocument& doc, platform::Prompter& prompter, diagram::DiagramWidget& diagram,
                      std::function<std::string()> folder, QObject* parent = nullptr);
 
-    /// Appends the two submenus, after a separator, to the end of `fileMenu`.
-    void appendTo(QMenu* fileMenu);
+    /// Inserts the two submenus, followed by a separator, into `fileMenu` before `before`
+    /// (the first recent file), so that they stand apart from "&Выход".
+    void insertInto(QMenu* fileMenu, QAction* before);
 
     QAction* exportVcdAction() const { return exportVcd_; }
     QAction* exportWaveJsonAction() const { return exportWaveJson_; }

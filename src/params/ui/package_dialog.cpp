@@ -144,7 +144,16 @@ void TFVCCGRD::prepare(bool testShown, bool creatingNewTest) {
     const auto supply = supplyPins(doc_);
     // The list shows the count without the change of a choice (which would reset the fields).
     pinCountList_->setCurrentIndex(pinCountList_->findData(listedPinCount(n)));
-    setFields(n, supply ? supply->first : vcc_->value(), supply ? supply->second : gnd_->value());
+    // Without supply pins in the test the fields keep their values, unless those no longer fit
+    // this pin count (a new 8-pin test after a 16-pin one): then they offer the defaults, so that
+    // "OK" never meets pins it would refuse or ones the user did not see.
+    int vcc = supply ? supply->first : vcc_->value();
+    int gnd = supply ? supply->second : gnd_->value();
+    if (!supply && (vcc > n || gnd > n || vcc == gnd)) {
+        vcc = defaultVcc(n);
+        gnd = defaultGnd(n);
+    }
+    setFields(n, vcc, gnd);
     typeWhenShown_ = doc_.package().packageType;
     showType(typeWhenShown_);
 }

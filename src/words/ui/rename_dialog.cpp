@@ -1,5 +1,6 @@
 #include "words/ui/rename_dialog.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,6 +8,11 @@
 #include <QVBoxLayout>
 
 namespace kvx::words::ui {
+
+namespace {
+/// Room that the close, maximise and minimise buttons of a caption take.
+constexpr int kTitleButtonsWidth = 140;
+}  // namespace
 
 TRename::TRename(QWidget* parent) : QDialog(parent) {
     setObjectName("TRename");
@@ -35,6 +41,11 @@ TRename::TRename(QWidget* parent) : QDialog(parent) {
 std::optional<QString> TRename::ask(const QString& prompt, const QString& text) {
     setWindowTitle(prompt);
     label_->setText(prompt);
+    // A window manager writes the caption in its own, often bold, font beside its buttons:
+    // the window is made wide enough for the whole caption to show there.
+    QFont bold = font();
+    bold.setBold(true);
+    setMinimumWidth(QFontMetrics(bold).horizontalAdvance(prompt) * 5 / 4 + kTitleButtonsWidth);
     field_->setText(text);
     field_->selectAll();
     field_->setFocus();

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QTest>
 #include <functional>
 
@@ -139,6 +140,8 @@ TEST_F(History, BlocksAreCopiedAsTextAndPastedOverEditableRowsOnly) {
     const std::string before = snapshot();
     E().paste->trigger();
     EXPECT_EQ(snapshot(), before) << "a text that is not a block changes nothing";
+    EXPECT_EQ(tbf().statusBar()->currentMessage().toStdString(),
+              "В буфере обмена нет блока уровней: вставлять нечего");
 }
 
 }  // namespace

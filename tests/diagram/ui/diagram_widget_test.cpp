@@ -339,6 +339,23 @@ TEST_F(DiagramWidgetTest, DragInTheNumberColumnReordersRows) {
     EXPECT_FALSE(doc.saved());
 }
 
+TEST_F(DiagramWidgetTest, APlainDragOverTheCellsSelectsABlockFromThePressedCell) {
+    const auto span = [this] {
+        const CellRange b = widget->block();
+        return std::vector<int>{b.firstPosition, b.lastPosition, b.firstTact, b.lastTact};
+    };
+    QTest::mousePress(canvas(), Qt::LeftButton, {}, cell(5, 6));
+    QTest::mouseMove(canvas(), cell(4, 5));
+    QTest::mouseMove(canvas(), cell(2, 3));
+    QTest::mouseRelease(canvas(), Qt::LeftButton, {}, cell(2, 3));
+    EXPECT_EQ(span(), (std::vector<int>{3, 6, 2, 5}));
+    EXPECT_EQ(view().currentColumn, 5) << "the pressed cell is the current one";
+    EXPECT_EQ(view().currentScreenRow, 6);
+    EXPECT_EQ(displayRows(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8})) << "no row moved";
+    click(cell(1, 1));
+    EXPECT_TRUE(widget->block().empty()) << "a click without a drag selects one cell";
+}
+
 TEST_F(DiagramWidgetTest, FastDragStillMovesOnePositionAtATime) {
     QTest::mousePress(canvas(), Qt::LeftButton, {}, pinCell(20, 3));
     QTest::mouseMove(canvas(), pinCell(20, 6));
@@ -530,6 +547,15 @@ TEST_F(DiagramWidgetTest, NameEditorTakesSevenCharacters) {
     EXPECT_FALSE(ed->isVisible());
     click(pinCell(130, 2));
     EXPECT_EQ(ed->text(), "ABCDEFG");
+    // Supply and ground pins keep no name in the file: their name cell opens no editor.
+    doc.setPinType(4, "VCC");
+    doc.setPinType(5, "GND");
+    for (int pin : {4, 5}) {
+        click(pinCell(130, pin));
+        EXPECT_FALSE(ed->isVisible()) << pin;
+        QTest::keyClicks(widget->canvas(), "AB");
+        EXPECT_EQ(doc.pin(pin).pinName, "") << pin;
+    }
 }
 
 // ---- scrolling -------------------------------------------------------------

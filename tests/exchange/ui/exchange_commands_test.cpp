@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
@@ -43,14 +45,22 @@ protected:
 
 }  // namespace
 
-TEST_F(ExchangeCommandsTest, TheSubmenusComeAfterTheFileMenusItems) {
+TEST_F(ExchangeCommandsTest, TheSubmenusStandBetweenTheSaveCommandsAndTheRecentFiles) {
     QMenu* file = tbf().findChild<QMenu*>(QStringLiteral("fileMenu"));
     ASSERT_TRUE(file);
     QStringList texts;
     for (QAction* a : file->actions())
         if (!a->isSeparator() && a->isVisible()) texts << a->text();
-    ASSERT_GE(texts.size(), 3);
-    EXPECT_EQ(texts.mid(texts.size() - 3), (QStringList{"&Выход", "Экспорт", "Импорт"}));
+    const qsizetype saveAs = texts.indexOf(QStringLiteral("&Сохранить как..."));
+    ASSERT_GE(saveAs, 0);
+    EXPECT_EQ(texts.mid(saveAs + 1, 2), (QStringList{"Экспорт", "Импорт"}));
+    // With recent files listed, they come after the exchange submenus and before "&Выход".
+    QList<QAction*> all = file->actions();
+    const auto at = [&](const QString& text) {
+        return std::find_if(all.begin(), all.end(), [&](QAction* a) { return a->text() == text; }) - all.begin();
+    };
+    EXPECT_LT(at(QStringLiteral("Импорт")), all.indexOf(tbf().actions().recent.front()));
+    EXPECT_LT(all.indexOf(tbf().actions().recent.back()), at(QStringLiteral("&Выход")));
     auto items = [&](const char* menu) {
         QStringList out;
         for (QAction* a : tbf().findChild<QMenu*>(QString::fromLatin1(menu))->actions()) out << a->text();
@@ -165,6 +175,14 @@ TEST_F(ExchangeCommandsTest, PicturesShowWhatTheScreenShows) {
                 differing += screen.pixel(x, y) != picture.pixel(x, y + diagram::kHeaderHeight);
         EXPECT_LT(differing, compared / 100) << differing << " of " << compared;
     }
+    // A whole diagram wider than a picture may be is refused with its own size, not the cut one.
+    ASSERT_TRUE(doc().setTactCount(2000));
+    prompter.pickFile(path("wide.png"));
+    prompter.answer(platform::Answer::Yes);
+    action("exportPicture")->trigger();
+    ASSERT_EQ(prompter.errors().size(), 1u);
+    EXPECT_EQ(prompter.errors().front().rfind("Рисунок " + std::to_string(161 + 2000 * 21 + 1) + "x", 0), 0u)
+        << prompter.errors().front();
     tbf().hide();
 }
 

@@ -195,6 +195,30 @@ TEST_F(ParamsDialogs, PackageFieldsAndCancel) {
     EXPECT_EQ(doc().pinCount(), 14) << "nothing of the test changes";
 }
 
+TEST_F(ParamsDialogs, ANewTestOffersSupplyPinsThatFitItsPinCount) {
+    // The package dialog of "Новый файл" meets a cleared 8-pin test without supply pins.
+    struct Case {
+        int vcc, gnd, shownVcc, shownGnd;
+    };
+    for (const Case& c : {Case{16, 8, 8, 4}, Case{5, 10, 8, 4}, Case{5, 3, 5, 3}}) {
+        TFVCCGRD& d = *window().packageDialog();
+        doc().setPackage({model::PackageType::DIP, 16});
+        doc().setPinType(16, "I");
+        doc().setPinType(8, "I");
+        doc().setPinType(c.vcc, "VCC");
+        doc().setPinType(c.gnd, "GND");
+        d.prepare(false, false);
+        doc().clearDocument();
+        d.prepare(false, true);
+        EXPECT_EQ(std::pair(d.vccField()->value(), d.gndField()->value()), std::pair(c.shownVcc, c.shownGnd))
+            << "kept " << c.vcc << "/" << c.gnd;
+        prompter.questions.clear();
+        d.okButton()->click();
+        EXPECT_TRUE(prompter.questions.empty()) << "the offered pins are accepted";
+        doc().clearDocument();
+    }
+}
+
 TEST_F(ParamsDialogs, OkOnAShownTestAsksAndErases) {
     showSavedTest();
     doc().setPinName(1, "CLK");

@@ -1,5 +1,6 @@
 // The data word editor and its name prompt, driven headless as the user drives them.
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -37,6 +38,7 @@ protected:
             shownPrompt = prompt.windowTitle();
             shownLabel = prompt.label()->text();
             shownText = prompt.field()->text();
+            shownWidth = prompt.width();
             prompt.field()->clear();
             prompt.field()->insert(text);  // as typed (keyClicks knows only ASCII)
             QTest::mouseClick(ok ? prompt.okButton() : prompt.cancelButton(), Qt::LeftButton);
@@ -60,6 +62,7 @@ protected:
     TRename prompt;
     TEditorWord dlg{doc, prompter, prompt};
     QString shownPrompt, shownLabel, shownText;
+    int shownWidth = 0;
 };
 
 TEST_F(WordEditorWindow, ControlsAndTexts) {
@@ -91,6 +94,10 @@ TEST_F(WordEditorWindow, AddingThroughTheNamePrompt) {
     EXPECT_EQ(shownPrompt, "Введите имя Слова Данных");
     EXPECT_EQ(shownLabel, shownPrompt);
     EXPECT_EQ(shownText, "");
+    QFont caption = prompt.font();
+    caption.setBold(true);
+    EXPECT_GT(shownWidth, QFontMetrics(caption).horizontalAdvance(shownPrompt) + 100)
+        << "the whole caption fits beside a window manager's buttons";
     ASSERT_EQ(doc.dataWords().size(), 1u);
     EXPECT_EQ(doc.dataWords()[0].wordName, "ШИНА");
     EXPECT_EQ(doc.dataWords()[0].direction, 2);
