@@ -49,7 +49,7 @@ public:
     /// Showing the dialog: both codes written into their fields as volts, the tact duration
     /// kept within 1..8.
     void show(const model::TestParameters& p);
-    /// "Применить": logic zero not below 0, logic one not below logic zero (the rules have kept
+    /// "Применить": logic zero not below 0, logic one not below logic zero (the rule has kept
     /// both within their ranges already).
     void applyLimits();
     /// The parameters the fields stand for.
