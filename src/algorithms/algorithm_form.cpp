@@ -92,19 +92,16 @@ WordValue readAddress(std::string_view text, int radix, const FieldName& field) 
     return *v;
 }
 
-/// What both memory tests and the cyclic test do once their page is stored.
-void finishBlock(TestDocument& doc, bool showResult, bool (*expand)(TestDocument&), bool resetTactCount,
-                 HandlerResult& result) {
+/// What both memory tests and the cyclic test do once their page is stored. Without
+/// "Показать результат" the diagram stays as the user drew it, tact count included.
+void finishBlock(TestDocument& doc, bool showResult, bool (*expand)(TestDocument&), HandlerResult& result) {
     if (doc.baseTactCount() == 0) doc.setBaseTactCount(doc.tactCount());
-    if (showResult) {
-        if (expand(doc)) {
-            functions::RecalculateFunctionPins(doc);
-            result.expanded = true;
-        } else {
-            result.expansionRefused = true;
-        }
-    } else if (resetTactCount) {
-        doc.setTactCount(doc.baseTactCount());  // the tact count field shows it
+    if (!showResult) return;
+    if (expand(doc)) {
+        functions::RecalculateFunctionPins(doc);
+        result.expanded = true;
+    } else {
+        result.expansionRefused = true;
     }
 }
 
@@ -118,7 +115,7 @@ void handleCyclic(TestDocument& doc, const AlgorithmForm& f, bool showResult, Ha
     a.cycleCount = count;
     a.endTact = end;
     a.startTact = start;
-    finishBlock(doc, showResult, ExpandCyclic, true, result);
+    finishBlock(doc, showResult, ExpandCyclic, result);
 }
 
 void handleRom(TestDocument& doc, const AlgorithmForm& f, bool showResult, HandlerResult& result) {
@@ -141,7 +138,7 @@ void handleRom(TestDocument& doc, const AlgorithmForm& f, bool showResult, Handl
     a.startAddress = first;
     a.endAddress = last;
     a.romStartTact = startTact;
-    finishBlock(doc, showResult, ExpandRom, true, result);
+    finishBlock(doc, showResult, ExpandRom, result);
 }
 
 struct RamModeValues {
@@ -200,7 +197,7 @@ void handleRam(TestDocument& doc, const AlgorithmForm& f, bool showResult, Handl
                r.dataTact < R) {
         throw Stop{cycleRangeMessage("чтения", R, W), platform::Icon::Warning};
     }
-    finishBlock(doc, showResult, ExpandRam, false, result);
+    finishBlock(doc, showResult, ExpandRam, result);
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ struct HandlerResult {
 
 /// The handler of "OK" and "Отмена": checks and stores the active page; with `showResult` the
 /// stored algorithm is expanded into the diagram (and the function rows recalculated),
-/// otherwise the cyclic and ROM tests set the tact count back to baseTactCount.
+/// otherwise the diagram and its tact count stay as they are.
 HandlerResult runHandler(model::TestDocument& doc, const AlgorithmForm& form, bool showResult);
 
 }  // namespace kvx::algorithms

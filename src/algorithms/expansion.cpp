@@ -117,10 +117,15 @@ struct RamCycle {
     bool write;
 };
 
+/// The two drawn cycles: read-first, the read cycle is tacts 1..writeAddressTact − 1 and the
+/// write cycle the rest; write-first (write start tact before the read start tact R), the write
+/// cycle is the tacts before R and the read cycle R..L.
 struct RamShape {
-    std::int64_t drawn = 0;      ///< L
-    std::int64_t readLength = 0;   ///< tacts 1..Rl
-    std::int64_t writeLength = 0;  ///< tacts Rl + 1..L
+    std::int64_t drawn = 0;        ///< L
+    std::int64_t readFrom = 1;     ///< first tact of the drawn read cycle
+    std::int64_t readLength = 0;
+    std::int64_t writeFrom = 1;    ///< first tact of the drawn write cycle
+    std::int64_t writeLength = 0;
     int n = 0, m = 0;
     WordValue first = 0, last = 0;
     Wide addresses() const { return Wide{last} - first + 1; }
@@ -317,12 +322,20 @@ RamPlan ramPlan(const TestDocument& doc) {
     const auto& a = doc.algorithms()[static_cast<size_t>(model::Algorithm::Ram)];
     RamShape& s = p.shape;
     s.drawn = doc.baseTactCount();
-    const std::int64_t rl = std::int64_t{a.writeAddressTact} - 1;
-    if (s.drawn < 1 || rl < 0 || a.startAddress > a.endAddress) return p;
-    // A read part longer than the drawn diagram leaves no write part; the count then follows
-    // the cycles as they are really generated.
-    s.readLength = rl;
-    s.writeLength = std::max<std::int64_t>(0, s.drawn - rl);
+    if (s.drawn < 1 || a.startAddress > a.endAddress) return p;
+    if (a.writeStartTact < a.startTact) {
+        s.writeLength = std::clamp<std::int64_t>(std::int64_t{a.startTact} - 1, 0, s.drawn);
+        s.readFrom = s.writeLength + 1;
+        s.readLength = s.drawn - s.writeLength;
+    } else {
+        const std::int64_t rl = std::int64_t{a.writeAddressTact} - 1;
+        if (rl < 0) return p;
+        // A read part longer than the drawn diagram leaves no write part; the count then
+        // follows the cycles as they are really generated.
+        s.readLength = rl;
+        s.writeFrom = rl + 1;
+        s.writeLength = std::max<std::int64_t>(0, s.drawn - rl);
+    }
     s.n = bitCount(doc, a.addressWord);
     s.m = bitCount(doc, a.dataWord);
     s.first = a.startAddress;
@@ -344,15 +357,18 @@ bool ExpandRam(TestDocument& doc) {
     if (p.final < 0 || !growTo(doc, p.final)) return false;
     const RamShape& s = p.shape;
     const auto& a = doc.algorithms()[static_cast<size_t>(model::Algorithm::Ram)];
-    const std::int64_t rl = s.readLength, L = s.drawn;
-    const WordPlacement writing = placement(doc, a.writeAddressWord, a.writeDataWord, rl + 1, L, a.writeAddressTact,
-                                            a.writeAddressTactCount, a.writeDataTact);
-    const WordPlacement reading =
-        placement(doc, a.addressWord, a.dataWord, 1, rl, a.addressTact, a.addressTactCount, a.dataTact);
+    const std::int64_t L = s.drawn;
+    const WordPlacement writing =
+        placement(doc, a.writeAddressWord, a.writeDataWord, s.writeFrom, s.writeFrom + s.writeLength - 1,
+                  a.writeAddressTact, a.writeAddressTactCount, a.writeDataTact);
+    const WordPlacement reading = placement(doc, a.addressWord, a.dataWord, s.readFrom, s.readFrom + s.readLength - 1,
+                                            a.addressTact, a.addressTactCount, a.dataTact);
     const std::vector<RamCycle> cycles = ramCycles(s);
     const Rows rows(doc);
+    auto from = [&](const RamCycle& c) { return c.write ? s.writeFrom : s.readFrom; };
+    auto length = [&](const RamCycle& c) { return c.write ? s.writeLength : s.readLength; };
 
-    if (rl <= L) {
+    if (s.readFrom + s.readLength - 1 <= L) {
         // The drawn cycles lie before the first output tact and are never overwritten: every row
         // is copied cycle by cycle (or filled at once when it is level over the drawn tacts), then
         // the words of each cycle are written over the copies.
@@ -363,14 +379,11 @@ bool ExpandRam(TestDocument& doc) {
                 std::memset(row + L + 1, row[1], generated);
                 continue;
             }
-            for (const RamCycle& c : cycles) {
-                if (c.write) std::memcpy(row + c.out, row + rl + 1, static_cast<size_t>(s.writeLength));
-                else std::memcpy(row + c.out, row + 1, static_cast<size_t>(rl));
-            }
+            for (const RamCycle& c : cycles) std::memcpy(row + c.out, row + from(c), static_cast<size_t>(length(c)));
         }
         for (const RamCycle& c : cycles) {
             const WordPlacement& w = c.write ? writing : reading;
-            if ((c.write ? s.writeLength : rl) == 0) continue;
+            if (length(c) == 0) continue;
             rows.writeWord(w.address, c.out + w.addressFrom, w.addressCount, c.address);
             if (w.dataAt >= 0) rows.writeWord(w.data, c.out + w.dataAt, 1, c.data);
         }
@@ -380,11 +393,9 @@ bool ExpandRam(TestDocument& doc) {
     // The read part reaches into the output tacts: copy tact by tact in the order of the cycles.
     for (const RamCycle& c : cycles) {
         const WordPlacement& w = c.write ? writing : reading;
-        const std::int64_t first = c.write ? rl + 1 : 1;
-        const std::int64_t length = c.write ? s.writeLength : rl;
-        for (std::int64_t k = 0; k < length; ++k) {
+        for (std::int64_t k = 0; k < length(c); ++k) {
             const std::int64_t out = c.out + k;
-            for (int r = 1; r <= model::kMaxRow; ++r) rows[r][out] = rows[r][first + k];
+            for (int r = 1; r <= model::kMaxRow; ++r) rows[r][out] = rows[r][from(c) + k];
             if (k >= w.addressFrom && k < w.addressFrom + w.addressCount) rows.writeWord(w.address, out, 1, c.address);
             if (k == w.dataAt) rows.writeWord(w.data, out, 1, c.data);
         }

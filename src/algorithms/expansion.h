@@ -29,8 +29,10 @@ bool ExpandCyclic(model::TestDocument& doc);
 /// the address word, each for baseTactCount tacts from (romStartTact − 1) + addressTact on.
 bool ExpandRom(model::TestDocument& doc);
 /// Appends the ten phases of the RAM test (walking addresses, their complements, walking data
-/// at address 0, two alternating patterns over the address range) built from the drawn read
-/// cycle (tacts 1..writeAddressTact − 1) and write cycle (the rest of the drawn diagram).
+/// at address 0, two alternating patterns over the address range) built from the two drawn
+/// cycles. Read cycle first: the read cycle is tacts 1..writeAddressTact − 1 and the write cycle
+/// the rest of the drawn diagram. Write cycle first (its start tact before the read start tact
+/// R): the write cycle is tacts 1..R − 1 and the read cycle R..baseTactCount.
 bool ExpandRam(model::TestDocument& doc);
 
 // ---- the arithmetic, for the dialog, the tests and the benchmark ---------------------------

@@ -82,13 +82,13 @@ std::string voltsText(int code) {
 void LevelFields::setHighText(const std::string& text) {
     if (text == highText_) return;
     highText_ = text;
-    highRule();
+    fieldRule();
 }
 
 void LevelFields::setLowText(const std::string& text) {
     if (text == lowText_) return;
     lowText_ = text;
-    lowRule();
+    fieldRule();
 }
 
 void LevelFields::setTactDuration(int value) { tactDuration_ = (value < 1 || value > 8) ? kDefaultTactDuration : value; }
@@ -98,59 +98,53 @@ void LevelFields::setTactDuration(int value) { tactDuration_ = (value < 1 || val
 void LevelFields::setHigh(const std::string& text) {
     if (text == highText_) return;
     highText_ = text;
-    if (depth_ < kMaxRuleDepth) highRule();
+    if (depth_ < kMaxRuleDepth) fieldRule();
 }
 
 void LevelFields::setLow(const std::string& text) {
     if (text == lowText_) return;
     lowText_ = text;
-    if (depth_ < kMaxRuleDepth) lowRule();
+    if (depth_ < kMaxRuleDepth) fieldRule();
 }
 
 void LevelFields::keepOrder() {
     if (highCode_ < lowCode_) {
         highCode_ = lowCode_;
-        setHigh(lowText_);
+        // Logic one shows what logic zero shows, or its code when that field is no number.
+        setHigh(codeFromText(lowText_) ? lowText_ : voltsText(lowCode_));
     }
 }
 
-void LevelFields::highRule() {
-    ++depth_;
-    setLow(replaceFirstPoint(lowText_));
-    if (const auto c = codeFromText(lowText_)) lowCode_ = *c;
-    if (lowCode_ > kMaxLowCode) {
-        lowCode_ = kMaxLowCode;
-        setLow("2,50");
-    }
-    setHigh(replaceFirstPoint(highText_));
-    if (const auto c = codeFromText(highText_)) highCode_ = *c;
-    if (highCode_ > kMaxHighCode) {
-        highCode_ = kMaxHighCode;
-        setHigh("5,00");
-    }
-    keepOrder();
-    --depth_;
-}
-
-void LevelFields::lowRule() {
-    ++depth_;
-    // The decimal comma is shown in this field as well.
+void LevelFields::readLow() {
     setLow(replaceFirstPoint(lowText_));
     if (const auto c = codeFromText(lowText_)) lowCode_ = *c;
     if (lowCode_ > kMaxLowCode) {
         lowCode_ = kMaxLowCode;
         setLow("2,50");
     } else if (lowCode_ < 0) {
+        lowCode_ = 0;
         setLow("0");
     }
+}
+
+void LevelFields::readHigh() {
+    setHigh(replaceFirstPoint(highText_));
     if (const auto c = codeFromText(highText_)) highCode_ = *c;
     if (highCode_ > kMaxHighCode) {
         highCode_ = kMaxHighCode;
         setHigh("5,00");
-    } else if (highCode_ <= kMinHighCode - 1) {
+    } else if (highCode_ < kMinHighCode) {
         highCode_ = kMinHighCode;
         setHigh("1,00");
     }
+}
+
+// Whichever field changed, both are read in the same order, so that logic zero stays within
+// 0..128 and logic one within 51..256 and not below logic zero.
+void LevelFields::fieldRule() {
+    ++depth_;
+    readLow();
+    readHigh();
     keepOrder();
     --depth_;
 }
@@ -159,15 +153,17 @@ void LevelFields::applyDefaults() {
     tactDuration_ = kDefaultTactDuration;
     setHigh(kDefaultHighText);
     setLow(kDefaultLowText);
-    lowRule();
-    highRule();
+    fieldRule();
 }
 
 void LevelFields::show(const model::TestParameters& p) {
+    // Both texts first: the rule must not weigh one of the test's codes against what the other
+    // field showed before.
     highCode_ = p.levelHighCode;
     lowCode_ = p.levelLowCode;
-    setHigh(voltsText(p.levelHighCode));
-    setLow(voltsText(p.levelLowCode));
+    highText_ = voltsText(p.levelHighCode);
+    lowText_ = voltsText(p.levelLowCode);
+    fieldRule();
     setTactDuration(p.tactDuration);
 }
 
@@ -177,7 +173,7 @@ void LevelFields::applyLimits() {
         setLow("0");
         lowCode_ = 0;
     }
-    if (highCode_ < lowCode_) highCode_ = lowCode_;
+    keepOrder();
 }
 
 }  // namespace kvx::params

@@ -26,7 +26,9 @@ std::optional<int> codeFromText(std::string_view text);
 /// A code as volts with two decimals and a decimal comma ("1,99").
 std::string voltsText(int code);
 
-/// The threshold fields and the codes behind them, as the dialog shows them.
+/// The threshold fields and the codes behind them, as the dialog shows them. After every
+/// change of a field the codes are within their ranges (logic zero 0..128, logic one 51..256
+/// and not below logic zero), and a field that holds a number shows its stored code.
 class LevelFields {
 public:
     const std::string& highText() const { return highText_; }
@@ -35,30 +37,34 @@ public:
     int lowCode() const { return lowCode_; }
     int tactDuration() const { return tactDuration_; }
 
-    /// A new text of the logic one field; when it differs from the old one the field's rule runs.
+    /// A new text of the logic one field; when it differs from the old one the rule runs.
     void setHighText(const std::string& text);
-    /// A new text of the logic zero field; when it differs from the old one the field's rule runs.
+    /// A new text of the logic zero field; when it differs from the old one the rule runs.
     void setLowText(const std::string& text);
     /// The tact duration list: a value outside 1..8 becomes 2.
     void setTactDuration(int value);
 
-    /// "По Умолчанию": tact duration 2, "2,0" and "0,8", then the logic zero rule and the
-    /// logic one rule.
+    /// "По Умолчанию": tact duration 2, "2,0" and "0,8", then the rule.
     void applyDefaults();
     /// Showing the dialog: both codes written into their fields as volts, the tact duration
     /// kept within 1..8.
     void show(const model::TestParameters& p);
-    /// "Применить": logic zero not below 0, logic one not below logic zero.
+    /// "Применить": logic zero not below 0, logic one not below logic zero (the rule has kept
+    /// both within their ranges already).
     void applyLimits();
     /// The parameters the fields stand for.
     model::TestParameters parameters() const { return {tactDuration_, highCode_, lowCode_}; }
 
 private:
-    void highRule();
-    void lowRule();
+    /// The rule that runs after every change of either threshold field.
+    void fieldRule();
     void setHigh(const std::string& text);
     void setLow(const std::string& text);
-    /// Step 3 of both rules: logic one is never below logic zero.
+    /// Logic zero read from its field (decimal comma) and kept within 0..128.
+    void readLow();
+    /// Logic one read from its field (decimal comma) and kept within 51..256.
+    void readHigh();
+    /// The last step of the rule: logic one follows logic zero up, never down.
     void keepOrder();
 
     std::string highText_ = kDefaultHighText;

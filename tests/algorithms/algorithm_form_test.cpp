@@ -103,7 +103,7 @@ TEST(AlgorithmHandler, ValidationCases) {
     }
 }
 
-TEST(AlgorithmHandler, OpeningActivatesTheSelectionAndTheRomTestResetsTheTactCount) {
+TEST(AlgorithmHandler, OpeningActivatesTheSelectionAndTheRomTestKeepsTheTactCount) {
     model::TestDocument d = documentWithWords();
     d.algorithm(Algorithm::Ram).active = 1;
     d.algorithm(Algorithm::Rom).romStartTact = 70000;  // beyond the field: shown as 65000
@@ -121,7 +121,7 @@ TEST(AlgorithmHandler, OpeningActivatesTheSelectionAndTheRomTestResetsTheTactCou
     d.setTactCount(40);  // baseTactCount 40
     d.setBaseTactCount(30);
     EXPECT_FALSE(runHandler(d, f, false).stopped);
-    EXPECT_EQ(d.tactCount(), 30);
+    EXPECT_EQ(d.tactCount(), 40);
 }
 
 TEST(AddressFields, CleaningBoundsAndSteps) {

@@ -1,9 +1,11 @@
 // The expansions against a literal model written cell by cell with getCell, setCell,
-// setTactCount and setWordValue, on random small documents; the hand-computed cases; and the
+// setTactCount and setWordValue, on random small documents (a RAM test drawn write cycle first
+// also against the same cycles drawn read cycle first); the hand-computed cases; and the
 // refusal of expansions that would pass the largest tact count.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -44,6 +46,26 @@ void modelRom(TestDocument& d) {
     if (d.tactCount() < last) d.setTactCount(last);
     for (int i = 0; i <= E - B; ++i)
         for (int j = 0; j <= L - 1; ++j) setWordValue(d, rom.addressWord, (S - 1) + TA + i * L + j, B + i);
+}
+
+/// A RAM test drawn write cycle first, expanded as the same two cycles drawn read cycle first
+/// (the write address from the first tact of the write cycle, so that the read-first drawing
+/// splits there): the generated tacts must be the same, the drawn ones and the settings stay.
+void modelRamDrawnReadFirst(TestDocument& d) {
+    const auto a = d.algorithm(Algorithm::Ram);
+    const int L = d.baseTactCount(), Wl = a.startTact - 1, Rl = L - Wl;
+    TestDocument r = d;
+    for (int row = 0; row <= 100; ++row)
+        for (int t = 1; t <= L; ++t) r.setCell(0, row, t, d.getCell(0, row, t <= Rl ? t + Wl : t - Rl));
+    auto& b = r.algorithm(Algorithm::Ram);
+    b.startTact = 1, b.writeStartTact = Rl + 1;
+    b.addressTact -= Wl, b.dataTact -= Wl;
+    b.writeAddressTact += Rl, b.writeDataTact += Rl;
+    modelRam(r);
+    for (int row = 0; row <= 100; ++row)
+        for (int t = 1; t <= L; ++t) r.setCell(0, row, t, d.getCell(0, row, t));
+    r.algorithms() = d.algorithms();
+    d = r;
 }
 
 // ---- random small documents ----------------------------------------------------------------
@@ -127,8 +149,49 @@ TEST(Expansion, RandomDocumentsMatchTheModel) {
              a.writeDataWord = rnd(0, 2);
              a.startAddress = static_cast<std::uint64_t>(rnd(0, 9));
              a.endAddress = a.startAddress + static_cast<std::uint64_t>(rnd(0, 4));
+             a.startTact = rnd(1, 3);  // read cycle first, or both starts equal: split at the write address
+             a.writeStartTact = a.startTact + rnd(0, 3);
              return d;
          }, modelRam, ExpandRam},
+        {"RAM drawn write cycle first", 15, 40, [](Random& rnd) {
+             const int L = rnd(1, 10);
+             TestDocument d = randomDocument(rnd, L);
+             auto& a = d.algorithm(Algorithm::Ram);
+             a.startTact = rnd(2, L + 1);  // the read cycle may be empty
+             a.writeStartTact = rnd(1, a.startTact - 1);
+             a.writeAddressTact = rnd(1, L + 1);
+             a.writeAddressTactCount = rnd(1, 4);
+             a.writeDataTact = rnd(1, L + 1);
+             a.addressTact = rnd(1, L);
+             a.addressTactCount = rnd(1, 4);
+             a.dataTact = rnd(1, L);
+             a.addressWord = rnd(0, 2);
+             a.dataWord = rnd(1, 2);
+             a.writeAddressWord = rnd(0, 2);
+             a.writeDataWord = rnd(0, 2);
+             a.startAddress = static_cast<std::uint64_t>(rnd(0, 9));
+             a.endAddress = a.startAddress + static_cast<std::uint64_t>(rnd(0, 4));
+             return d;
+         }, modelRam, ExpandRam},
+        {"RAM cycles drawn in either order", 16, 40, [](Random& rnd) {
+             const int Wl = rnd(1, 5), Rl = rnd(0, 5);
+             TestDocument d = randomDocument(rnd, Wl + Rl);
+             auto& a = d.algorithm(Algorithm::Ram);
+             a.writeStartTact = 1, a.startTact = Wl + 1;
+             a.writeAddressTact = 1;
+             a.writeAddressTactCount = rnd(1, Wl);
+             a.writeDataTact = rnd(1, Wl);
+             a.addressTact = Wl + rnd(1, std::max(1, Rl));
+             a.addressTactCount = rnd(1, 4);
+             a.dataTact = Wl + rnd(1, std::max(1, Rl));
+             a.addressWord = rnd(0, 2);
+             a.dataWord = rnd(1, 2);
+             a.writeAddressWord = rnd(0, 2);
+             a.writeDataWord = rnd(0, 2);
+             a.startAddress = static_cast<std::uint64_t>(rnd(0, 9));
+             a.endAddress = a.startAddress + static_cast<std::uint64_t>(rnd(0, 4));
+             return d;
+         }, modelRamDrawnReadFirst, ExpandRam},
     };
     for (const Case& c : cases) {
         Random rnd{std::mt19937(c.seed)};

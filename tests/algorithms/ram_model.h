@@ -14,7 +14,13 @@ inline void modelCopyTact(model::TestDocument& d, int from, int to, int lastRow)
 
 inline void modelRam(model::TestDocument& d) {
     const auto a = d.algorithm(model::Algorithm::Ram);
-    const long long L = d.baseTactCount(), Rl = a.writeAddressTact - 1, Wl = L - Rl;
+    // Read cycle first: read 1..writeAddressTact - 1, write the rest. Write cycle first (its
+    // start tact before the read start tact R): write 1..R - 1, read R..L.
+    const bool writeFirst = a.writeStartTact < a.startTact;
+    const long long L = d.baseTactCount();
+    const long long rFirst = writeFirst ? a.startTact : 1, rLast = writeFirst ? L : a.writeAddressTact - 1;
+    const long long wFirst = writeFirst ? 1 : rLast + 1, wLast = writeFirst ? a.startTact - 1 : L;
+    const long long Rl = rLast - rFirst + 1, Wl = wLast - wFirst + 1;
     const long long n = d.dataWords()[a.addressWord].memberCount(), m = d.dataWords()[a.dataWord].memberCount();
     const long long B = static_cast<long long>(a.startAddress), E = static_cast<long long>(a.endAddress);
     const long long G = (n + 1) * L + n * (2 * Wl + (n + 1) * Rl) + (n + 1) * Wl + n * Rl +
@@ -22,7 +28,7 @@ inline void modelRam(model::TestDocument& d) {
     d.setTactCount(static_cast<int>(L + G));
     int out = static_cast<int>(L) + 1;
     auto W = [&](unsigned long long address, unsigned long long data) {
-        for (int t = static_cast<int>(Rl) + 1; t <= L; ++t, ++out) {
+        for (int t = static_cast<int>(wFirst); t <= wLast; ++t, ++out) {
             modelCopyTact(d, t, out, 100);
             if (a.writeAddressTact <= t && t <= a.writeAddressTact + a.writeAddressTactCount - 1)
                 words::setWordValue(d, a.writeAddressWord, out, address);
@@ -30,7 +36,7 @@ inline void modelRam(model::TestDocument& d) {
         }
     };
     auto R = [&](unsigned long long address, unsigned long long expected) {
-        for (int t = 1; t <= Rl; ++t, ++out) {
+        for (int t = static_cast<int>(rFirst); t <= rLast; ++t, ++out) {
             modelCopyTact(d, t, out, 100);
             if (a.addressTact <= t && t <= a.addressTact + a.addressTactCount - 1)
                 words::setWordValue(d, a.addressWord, out, address);

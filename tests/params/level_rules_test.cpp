@@ -1,11 +1,14 @@
-// Voltage codes and the rules of the two threshold fields of the test parameters dialog.
+// Voltage codes and the rules of the two threshold fields of the test parameters dialog: the
+// rules step by step, and the ranges of both codes after every key typed in any order.
 
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "model/text.h"
 #include "params/test_parameters_form.h"
 
 using namespace kvx::params;
@@ -54,8 +57,13 @@ TEST(LevelFields, RulesInTheirOrder) {
         {"defaults", {}, "2,0", "0,8", 102, 41},
         {"logic one above 5 V", {{F::High, "6"}}, "5,00", "0,8", 256, 41},
         {"logic one with a point", {{F::High, "2.5"}}, "2,5", "0,8", 128, 41},
-        {"logic one below logic zero", {{F::High, "0,5"}}, "0,8", "0,8", 41, 41},
-        {"logic one under 1 V stays while only it is typed", {{F::High, "0,9"}}, "0,9", "0,8", 46, 41},
+        {"logic one below logic zero and 1 V", {{F::High, "0,5"}}, "1,00", "0,8", 51, 41},
+        {"logic one below logic zero", {{F::Low, "1,5"}, {F::High, "1,2"}}, "1,5", "1,5", 77, 77},
+        {"logic one under 1 V", {{F::High, "0,9"}}, "1,00", "0,8", 51, 41},
+        {"logic one follows logic zero up only", {{F::Low, "0,3"}, {F::High, "0,3"}}, "1,00", "0,3", 51, 15},
+        {"logic one stays when logic zero goes down", {{F::Low, "2,2"}, {F::Low, "0,3"}}, "2,2", "0,3", 113, 15},
+        {"logic one below a logic zero that is no number", {{F::Low, "2,2"}, {F::Low, "2,2x"}, {F::High, "1"}}, "2,21",
+         "2,2x", 113, 113},
         {"logic one that is not a number", {{F::High, "x"}}, "x", "0,8", 102, 41},
         {"logic zero above 2,5 V lifts logic one", {{F::Low, "3"}}, "2,50", "2,50", 128, 128},
         {"logic zero above logic one", {{F::Low, "2,2"}}, "2,2", "2,2", 113, 113},
@@ -67,6 +75,9 @@ TEST(LevelFields, RulesInTheirOrder) {
         {"showing codes 128 and 41", {{F::Show, "", 128, 41}}, "2,50", "0,80", 128, 41},
         {"showing the defaults", {{F::Show, "", 102, 41}}, "1,99", "0,80", 102, 41},
         {"showing codes out of their ranges", {{F::Show, "", 300, 200}}, "5,00", "2,50", 256, 128},
+        {"showing codes under their ranges", {{F::Show, "", 15, -3}}, "1,00", "0", 51, 0},
+        {"showing codes after logic zero was raised", {{F::Low, "2,5"}, {F::Show, "", 102, 41}}, "1,99", "0,80", 102,
+         41},
         {"apply after a negative logic zero", {{F::Low, "-0,5"}, {F::Limits, ""}}, "2,0", "0", 102, 0},
         {"apply keeps logic one above logic zero", {{F::High, "x"}, {F::Low, "2,3"}, {F::Limits, ""}}, "2,3", "2,3", 118, 118},
     };
@@ -101,4 +112,65 @@ TEST(LevelFields, DefaultsAndTactDuration) {
     EXPECT_EQ(f.parameters(), (kvx::model::TestParameters{2, 102, 41}));
     EXPECT_EQ(f.highText(), "2,0");
     EXPECT_EQ(f.lowText(), "0,8");
+}
+
+TEST(LevelFields, CodesStayInTheirRangesAfterEveryKey) {
+    // A script types into the fields as a user does: "H" and "L" pick the logic one and the
+    // logic zero field, "^" selects the field's whole text so that the next key replaces it,
+    // "<" erases the last character, "A" is "Применить"; any other character is typed at the end.
+    const std::vector<std::string> scripts = {
+        "L^0,3H^0,3A",     // logic zero 0,3, then logic one typed down to it
+        "L^0,3H^-1A",      // logic one typed under a logic zero under 1 V
+        "H<<<0,5AL^0A",    // logic one erased and typed under 1 V
+        "L<<<3H^0L^0,1A",  // logic zero above 2,5 V, logic one typed down, logic zero down again
+        "L^0.3H^2.5L^2.7A",
+        "L^2,2xH^1A",      // logic zero no number, logic one typed under its code
+        "H^9L^9H^-9L^-9A",
+        "L^-H^,L<<1,2,3H^5,01A",
+    };
+    std::vector<std::string> all = scripts;
+    std::mt19937 rng(17);
+    const std::string keys = "HL^<0123456789,.-xA";
+    for (int run = 0; run < 400; ++run) {
+        std::string script;
+        for (int k = 0; k < 16; ++k) script += keys[rng() % keys.size()];
+        all.push_back(script);
+    }
+    for (const std::string& script : all) {
+        LevelFields f;
+        bool high = false, selected = false;
+        std::string typed;
+        for (const char key : script) {
+            typed += key;
+            if (key == 'H' || key == 'L') {
+                high = key == 'H';
+                selected = false;
+                continue;
+            }
+            if (key == '^') {
+                selected = true;
+                continue;
+            }
+            if (key == 'A') {
+                f.applyLimits();
+            } else {
+                std::string text = selected ? "" : high ? f.highText() : f.lowText();
+                if (key == '<') text.resize(text.size() - kvx::model::text::last(text).size());
+                else text += key;
+                if (high) f.setHighText(text);
+                else f.setLowText(text);
+            }
+            selected = false;
+            const std::string what = script + " after " + typed;
+            EXPECT_GE(f.lowCode(), 0) << what;
+            EXPECT_LE(f.lowCode(), kMaxLowCode) << what;
+            EXPECT_GE(f.highCode(), kMinHighCode) << what;
+            EXPECT_LE(f.highCode(), kMaxHighCode) << what;
+            EXPECT_GE(f.highCode(), f.lowCode()) << what;
+            // A field that holds a number shows the code that is stored.
+            if (const auto c = codeFromText(f.highText())) EXPECT_EQ(*c, f.highCode()) << what;
+            if (const auto c = codeFromText(f.lowText())) EXPECT_EQ(*c, f.lowCode()) << what;
+            if (::testing::Test::HasFailure()) return;
+        }
+    }
 }

@@ -1,5 +1,6 @@
 // The algorithms dialog driven headless: its pages and fixed texts, the "Состояние:" rule, the
-// address fields, the buttons and their stop rules, and the main window's command.
+// address fields, the buttons and their stop rules, and the main window's command, which never
+// changes the length of the drawn test.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,8 +15,13 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "../../app/ui/tbf_fixture.h"
 #include "algorithms/ui/algorithm_dialog.h"
+#include "app/ui/document_history.h"
 
 namespace kvx::algorithms::ui {
 namespace {
@@ -184,6 +190,64 @@ TEST_F(AlgorithmCommand, SelectionReachesTheStatusBarAndTheFile) {
     EXPECT_EQ(back.activeAlgorithm(), 3);
     EXPECT_EQ(back.algorithms()[3].writeStartTact, 5);
     EXPECT_EQ(back.algorithms()[3].writeDataTact, 6);
+}
+
+TEST_F(AlgorithmCommand, NoButtonChangesTheLengthOfTheDrawnTest) {
+    // The dialog has been used once; then the user changes the tact count, and the next "OK",
+    // "Отмена" or Escape of the cyclic or ROM page leaves the test as it is.
+    auto diagram = [this] { return tbf().diagramArea(); };
+    struct Edit {
+        const char* name;
+        std::function<void()> apply;
+    };
+    const Edit edits[] = {
+        {"three tacts deleted", [&] { for (int k = 0; k < 3; ++k) diagram()->deleteTact(); }},
+        {"two tacts inserted", [&] { for (int k = 0; k < 2; ++k) diagram()->insertTact(); }},
+        {"count raised in the field", [&] { diagram()->setTactCountFromField("40"); }},
+        {"count lowered in the field", [&] { diagram()->setTactCountFromField("12"); }},
+        {"deletion undone and redone", [&] {
+             diagram()->deleteTact();
+             tbf().history().commit();
+             tbf().history().undo();
+             tbf().history().redo();
+         }},
+    };
+    enum class Close { Ok, Cancel, Escape };
+    auto runDialog = [this](Close close) {
+        QTimer::singleShot(0, [this, close] {
+            auto* dlg = tbf().findChild<TFAlgoritm*>();
+            ASSERT_NE(dlg, nullptr);
+            if (close == Close::Ok) dlg->okButton()->click();
+            else if (close == Close::Cancel) dlg->cancelButton()->click();
+            else QTest::keyClick(dlg, Qt::Key_Escape);
+        });
+        tbf().actions().algorithm->trigger();
+    };
+    auto diagramCells = [this] {
+        std::vector<int> cells{doc().tactCount()};
+        for (int r = 1; r <= 100; ++r)
+            for (int t = 1; t <= doc().tactCount(); ++t) cells.push_back(doc().getCell(0, r, t));
+        return cells;
+    };
+    for (const int page : {1, 2})
+        for (const Edit& edit : edits)
+            for (const Close close : {Close::Ok, Close::Cancel, Close::Escape}) {
+                const std::string what = std::string(edit.name) + ", page " + std::to_string(page) + ", close " +
+                                         std::to_string(static_cast<int>(close));
+                doc().setSaved(true);
+                ASSERT_TRUE(tbf().newFile()) << what;
+                tbf().algorithmList()->setCurrentIndex(page);
+                for (int r = 1; r <= 8; ++r)
+                    for (int t = 1; t <= doc().tactCount(); ++t)
+                        doc().setCell(0, r, t, static_cast<model::CellLevel>((r * t + t / 3) % 3));
+                runDialog(Close::Ok);
+                edit.apply();
+                const std::vector<int> drawn = diagramCells();
+                runDialog(close);
+                EXPECT_EQ(diagramCells(), drawn) << what;
+                EXPECT_EQ(tbf().tactCountField()->value(), doc().tactCount()) << what;
+                EXPECT_EQ(doc().activeAlgorithm(), page) << what;
+            }
 }
 
 }  // namespace

@@ -297,6 +297,22 @@ TEST_F(ParamsDialogs, ThresholdsNameAndTactDuration) {
     });
     window().actions().bandTestParameters->trigger();
     EXPECT_TRUE(script.used());
+
+    // Logic one typed down after logic zero 0,3 stops at 1 V.
+    script.then<TfmParam>([](TfmParam& d) {
+        retype(d.lowField(), "0,3");
+        retype(d.highField(), "0,3");
+        d.applyButton()->click();
+    });
+    EXPECT_TRUE(window().runParametersDialog());
+    EXPECT_EQ(doc().testParameters(), (model::TestParameters{5, 51, 15}));
+    script.then<TfmParam>([](TfmParam& d) {
+        EXPECT_EQ(d.highField()->text().toStdString(), "1,00");
+        EXPECT_EQ(d.lowField()->text().toStdString(), "0,29");
+        d.cancelButton()->click();
+    });
+    window().actions().bandTestParameters->trigger();
+    EXPECT_TRUE(script.used());
 }
 
 TEST_F(ParamsDialogs, DescriptionNeedsASavedTest) {
