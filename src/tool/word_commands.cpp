@@ -55,13 +55,14 @@ int runTable(int argc, char** argv) {
     if (status == 2) return 2;
     int index = -1;
     if (wordGiven) {
-        const auto& words = doc.dataWords();
-        for (size_t i = 0; i < words.size() && index < 0; ++i)
-            if (words[i].wordName == word) index = static_cast<int>(i);
-        if (index < 0) {
-            std::cerr << "kvxtool: в тесте нет Слова Данных \"" << word << "\"\n";
+        // The word as a line of the table names it: a name of one word, or name=number.
+        const words::WordLabels::Found found = words::WordLabels(doc.dataWords()).find(word);
+        if (found.word < 0) {
+            if (found.unknown) std::cerr << "kvxtool: в тесте нет Слова Данных \"" << word << "\"\n";
+            else std::cerr << "kvxtool: " << found.error << "\n";
             return 1;
         }
+        index = found.word;
     }
     std::ios::sync_with_stdio(false);
     words::writeTableCsv(std::cout, doc, index);

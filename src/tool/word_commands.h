@@ -4,7 +4,7 @@
 
 namespace kvx::tool {
 
-/// kvxtool table IN [--word NAME]
+/// kvxtool table IN [--word NAME or NAME=NUMBER]
 int runTable(int argc, char** argv);
 /// kvxtool set-words IN VALUES.csv -o OUT
 int runSetWords(int argc, char** argv);

@@ -1,5 +1,10 @@
 #include "words/data_table.h"
 
+#include <algorithm>
+#include <utility>
+
+#include "model/text.h"
+
 namespace kvx::words {
 
 namespace {
@@ -76,16 +81,39 @@ std::string DataTable::cellText(std::int64_t line, int column) const {
     }
 }
 
-std::optional<std::string> DataTable::typed(std::int64_t line, std::string_view text) const {
+std::string DataTable::wordDigits(std::int64_t line, std::string_view text) const {
+    const TableLine l = lineAt(line);
+    if (l.word < 0) return {};
+    return keepRadixDigits(text, doc_.dataWords()[static_cast<size_t>(l.word)].radix);
+}
+
+std::optional<DataTable::Typed> DataTable::typed(std::int64_t line, std::string_view text, std::size_t cursor) const {
     const TableLine l = lineAt(line);
     if (l.word < 0) return std::nullopt;
     const model::DataWord& word = doc_.dataWords()[static_cast<size_t>(l.word)];
+    Typed out;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++characters) {
+        const std::size_t bytes = std::max<std::size_t>(1, model::text::charBytes(text, i));
+        const std::string_view character = text.substr(i, bytes);
+        if (keepRadixDigits(character, word.radix) == character) {
+            out.text += character;
+            if (characters < cursor) ++out.cursor;
+        }
+        i += bytes;
+    }
     const int n = word.memberCount();
-    if (n - 1 >= 64) return std::nullopt;  // no 64-bit value is larger than 2^(n-1)
-    const WordValue limit = n <= 1 ? 1 : WordValue{1} << (n - 1);
-    const auto value = parseWordText(text, word.radix);
-    if (!value || *value <= limit) return std::nullopt;
-    return formatInRadix(*value, effectiveRadix(word.radix));
+    const WordValue limit = n <= 1 ? 1 : n - 1 >= 64 ? ~WordValue{0} : WordValue{1} << (n - 1);
+    const WordValue value = parseWordText(out.text, word.radix).value_or(0);  // digits only: always read
+    if (value > limit) {
+        std::string canonical = formatInRadix(value, effectiveRadix(word.radix));
+        if (canonical != out.text) {
+            out.text = std::move(canonical);
+            out.cursor = out.text.size();
+        }
+    }
+    if (out.text == text && out.cursor == std::min(cursor, characters)) return std::nullopt;
+    return out;
 }
 
 std::optional<DataTable::Commit> DataTable::commit(std::int64_t line, std::string_view text) {

@@ -7,6 +7,7 @@
 // 100,000 tacts and 51 words has 5.1 million lines and costs only what its committed cells
 // remember.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -64,9 +65,21 @@ public:
     /// in it). Empty outside the table.
     std::string cellText(std::int64_t line, int column) const;
 
-    /// The typing rule of the value column: when the text's value is larger than 2^(n-1) for a
-    /// word of n members (1 for n <= 1), the canonical text of that value; otherwise nullopt.
-    std::optional<std::string> typed(std::int64_t line, std::string_view text) const;
+    /// The characters of `text` that are digits of the number system of the line's word.
+    std::string wordDigits(std::int64_t line, std::string_view text) const;
+
+    /// What typing leaves in a value cell: its text and the cursor, in characters.
+    struct Typed {
+        std::string text;
+        std::size_t cursor = 0;
+        bool operator==(const Typed&) const = default;
+    };
+    /// The typing rule of the value column, for the text just typed with the cursor after
+    /// `cursor` characters: a character that is not a digit of the word's number system is
+    /// dropped at once (the cursor keeps its place among the digits); when the value is larger
+    /// than 2^(n-1) for a word of n members (1 for n <= 1), the text becomes the canonical text of
+    /// that value with the cursor at its end. nullopt when the text stays as it was typed.
+    std::optional<Typed> typed(std::int64_t line, std::string_view text, std::size_t cursor) const;
 
     /// What a commit left in its cell and did to the diagram.
     struct Commit {

@@ -2,7 +2,6 @@
 
 #include <istream>
 #include <ostream>
-#include <unordered_map>
 
 #include "words/data_table.h"
 
@@ -33,6 +32,54 @@ std::optional<int> tactNumber(std::string_view text, int tactCount) {
 }
 
 }  // namespace
+
+WordLabels::WordLabels(const std::vector<model::DataWord>& words) : words_(words) {
+    for (size_t i = 0; i < words.size(); ++i) byName_[words[i].wordName].push_back(static_cast<int>(i));
+    labels_.reserve(words.size());
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string& name = words[i].wordName;
+        labels_.push_back(byName_[name].size() > 1 ? name + "=" + std::to_string(i + 1) : name);
+    }
+}
+
+WordLabels::Found WordLabels::find(std::string_view label) const {
+    Found found;
+    const std::string text(label);
+    if (const auto it = byName_.find(text); it != byName_.end()) {
+        const std::vector<int>& same = it->second;
+        if (same.size() == 1) {
+            found.word = same.front();
+            return found;
+        }
+        std::string numbers;
+        for (int i : same) numbers += (numbers.empty() ? "" : ", ") + std::to_string(i + 1);
+        found.error = "Слов Данных с именем \"" + text + "\" несколько (" + numbers + "), укажите номер: \"" +
+                      labels_[static_cast<size_t>(same.front())] + "\"";
+        return found;
+    }
+    const size_t eq = label.rfind('=');
+    const std::string_view name = eq == std::string_view::npos ? label : label.substr(0, eq);
+    const std::string_view digits = eq == std::string_view::npos ? std::string_view{} : label.substr(eq + 1);
+    size_t number = 0;
+    bool isNumber = !digits.empty() && digits.size() <= 9;
+    for (char c : digits) {
+        if (c < '0' || c > '9') isNumber = false;
+        else number = number * 10 + static_cast<size_t>(c - '0');
+    }
+    if (isNumber && number >= 1 && number <= words_.size()) {
+        const std::string& actual = words_[number - 1].wordName;
+        if (actual == name) {
+            found.word = static_cast<int>(number - 1);
+            return found;
+        }
+        found.error = "Слово Данных " + std::to_string(number) + " называется \"" + actual + "\", а не \"" +
+                      std::string(name) + "\"";
+        return found;
+    }
+    found.error = "нет Слова Данных \"" + text + "\"";
+    found.unknown = true;
+    return found;
+}
 
 std::string csvField(std::string_view text) {
     const bool quote = text.find_first_of(",\"\r\n") != std::string_view::npos ||
@@ -91,8 +138,9 @@ void writeTableCsv(std::ostream& out, const model::TestDocument& doc, int wordIn
     const bool one = wordIndex >= 0 && static_cast<size_t>(wordIndex) < words.size();
     const int first = one ? wordIndex : 0;
     const int last = one ? wordIndex : static_cast<int>(words.size()) - 1;
+    const WordLabels labels(words);
     std::vector<std::string> names;
-    for (const model::DataWord& w : words) names.push_back(csvField(w.wordName));
+    for (size_t w = 0; w < words.size(); ++w) names.push_back(csvField(labels.label(static_cast<int>(w))));
     out << kTableCsvHeader << '\n';
     std::string line;
     for (int tact = 1; tact <= doc.tactCount(); ++tact) {
@@ -110,9 +158,8 @@ void writeTableCsv(std::ostream& out, const model::TestDocument& doc, int wordIn
 
 ValuesCsv readValuesCsv(std::istream& in, const model::TestDocument& doc) {
     ValuesCsv result;
-    std::unordered_map<std::string, int> wordByName;
     const auto& words = doc.dataWords();
-    for (size_t i = words.size(); i-- > 0;) wordByName[words[i].wordName] = static_cast<int>(i);  // the first wins
+    const WordLabels labels(words);
 
     std::string raw;
     std::int64_t number = 0;
@@ -140,9 +187,9 @@ ValuesCsv readValuesCsv(std::istream& in, const model::TestDocument& doc) {
                                                  std::to_string(doc.tactCount()) + ")");
             return result;
         }
-        const auto word = wordByName.find((*fields)[1]);
-        if (word == wordByName.end()) {
-            result.error = lineError(number, "нет Слова Данных \"" + (*fields)[1] + "\"");
+        const WordLabels::Found word = labels.find((*fields)[1]);
+        if (word.word < 0) {
+            result.error = lineError(number, word.error);
             return result;
         }
         const std::string& value = (*fields)[2];
@@ -150,13 +197,13 @@ ValuesCsv readValuesCsv(std::istream& in, const model::TestDocument& doc) {
             ++result.skippedUndefined;
             continue;
         }
-        const int radix = words[static_cast<size_t>(word->second)].radix;
+        const int radix = words[static_cast<size_t>(word.word)].radix;
         const std::string digits = keepRadixDigits(value, radix);
         if (digits.empty()) {
             result.error = lineError(number, "в значении \"" + value + "\" нет цифр системы счисления слова");
             return result;
         }
-        result.assignments.push_back({*tact, word->second, parseWordText(digits, radix).value_or(0)});
+        result.assignments.push_back({*tact, word.word, parseWordText(digits, radix).value_or(0)});
     }
     return result;
 }

@@ -1,5 +1,7 @@
 #include "words/data_table.h"
 
+#include "model/text.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -126,21 +128,42 @@ TEST(DataTableCommit, CellsShowTheDocumentUntilCommitted) {
     EXPECT_FALSE(table.commit(99, "1").has_value());
 }
 
-TEST(DataTableTyping, LargeValuesTurnCanonical) {
-    struct Case { int radix; int members; const char* text; std::optional<std::string> shown; };
+TEST(DataTableTyping, OnlyDigitsStayAndLargeValuesTurnCanonical) {
+    constexpr size_t kEnd = std::string::npos;  // the cursor after the last character
+    struct Case {
+        int radix;
+        int members;
+        const char* text;
+        std::optional<std::string> shown;
+        size_t cursor = kEnd;       // where the text was typed, in characters
+        size_t shownCursor = kEnd;  // the cursor afterwards; kEnd: at the end of `shown`
+    };
     const Case cases[] = {
         {16, 8, "1F", std::nullopt},   // 31 <= 128
         {16, 8, "0FF", "FF"},          // 255 > 128
         {16, 8, "ff", "FF"},
-        {2, 3, "101", "101"},          // 5 > 4: already canonical
+        {2, 3, "101", std::nullopt},   // 5 > 4: already canonical
         {2, 3, "0101", "101"},
-        {2, 3, "12", std::nullopt},    // 4 is not above 4
-        {2, 3, "12x", std::nullopt},   // not a binary text yet
+        {2, 3, "11", std::nullopt},
+        {2, 3, "12", "1"},             // not a binary digit: dropped at once
+        {2, 3, "12x", "1"},
+        {2, 2, "12x9", "1"},
+        {8, 6, "179", "17"},           // not 1*64 + 7*8 + 9
+        {8, 6, "77", std::nullopt, 1}, // 63 > 32, canonical already: the cursor stays
+        {16, 8, "1gF", "1F"},          // not 0x10F
         {10, 4, "0009", "9"},
         {10, 4, "0008", std::nullopt},
-        {10, 1, "2", "2"},             // c is 1 for one member
+        {10, 4, "1a5", "15"},
+        {10, 1, "02", "2"},            // c is 1 for one member
+        {10, 1, "01", std::nullopt},
         {10, 0, "02", "2"},
         {8, 2, "07", "7"},
+        {8, 3, "9", ""},
+        {10, 8, "1Ж2", "12", 2, 1},    // the cursor after Ж stays after the 1
+        {10, 8, "x12", "12", 1, 0},
+        {10, 8, "12 ", "12", 2, 2},
+        {10, 8, "152", std::nullopt, 1},
+        {10, 8, "0215", "215", 2, 3},  // 215 > 128: canonical, the cursor at the end
     };
     for (const Case& c : cases) {
         TestDocument doc;
@@ -148,11 +171,15 @@ TEST(DataTableTyping, LargeValuesTurnCanonical) {
         for (int r = 1; r <= c.members; ++r) rows.push_back(r);
         addWord(doc, "W", c.radix, rows);
         w::DataTable table(doc);
-        EXPECT_EQ(table.typed(1, c.text), c.shown) << c.text;
+        const auto typed = table.typed(1, c.text, c.cursor == kEnd ? kvx::model::text::length(c.text) : c.cursor);
+        ASSERT_EQ(typed.has_value(), c.shown.has_value()) << c.radix << " " << c.text;
+        if (!typed) continue;
+        EXPECT_EQ(typed->text, *c.shown) << c.radix << " " << c.text;
+        EXPECT_EQ(typed->cursor, c.shownCursor == kEnd ? c.shown->size() : c.shownCursor) << c.radix << " " << c.text;
     }
     TestDocument wide;
     std::vector<int> rows;
     for (int r = 1; r <= 70; ++r) rows.push_back(1 + r % 40);
     addWord(wide, "W", 16, rows);
-    EXPECT_EQ(w::DataTable(wide).typed(1, std::string(20, 'F')), std::nullopt) << "no 64-bit value exceeds 2^69";
+    EXPECT_EQ(w::DataTable(wide).typed(1, std::string(20, 'F'), 20), std::nullopt) << "no 64-bit value exceeds 2^69";
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include "../tool/run_command.h"
 
+#include "../storage/random_documents.h"
 #include "../storage/test_support.h"
 #include "functions/formula.h"
 #include "storage/test_file.h"
@@ -37,6 +38,17 @@ TestDocument sample() {
     d.radix = 2;
     d.addMember(4);
     doc.dataWords() = {a, d};
+    return doc;
+}
+
+/// The sample with a third word that shares the name "D" (binary, member 6).
+TestDocument twins() {
+    TestDocument doc = sample();
+    DataWord d2;
+    d2.wordName = "D";
+    d2.radix = 2;
+    d2.addMember(6);
+    doc.dataWords().push_back(d2);
     return doc;
 }
 
@@ -99,7 +111,8 @@ TEST(WordCsv, TheTableAsTheTableShowsIt) {
 
 TEST(WordCsv, BadLinesAreReportedWithTheirNumber) {
     const TestDocument doc = sample();
-    struct Case { std::string text; std::string error; };
+    const TestDocument twin = twins();
+    struct Case { std::string text; std::string error; bool twins = false; };
     const Case cases[] = {
         {"1,D,1\n9,D,1\n", "Строка 2: такт \"9\" вне теста (такты 1..4)"},
         {"0,D,1\n", "Строка 1: такт \"0\" вне теста (такты 1..4)"},
@@ -112,9 +125,14 @@ TEST(WordCsv, BadLinesAreReportedWithTheirNumber) {
         {"1,D,1,2\n", "Строка 1: ожидается три поля: такт, имя Слова Данных, значение"},
         {"1,\"D,1\n", "Строка 1: кавычка не закрыта"},
         {"№,Слово Данных,Данные\n№,Слово Данных,Данные\n", "Строка 2: такт \"№\" вне теста (такты 1..4)"},
+        {"1,D=2,1\n2,D,1\n", "Строка 2: Слов Данных с именем \"D\" несколько (2, 3), укажите номер: \"D=2\"", true},
+        {"1,D=3,1\n1,D=1,1\n", "Строка 2: Слово Данных 1 называется \"A, B\", а не \"D\"", true},
+        {"1,D=4,1\n", "Строка 1: нет Слова Данных \"D=4\"", true},
+        {"1,D=x,1\n", "Строка 1: нет Слова Данных \"D=x\"", true},
+        {"1,D=,1\n", "Строка 1: нет Слова Данных \"D=\"", true},
     };
     for (const Case& c : cases) {
-        const auto r = read(c.text, doc);
+        const auto r = read(c.text, c.twins ? twin : doc);
         ASSERT_TRUE(r.error.has_value()) << c.text;
         EXPECT_EQ(*r.error, c.error);
     }
@@ -124,6 +142,63 @@ TEST(WordCsv, BadLinesAreReportedWithTheirNumber) {
     EXPECT_EQ(good.assignments[0].value, 7u) << "cleaned as the table cleans: 0x7 is 07";
     EXPECT_EQ(good.assignments[1].word, 1);
     EXPECT_EQ(good.skippedUndefined, 1);
+    // A repeated name is addressed by its word's number; a unique name may be as well.
+    const auto numbered = read("1,D=3,1\n1,\"A, B=1\",7\n1,D=2,0\n", twin);
+    ASSERT_FALSE(numbered.error.has_value()) << *numbered.error;
+    ASSERT_EQ(numbered.assignments.size(), 3u);
+    EXPECT_EQ(numbered.assignments[0].word, 2);
+    EXPECT_EQ(numbered.assignments[1].word, 0);
+    EXPECT_EQ(numbered.assignments[2].word, 1);
+}
+
+TEST(WordCsv, RepeatedNamesAreNumbered) {
+    TestDocument doc = twins();
+    w::setWordValue(doc, 1, 2, 1);
+    w::setWordValue(doc, 2, 2, 0);
+    EXPECT_EQ(tableOf(doc, 2), "№,Слово Данных,Данные\n1,D=3,Неопеделено\n2,D=3,0\n3,D=3,Неопеделено\n4,D=3,Неопеделено\n");
+    EXPECT_NE(tableOf(doc).find("\n2,\"A, B\",Неопеделено\n2,D=2,1\n2,D=3,0\n"), std::string::npos)
+        << "a unique name stays as it is";
+    w::DataTable table(doc);
+    EXPECT_EQ(table.cellText(6, 1), "D") << "the window shows the name itself";
+}
+
+// A table printed by kvxtool reads back through set-words without changing the file: words of one
+// name, Cyrillic names, names with commas, quotes and blanks, undefined values, words sharing pins.
+TEST(WordCsv, APrintedTableReadsBackUnchanged) {
+    kvx::testing::TempDir dir;
+    const std::string tool = KVX_TOOL_PATH;
+    const std::vector<std::string> names = {"A", "Адрес", "D, 0", "say \"hi\"", " Ж ", "", "№,\"", "Слово Данных"};
+    std::mt19937 rng(20240517);
+    for (int i = 0; i < 16; ++i) {
+        TestDocument doc = kvx::testing::randomDocument(rng);
+        // Words over the rows the file keeps levels of, mostly defined, so that most words have values.
+        std::vector<int> levelRows;
+        for (int row = 1; row <= kvx::model::kMaxRow; ++row) {
+            const std::string& type = doc.pin(row).pinType;
+            const bool pin = row <= doc.pinCount() || (row > kvx::model::kPinRows && row - kvx::model::kPinRows <= doc.pinCount() &&
+                                                       doc.pin(row - kvx::model::kPinRows).pinType == "I/O");
+            if (!pin || type.empty() || kvx::model::isFixedType(type) || kvx::model::isFunctionType(type)) continue;
+            levelRows.push_back(row);
+            for (int t = 1; t <= doc.tactCount(); ++t)
+                doc.setCell(0, row, t, static_cast<kvx::model::CellLevel>(rng() % 16 == 0 ? 2 : rng() % 2));
+        }
+        auto& words = doc.dataWords();
+        words.resize(std::max<size_t>(words.size(), 3));
+        for (DataWord& word : words) {
+            word.wordName = names[rng() % names.size()];
+            word.radix = words[0].radix;
+            word.memberRows.fill(0);
+            for (size_t m = rng() % 6; m > 0 && !levelRows.empty(); --m) word.addMember(levelRows[rng() % levelRows.size()]);
+        }
+        words[1].wordName = words[0].wordName;
+        const std::string in = dir.file("in.kvx");
+        ASSERT_TRUE(kvx::storage::saveTestFile(doc, in).ok);
+        const std::string table = dir.file("table.csv"), out = dir.file("out.kvx");
+        ASSERT_EQ(run(tool + " table " + in + " > " + table), 0) << i;
+        ASSERT_EQ(run(tool + " set-words " + in + " " + table + " -o " + out), 0) << i << "\n" << slurp(table);
+        EXPECT_TRUE(slurp(out) == slurp(in)) << "document " << i << ", table:\n" << slurp(table).substr(0, 2000);
+        if (::testing::Test::HasFailure()) break;
+    }
 }
 
 TEST(WordCsv, RoundTripThroughKvxtool) {
@@ -171,5 +246,24 @@ TEST(WordCsv, RoundTripThroughKvxtool) {
               1);
     EXPECT_FALSE(std::filesystem::exists(dir.file("bad.kvx")));
     EXPECT_EQ(run(tool + " table " + dir.file("in.kvx") + " --word NOPE > " + kNull + " 2>&1"), 1);
+
+    // A name two words share: refused with the line named, nothing written; the same for --word.
+    TestDocument twin = twins();
+    for (int t = 1; t <= 4; ++t) w::setWordValue(twin, 2, t, static_cast<w::WordValue>(t % 2));
+    ASSERT_TRUE(kvx::storage::saveTestFile(twin, dir.file("twins.kvx")).ok);
+    std::ofstream(dir.file("twins.csv")) << "1,\"A, B\",1\n2,D,1\n";
+    EXPECT_EQ(run(tool + " set-words " + dir.file("twins.kvx") + " " + dir.file("twins.csv") + " -o " +
+                  dir.file("bad.kvx") + " 2>" + dir.file("err.txt")),
+              1);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("bad.kvx")));
+    EXPECT_NE(slurp(dir.file("err.txt")).find("Строка 2: Слов Данных с именем \"D\" несколько"), std::string::npos)
+        << slurp(dir.file("err.txt"));
+    EXPECT_EQ(run(tool + " table " + dir.file("twins.kvx") + " --word D > " + kNull + " 2>&1"), 1);
+    ASSERT_EQ(run(tool + " table " + dir.file("twins.kvx") + " --word D=3 > " + dir.file("d3.csv")), 0);
+    EXPECT_EQ(slurp(dir.file("d3.csv")), tableOf(twin, 2));
+    ASSERT_EQ(run(tool + " set-words " + dir.file("twins.kvx") + " " + dir.file("d3.csv") + " -o " +
+                  dir.file("d3.kvx")),
+              0);
+    EXPECT_EQ(slurp(dir.file("d3.kvx")), slurp(dir.file("twins.kvx")));
     EXPECT_EQ(run(tool + " table " + dir.file("missing.kvx") + " > " + kNull + " 2>&1"), 2);
 }

@@ -9,6 +9,8 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "model/text.h"
+
 namespace kvx::words::ui {
 
 namespace {
@@ -97,8 +99,13 @@ QWidget* ValueDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem
     connect(editor, &QLineEdit::textEdited, editor, [this, guard, line](const QString& text) {
         if (!guard) return;
         guard->setProperty(kEditedProperty, true);
-        // A value above 2^(n-1) is shown in its canonical form at once.
-        if (const auto canonical = model_.table().typed(line, text.toStdString())) guard->setText(q(*canonical));
+        // Only the word's digits stay (a paste keeps its digits); a value above 2^(n-1) is shown
+        // in its canonical form at once.
+        const std::size_t cursor = model::text::length(text.left(guard->cursorPosition()).toStdString());
+        if (const auto shown = model_.table().typed(line, text.toStdString(), cursor)) {
+            guard->setText(q(shown->text));
+            guard->setCursorPosition(static_cast<int>(shown->cursor));  // digits are one unit each
+        }
     });
     return editor;
 }
@@ -113,7 +120,9 @@ void ValueDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, con
 bool ValueDelegate::eventFilter(QObject* object, QEvent* event) {
     auto* editor = qobject_cast<QLineEdit*>(object);
     if (editor && event->type() == QEvent::KeyPress) {
-        switch (static_cast<QKeyEvent*>(event)->key()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (typesNoDigit(*editor, *key)) return true;  // dropped: the text stays as it is
+        switch (key->key()) {
         case Qt::Key_Up:
         case Qt::Key_Down: {
             const int delta = static_cast<QKeyEvent*>(event)->key() == Qt::Key_Up ? -1 : 1;
@@ -139,6 +148,14 @@ bool ValueDelegate::eventFilter(QObject* object, QEvent* event) {
         }
     }
     return QStyledItemDelegate::eventFilter(object, event);
+}
+
+bool ValueDelegate::typesNoDigit(const QLineEdit& editor, const QKeyEvent& key) const {
+    if (key.text().isEmpty() || (key.modifiers() & (Qt::ControlModifier | Qt::MetaModifier))) return false;
+    for (const QChar c : key.text())
+        if (!c.isPrint()) return false;  // Backspace, Return and the like
+    const std::int64_t line = editor.property(kLineProperty).toLongLong();
+    return model_.table().wordDigits(line, key.text().toStdString()).empty();
 }
 
 // ---- grid ---------------------------------------------------------------------------------

@@ -13,6 +13,8 @@
 
 #include "words/data_table.h"
 
+class QKeyEvent;
+class QLineEdit;
 class QScrollBar;
 
 namespace kvx::words::ui {
@@ -53,7 +55,9 @@ private:
 };
 
 /// The value column's editor: applies the typing rule while the user types and commits only a
-/// text the user changed. Arrow keys commit, Escape closes the table.
+/// text the user changed. A key that types no digit of the word's number system is dropped, and
+/// what reaches the text otherwise (a paste) keeps only its digits. Arrow keys commit, Escape
+/// closes the table.
 class ValueDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -76,6 +80,9 @@ protected:
     bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
+    /// A key that would type characters none of which is a digit of the word's number system.
+    bool typesNoDigit(const QLineEdit& editor, const QKeyEvent& key) const;
+
     WordTableModel& model_;
     mutable QPointer<QWidget> editor_;
 };

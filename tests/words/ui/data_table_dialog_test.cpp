@@ -1,6 +1,7 @@
 // The data table, driven headless: lines, the current line, typing and commits, the filter
 // list, keys, and a table of 5.1 million lines.
 #include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
@@ -44,6 +45,17 @@ protected:
     void open(int tacts, int words, int currentTact) {
         doc = makeDoc(tacts, words);
         table = std::make_unique<TFTable>(doc, currentTact);
+        table->show();
+        QApplication::processEvents();
+    }
+    /// One word of `members` members (pins 1..members, all at 0) in the given radix.
+    void openWord(int radix, int members) {
+        doc = makeDoc(10, 1);
+        model::DataWord& w = doc.dataWords()[0];
+        w.radix = radix;
+        w.memberRows.fill(0);
+        for (int r = 1; r <= members; ++r) w.addMember(r);
+        table = std::make_unique<TFTable>(doc, 1);
         table->show();
         QApplication::processEvents();
     }
@@ -107,7 +119,16 @@ TEST_F(DataTableWindow, TypedValuesLandInTheDiagram) {
     EXPECT_FALSE(grid().editorOpen());
     EXPECT_FALSE(grid().editingMode());
 
-    type(lineOf(6, 1, 2, true), "xyz", Qt::Key_Up);
+    type(lineOf(6, 1, 2, true), "xyz", Qt::Key_Up);  // no digit: nothing reaches the cell
+    EXPECT_EQ(bits(1, 6), "00000000");
+    EXPECT_EQ(cell(lineOf(6, 1, 2, true), 2), "00");
+    EXPECT_EQ(written.count(), 1);
+    grid().setCurrentLine(lineOf(6, 1, 2, true), 2);
+    QTest::keyClick(grid().viewport(), Qt::Key_F2);
+    ASSERT_NE(openEditor(&grid()), nullptr);
+    openEditor(&grid())->selectAll();
+    QTest::keyClick(openEditor(&grid()), Qt::Key_Backspace);  // an emptied cell writes nothing
+    QTest::keyClick(openEditor(&grid()), Qt::Key_Up);
     EXPECT_EQ(bits(1, 6), "00000000");
     EXPECT_EQ(cell(lineOf(6, 1, 2, true), 2), "Неопеделено");
     EXPECT_EQ(written.count(), 1);
@@ -116,6 +137,50 @@ TEST_F(DataTableWindow, TypedValuesLandInTheDiagram) {
     EXPECT_EQ(cell(lineOf(2, 1, 2, true), 2), "FF");
     EXPECT_EQ(bits(1, 2), "11111111");
     EXPECT_EQ(cell(lineOf(2, 0, 2, true), 2), "00") << "other words keep their values";
+}
+
+TEST_F(DataTableWindow, OnlyTheWordsDigitsReachTheValue) {
+    // Keys typed into the value cell of tact 5; '^' stands for Home, '|' for Ctrl+V of "7x7".
+    struct Case {
+        int radix;
+        int members;
+        const char* keys;
+        const char* shown;  // the editor's text before the commit
+        const char* bits;   // member rows at tact 5 after Return, first member first
+    };
+    const Case cases[] = {
+        {8, 6, "179", "17", "111100"},       // 15, not 1*64+7*8+9
+        {2, 2, "12x9", "1", "10"},
+        {2, 5, "1021x1", "1011", "11010"},
+        {2, 1, "3x1", "1", "1"},
+        {10, 4, "1a5", "15", "1111"},
+        {10, 8, "2x5 5", "255", "11111111"},
+        {10, 8, "15^x2", "215", "11101011"},  // the cursor keeps its place among the digits
+        {10, 8, "1|", "177", "10001101"},     // pasted text keeps its digits
+        {10, 8, "15^|3", "77315", "11000000"}, // ... and the cursor stays after them: 77315 mod 256 = 3
+        {16, 8, "1gF", "1F", "11111000"},
+        {16, 4, " f", "F", "1111"},
+        {8, 3, "89", "0", "000"},             // no digit: the cell keeps its value, nothing is written
+    };
+    QApplication::clipboard()->setText("7x7");
+    for (const Case& c : cases) {
+        openWord(c.radix, c.members);
+        grid().setCurrentLine(5, 2);
+        const QString keys = QString::fromUtf8(c.keys);
+        QTest::keyClicks(grid().viewport(), keys.left(1));  // the first key opens the editor
+        QLineEdit* editor = openEditor(&grid());
+        ASSERT_NE(editor, nullptr) << c.keys;
+        for (const QChar k : keys.mid(1)) {
+            if (k == '^') QTest::keyClick(editor, Qt::Key_Home);
+            else if (k == '|') QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+            else QTest::keyClicks(editor, QString(k));
+        }
+        EXPECT_EQ(editor->text().toStdString(), c.shown) << c.radix << " " << c.keys;
+        QTest::keyClick(editor, Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_EQ(bits(0, 5), c.bits) << c.radix << " " << c.keys;
+        EXPECT_EQ(cell(5, 2).toStdString(), c.shown) << c.radix << " " << c.keys;
+    }
 }
 
 TEST_F(DataTableWindow, FilterListOverTheHeader) {
