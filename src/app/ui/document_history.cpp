@@ -1,32 +1,35 @@
 #include "app/ui/document_history.h"
 
 #include <QAbstractEventDispatcher>
-#include <QCoreApplication>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QThread>
+#include <utility>
 
 namespace kvx::app {
 
 namespace {
 
-/// One step: the changes are applied already when it is pushed.
+/// One step: the changes are applied already when it is pushed. The pieces of one action
+/// carry the action's number as their id, so the stack merges them into one step.
 class Step : public QUndoCommand {
 public:
-    Step(model::TestDocument& doc, model::ChangeLog log, DocumentHistory& history)
-        : doc_(doc), log_(std::move(log)), history_(history) {}
+    Step(model::TestDocument& doc, model::ChangeLog log, int action)
+        : doc_(doc), log_(std::move(log)), action_(action) {}
 
-    void undo() override {
-        log_.undo(doc_);
-        emit history_.documentRestored();
-    }
+    void undo() override { log_.undo(doc_); }
     void redo() override {
         if (std::exchange(firstRedo_, false)) return;
         log_.redo(doc_);
-        emit history_.documentRestored();
     }
-    int id() const override { return log_.mergeKey() != 0 ? log_.mergeKey() : -1; }
+    int id() const override { return action_; }
     bool mergeWith(const QUndoCommand* other) override {
         auto* later = dynamic_cast<const Step*>(other);
-        if (!later || later->log_.mergeKey() != log_.mergeKey()) return false;
+        if (!later || later->action_ != action_) return false;
         log_.append(std::move(const_cast<Step*>(later)->log_));
         return true;
     }
@@ -34,9 +37,17 @@ public:
 private:
     model::TestDocument& doc_;
     model::ChangeLog log_;
-    DocumentHistory& history_;
+    int action_;
     bool firstRedo_ = true;
 };
+
+/// A field the user types text into: keys that type or delete characters there go on one run.
+bool typesIntoField(const QWidget* widget, const QKeyEvent* key) {
+    if (!qobject_cast<const QLineEdit*>(widget) && !qobject_cast<const QAbstractSpinBox*>(widget)) return false;
+    if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete) return true;
+    const QString text = key->text();
+    return !text.isEmpty() && text.at(0).isPrint();
+}
 
 }  // namespace
 
@@ -49,22 +60,91 @@ DocumentHistory::DocumentHistory(model::TestDocument& doc, int limit, QObject* p
         if (stack_.isClean()) doc_.setSaved(true);
         else if (stack_.count() > 0) doc_.markChanged();
     });
+    // Whenever the program waits for input, what the current action changed so far is on the
+    // stack, so "Отменить" offers it at once; the action itself ends only with the next input.
     if (auto* dispatcher = QAbstractEventDispatcher::instance(QThread::currentThread()))
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &DocumentHistory::commit);
+    if (QCoreApplication* app = QCoreApplication::instance()) app->installEventFilter(this);
 }
 
 DocumentHistory::~DocumentHistory() {
+    if (QCoreApplication* app = QCoreApplication::instance()) app->removeEventFilter(this);
     if (doc_.changeLog() == &log_) doc_.setChangeLog(nullptr);
 }
 
+bool DocumentHistory::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+            if (watched->isWidgetType()) userInput(static_cast<QWidget*>(watched), event);
+            break;
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonRelease:
+            inputWidget_.clear();  // the next press is new input
+            break;
+        case QEvent::ShortcutOverride:
+            // The shortcut map looks at the commands after this: "Отменить" must offer what
+            // was changed just before.
+            commit();
+            break;
+        case QEvent::Shortcut:
+            endAction();
+            break;
+        case QEvent::FocusIn:
+            // A focus change by the user; the program's own moves of the focus are no input.
+            if (watched->isWidgetType() && static_cast<QFocusEvent*>(event)->reason() != Qt::OtherFocusReason &&
+                !qobject_cast<QMessageBox*>(static_cast<QWidget*>(watched)->window()))
+                endAction();
+            break;
+        default:
+            break;
+    }
+    return false;
+}
+
+void DocumentHistory::userInput(QWidget* widget, QEvent* event) {
+    // An event that a widget leaves to its parents is still the same input.
+    if (event->type() == inputType_ && inputWidget_ && widget->isAncestorOf(inputWidget_)) return;
+    inputType_ = event->type();
+    inputWidget_ = widget;
+    // The answer to a question is part of the command that asked it.
+    if (qobject_cast<QMessageBox*>(widget->window())) return;
+    endAction();
+    if (event->type() == QEvent::KeyPress && typesIntoField(widget, static_cast<QKeyEvent*>(event)))
+        joinRun({widget, 0});
+}
+
+void DocumentHistory::joinRun(Run run) {
+    if (!run_.any() && !pushed_ && run == previousRun_) action_ = previousAction_;
+    run_ = run;
+}
+
 void DocumentHistory::commit() {
-    if (suspended_ || log_.empty()) return;
+    if (suspended_) return;
+    // The diagram tags levels typed into a row; the tag tells which run the action types into.
+    if (const int key = log_.mergeKey(); key != 0) {
+        joinRun({nullptr, key});
+        log_.setMergeKey(0);
+    }
+    if (log_.empty()) return;
     log_.seal();
     model::ChangeLog done = std::move(log_);
     log_ = model::ChangeLog{};
     doc_.setChangeLog(&log_);
     if (done.changesNothing(doc_)) return;
-    stack_.push(new Step(doc_, std::move(done), *this));
+    stack_.push(new Step(doc_, std::move(done), action_));
+    pushed_ = true;
+}
+
+void DocumentHistory::endAction() {
+    commit();
+    previousAction_ = action_;
+    previousRun_ = run_;
+    action_ = ++lastAction_;
+    run_ = {};
+    pushed_ = false;
 }
 
 void DocumentHistory::resume() {
@@ -73,7 +153,7 @@ void DocumentHistory::resume() {
 }
 
 void DocumentHistory::suspend() {
-    commit();
+    endAction();
     suspended_ = true;
     doc_.setChangeLog(nullptr);
 }
@@ -83,25 +163,33 @@ void DocumentHistory::restart() {
     log_ = model::ChangeLog{};
     stack_.clear();
     doc_.setChangeLog(&log_);
+    endAction();
+    previousRun_ = {};
 }
 
 void DocumentHistory::markSaved() {
-    commit();
+    endAction();
     stack_.setClean();
 }
 
 void DocumentHistory::undo() {
-    commit();
+    endAction();
+    previousRun_ = {};  // typing does not go on into a step that was taken back
+    if (!stack_.canUndo()) return;
     doc_.setChangeLog(nullptr);
     stack_.undo();
     doc_.setChangeLog(&log_);
+    emit documentRestored();
 }
 
 void DocumentHistory::redo() {
-    commit();
+    endAction();
+    previousRun_ = {};
+    if (!stack_.canRedo()) return;
     doc_.setChangeLog(nullptr);
     stack_.redo();
     doc_.setChangeLog(&log_);
+    emit documentRestored();
 }
 
 }  // namespace kvx::app

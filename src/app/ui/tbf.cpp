@@ -493,9 +493,14 @@ void TBF::createHistory() {
     const int limit = std::atoi(services_.settings.value("Software\\KVX_Editor", "UndoLimit").c_str());
     history_ = new DocumentHistory(doc_, limit > 0 ? limit : 1000, this);
     editCommands_ = new EditCommands(*this, *diagram_, *history_);
+    // Every open window shows the test as the undo or redo left it: the diagram (its current
+    // row reaches the "F=" band and the formula dialog), the word editor, the generator and
+    // the status bar.
     connect(history_, &DocumentHistory::documentRestored, this, [this] {
         algorithmList_->setCurrentIndex(doc_.activeAlgorithm());
-        diagram_->refresh();
+        diagram_->documentRestored();
+        wordEditor_->documentRestored();
+        generator_->documentRestored();
         refreshStatusBar();
         emit documentRestored();
     });

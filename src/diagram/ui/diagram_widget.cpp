@@ -357,6 +357,15 @@ void DiagramWidget::refresh() {
     updateStatus();
 }
 
+void DiagramWidget::documentRestored() {
+    hidePinEditors();
+    if (!block_.empty() &&
+        (block_.lastPosition > displayRowTotal(doc_) || block_.lastTact > doc_.tactCount()))
+        clearBlock();
+    refresh();
+    emit currentRowChanged(view_.currentRow);
+}
+
 void DiagramWidget::resetForNewTest() {
     view_.currentColumn = 1;
     view_.currentScreenRow = 1;

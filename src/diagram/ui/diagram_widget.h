@@ -39,6 +39,10 @@ public:
 
     /// Repaint, re-layout and scroll-bar update after any change of the document.
     void refresh();
+    /// An undo or redo changed the document: the pin editors close, a block that no longer
+    /// lies inside the test is dropped, and the current row is told again (its type, its
+    /// formula or the row at the current position may have changed).
+    void documentRestored();
     /// A new test: current cell at column 1, screen row 1, both offsets 0.
     void resetForNewTest();
     /// An opened test: first tact 1, the row at display position 1 current, column 1.
@@ -72,7 +76,8 @@ public:
     CellRange selectedRange() const;
     /// Clipboard format of a block: its text form.
     static constexpr const char* kBlockMimeType = "application/x-kvx-cells";
-    /// Merge key of the history for levels typed into one row (plus the row number).
+    /// Tag of levels typed into one row (plus the row number): the history keeps levels typed
+    /// into the same row with no other input between them as one step.
     static constexpr int kTypedLevelsMergeKey = 1000;
 
     /// While the widget is hidden (no test shown) every command of the diagram does nothing.

@@ -193,9 +193,18 @@ void Tfm_zapinit::prepare(int row, int firstTact) {
     filledOnce_ = false;
     doc_.markChanged();
     targetField_->setText(QString::number(row));
-    // An output row shows its own type ("O/i" or "O/i=F(c)"), as the pin column does.
-    typeText_->setText(QString::fromStdString(doc_.pin(row).pinType));
+    refreshType();
     refreshRange();
+}
+
+void Tfm_zapinit::refreshType() {
+    // An output row shows its own type ("O/i" or "O/i=F(c)"), as the pin column does.
+    typeText_->setText(row_ >= 1 && row_ <= model::kMaxRow ? QString::fromStdString(doc_.pin(row_).pinType) : QString());
+}
+
+void Tfm_zapinit::documentRestored() {
+    refreshType();
+    refreshLastTact();  // the first tacts the user set stay
 }
 
 bool Tfm_zapinit::openFor(int row, int firstTact) {
@@ -215,10 +224,14 @@ bool Tfm_zapinit::runFor(int row, int firstTact) {
 }
 
 void Tfm_zapinit::refreshRange() {
-    const int tacts = std::max(1, doc_.tactCount());
     int first = currentTact_ ? currentTact_() : firstTact_;
     if (first < 1) first = 1;
     for (QSpinBox* from : {pulseFrom_, seqFrom_}) from->setValue(first);
+    refreshLastTact();
+}
+
+void Tfm_zapinit::refreshLastTact() {
+    const int tacts = std::max(1, doc_.tactCount());
     for (QSpinBox* to : {pulseTo_, seqTo_}) {
         to->setMaximum(tacts);
         to->setValue(tacts);
@@ -226,7 +239,10 @@ void Tfm_zapinit::refreshRange() {
 }
 
 void Tfm_zapinit::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible()) refreshRange();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible()) {
+        refreshType();
+        refreshRange();
+    }
     QDialog::changeEvent(event);
 }
 

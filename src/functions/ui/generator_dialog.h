@@ -42,6 +42,9 @@ public:
     void setCurrentTactSource(std::function<int()> source) { currentTact_ = std::move(source); }
 
     int targetRow() const { return row_; }
+    /// An undo or redo changed the document: the type of the target row and the range of
+    /// tacts are shown as they are now.
+    void documentRestored();
     /// Pattern that "OK" would write on the active page.
     Pattern activePattern() const;
     PulseVariant variant() const;
@@ -81,6 +84,8 @@ protected:
 private:
     void prepare(int row, int firstTact);
     void refreshRange();
+    void refreshLastTact();
+    void refreshType();
     void variantChosen(int id);
     void ownChanged();
     void lengthChanged(int n);

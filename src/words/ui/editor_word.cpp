@@ -133,6 +133,14 @@ void TEditorWord::documentReplaced() {
     selectWord(editor_.selected());
 }
 
+void TEditorWord::documentRestored() {
+    const int count = static_cast<int>(doc_.dataWords().size());
+    int index = editor_.selected();
+    if (index < 0 || index >= count) index = count - 1;
+    selectWord(index);
+    refillWordList();  // names may differ although the count did not
+}
+
 // ---- selection and lists ------------------------------------------------------------------
 
 void TEditorWord::selectWord(int index) {

@@ -28,6 +28,10 @@ public:
     void showEditor();
     /// The document's word list was replaced or the test was cleared: the first word is selected.
     void documentReplaced();
+    /// An undo or redo changed the document: the editor shows the words as they are now. The
+    /// selected word stays selected while it exists; otherwise the last word is selected. A new
+    /// backup is taken, as an activation takes one.
+    void documentRestored();
 
     const WordEditor& editor() const { return editor_; }
 

@@ -1,9 +1,17 @@
 // The history of the main window and the blocks of cells: every command is one step that undo
-// takes back exactly and redo brings again, the test is saved again when undo reaches the saved
-// state, and blocks travel through the clipboard as their text.
+// takes back exactly and redo brings again, whatever the pace of the input; the test is saved
+// again when undo reaches the saved state; every open window shows the test as undo and redo
+// leave it; blocks travel through the clipboard as their text.
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
 #include <functional>
@@ -12,7 +20,13 @@
 #include "app/ui/edit_commands.h"
 #include "diagram/pin_editing.h"
 #include "functions/formula.h"
+#include "functions/ui/formula_band.h"
+#include "functions/ui/formula_dialog.h"
+#include "functions/ui/generator_dialog.h"
 #include "tbf_fixture.h"
+#include "words/ui/editor_word.h"
+#include "words/ui/rename_dialog.h"
+#include "words/word_editor.h"
 
 namespace kvx::testing {
 namespace {
@@ -26,6 +40,24 @@ public:
         for (int t = 1; t <= 26; ++t) doc().setCell(0, 1, t, t % 2 ? model::kHigh : model::kLow);
         doc().setSaved(true);
         history().restart();
+        activateMainWindow();
+    }
+    void activateMainWindow() {
+        tbf().activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == &tbf(); }));
+    }
+    /// The main window becomes the active one with the diagram holding the keyboard, as a click
+    /// on the current cell makes it, and gets `key`.
+    void keyToMainWindow(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
+        activateMainWindow();
+        if (!area().canvas()->hasFocus()) area().canvas()->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(area().canvas(), key, modifiers);
+    }
+    /// The program waits for input once, as it does between two events the user sends slowly.
+    static void idle() {
+        QEventLoop loop;
+        QTimer::singleShot(1, &loop, &QEventLoop::quit);
+        loop.exec();
     }
     app::TBF& mainWindow() { return tbf(); }
     void click(int c, int k) { clickCell(c, k); }
@@ -88,6 +120,246 @@ TEST_F(History, EveryCommandIsOneStepThatUndoTakesBackAndRedoBringsAgain) {
         EXPECT_EQ(snapshot(), after);
         EXPECT_FALSE(doc().saved());
         E().undo->trigger();
+    }
+}
+
+TEST_F(History, EachDragTypedRunAndDialogOkIsOneStepWhateverThePaceOfTheInput) {
+    using Pace = std::function<void()>;
+    struct Case {
+        const char* what;
+        int steps;
+        std::function<void(History&, const Pace&)> input;
+    };
+    const auto keys = [](History& h, const Pace& pace, std::initializer_list<Qt::Key> typed) {
+        for (Qt::Key k : typed) {
+            QTest::keyClick(h.area().canvas(), k);
+            pace();
+        }
+    };
+    const std::vector<Case> cases = {
+        {"a row dragged in the number column from position 3 to 7", 1,
+         [](History& h, const Pace& pace) {
+             QWidget* canvas = h.area().canvas();
+             const int rh = h.area().view().rowHeight;
+             const auto at = [rh](int k) { return QPoint(20, (k - 1) * rh + rh / 2); };
+             QTest::mousePress(canvas, Qt::LeftButton, {}, at(3));
+             for (int k = 4; k <= 7; ++k) {
+                 pace();
+                 QTest::mouseMove(canvas, at(k));
+             }
+             pace();
+             QTest::mouseRelease(canvas, Qt::LeftButton, {}, at(7));
+         }},
+        {"levels typed into one row", 1,
+         [keys](History& h, const Pace& pace) {
+             h.click(3, 2);
+             pace();
+             keys(h, pace, {Qt::Key_1, Qt::Key_0, Qt::Key_1, Qt::Key_1});
+         }},
+        {"1 Down Down 1 Up Up 0: three runs, the arrows between them", 3,
+         [keys](History& h, const Pace& pace) {
+             h.click(2, 2);
+             pace();
+             keys(h, pace, {Qt::Key_1, Qt::Key_Down, Qt::Key_Down, Qt::Key_1, Qt::Key_Up, Qt::Key_Up, Qt::Key_0});
+         }},
+        {"five levels in one row, each after its own click", 5,
+         [keys](History& h, const Pace& pace) {
+             for (int t : {5, 10, 15, 20, 25}) {
+                 h.click(t, 2);
+                 pace();
+                 keys(h, pace, {Qt::Key_1});
+             }
+         }},
+        {"a tact count typed into its field", 1,
+         [](History& h, const Pace& pace) {
+             QSpinBox* field = h.mainWindow().tactCountField();
+             QTest::mouseClick(field, Qt::LeftButton);
+             pace();
+             QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+             pace();
+             for (char c : {'4', '0'}) {
+                 QTest::keyClick(field, c);
+                 pace();
+             }
+             ASSERT_EQ(h.document().tactCount(), 40);
+         }},
+        {"a level, then the generator's OK", 2,
+         [keys](History& h, const Pace& pace) {
+             h.click(4, 3);
+             pace();
+             keys(h, pace, {Qt::Key_1});
+             QTest::keyClick(h.area().canvas(), Qt::Key_G, Qt::ControlModifier);
+             pace();
+             QTest::mouseClick(h.mainWindow().generatorDialog()->okButton(), Qt::LeftButton);
+             pace();
+         }},
+    };
+    for (const Case& c : cases) {
+        std::string atOnce;
+        for (const bool slowly : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (slowly ? ", sent slowly" : ", sent at once"));
+            history().restart();
+            const std::string before = snapshot();
+            c.input(*this, slowly ? Pace(&History::idle) : Pace([] {}));
+            idle();
+            const std::string after = snapshot();
+            ASSERT_NE(after, before);
+            if (slowly) {
+                EXPECT_EQ(after, atOnce) << "the pace changes nothing in the test";
+            }
+            atOnce = after;
+            int undos = 0;
+            for (; undos < 10 && E().undo->isEnabled(); ++undos) keyToMainWindow(Qt::Key_Z);
+            EXPECT_EQ(undos, c.steps) << "Ctrl+Z presses back to the start";
+            EXPECT_EQ(snapshot(), before);
+            int redos = 0;
+            for (; redos < 10 && E().redo->isEnabled(); ++redos) keyToMainWindow(Qt::Key_Y);
+            EXPECT_EQ(redos, c.steps);
+            EXPECT_EQ(snapshot(), after);
+            for (int i = 0; i < 10 && E().undo->isEnabled(); ++i) E().undo->trigger();  // the next pace starts alike
+            ASSERT_EQ(snapshot(), before);
+        }
+    }
+}
+
+TEST_F(History, EveryOpenWindowShowsTheTestAsUndoAndRedoLeaveIt) {
+    // What a window shows, and what it should show of the document as it is.
+    struct Shown {
+        QString shows, expected;
+    };
+    struct Case {
+        const char* what;
+        std::function<void(History&)> edit;  ///< the edit, made with the mouse and the keyboard
+        int steps;                           ///< its steps
+        std::function<void(History&)> open;  ///< the window opened over the edit
+        std::function<Shown(History&)> shown;
+        std::function<void(History&)> apply;  ///< the window's own command; empty: none
+    };
+    const auto lines = [](const QListWidget* list) {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+        return out.join(',');
+    };
+    const std::vector<Case> cases = {
+        {"the F= band and the formula dialog",
+         [](History& h) {
+             h.document().setPinType(2, model::PinType::Function);
+             h.document().setPinFunction(0, 2, "C1");
+             functions::RecalculateFunctionPins(h.document());
+             h.area().refresh();
+             h.click(1, 2);
+             h.history().restart();
+             QLineEdit* field = h.mainWindow().formulaBand()->field();
+             field->setFocus(Qt::MouseFocusReason);
+             QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+             QTest::keyClicks(field, "C1|C3");
+             QTest::mouseClick(h.mainWindow().formulaBand()->applyButton(), Qt::LeftButton);
+             ASSERT_EQ(h.document().pinFunction(0, 2), "C1|C3");
+         },
+         1, [](History& h) { h.keyToMainWindow(Qt::Key_F); },
+         [](History& h) {
+             const auto* band = h.mainWindow().formulaBand();
+             const auto* dialog = h.mainWindow().formulaDialog();
+             const int row = band->currentRow();
+             const QString stored = QString::fromStdString(h.document().pinFunction(0, row));
+             return Shown{band->text() + " " + dialog->formulaText() + " " + dialog->pinTypeText(),
+                          stored + " " + stored + " Тип              " +
+                              QString::fromStdString(h.document().pin(row).pinType)};
+         },
+         [](History& h) { QTest::mouseClick(h.mainWindow().formulaBand()->applyButton(), Qt::LeftButton); }},
+        {"the data word editor",
+         [](History& h) {
+             h.keyToMainWindow(Qt::Key_W);
+             words::ui::TEditorWord* editor = h.mainWindow().wordEditor();
+             ASSERT_TRUE(editor->isVisible());
+             words::ui::TRename* prompt = h.mainWindow().namePrompt();
+             QTimer::singleShot(0, prompt, [prompt] {
+                 prompt->field()->insert("ADDR");
+                 QTest::mouseClick(prompt->okButton(), Qt::LeftButton);
+             });
+             QTest::mouseClick(editor->addButton(), Qt::LeftButton);
+             ASSERT_EQ(h.document().dataWords().size(), 1u);
+             QListWidget* all = editor->allPins();
+             ASSERT_GT(all->count(), 0);
+             QTest::mouseClick(all->viewport(), Qt::LeftButton, {}, all->visualItemRect(all->item(0)).center());
+             QTest::mouseClick(editor->addPinButton(), Qt::LeftButton);
+             ASSERT_EQ(editor->wordPins()->count(), 1);
+         },
+         2, [](History&) {},
+         [lines](History& h) {
+             const words::ui::TEditorWord* editor = h.mainWindow().wordEditor();
+             QStringList names, members, offered;
+             for (const model::DataWord& w : h.document().dataWords()) names << QString::fromStdString(w.wordName);
+             const int shownWord = editor->wordList()->currentIndex();
+             if (shownWord >= 0 && shownWord < static_cast<int>(h.document().dataWords().size())) {
+                 const model::DataWord& w = h.document().dataWords()[static_cast<size_t>(shownWord)];
+                 for (int pin : w.memberRows)
+                     if (pin > 0) members << QString::fromStdString(words::pinLine(h.document(), pin));
+                 for (int pin : words::offeredPins(h.document(), w))
+                     offered << QString::fromStdString(words::pinLine(h.document(), pin));
+             }
+             QStringList listed;
+             for (int i = 0; i < editor->wordList()->count(); ++i) listed << editor->wordList()->itemText(i);
+             const bool chosen = names.isEmpty() == (shownWord < 0);
+             return Shown{listed.join(',') + " | " + lines(editor->wordPins()) + " | " + lines(editor->allPins()) +
+                              (chosen ? "" : " | no word shown"),
+                          names.join(',') + " | " + members.join(',') + " | " + offered.join(',')};
+         },
+         [](History& h) { QTest::mouseClick(h.mainWindow().wordEditor()->applyButton(), Qt::LeftButton); }},
+        {"the pulse generator",
+         [](History& h) {
+             const int rh = h.area().view().rowHeight;
+             QTest::mouseClick(h.area().canvas(), Qt::LeftButton, {}, QPoint(60, rh / 2));
+             QComboBox* selector = h.area().typeSelector();
+             ASSERT_TRUE(selector->isVisible());
+             selector->setFocus(Qt::MouseFocusReason);
+             QTest::keyClick(selector, Qt::Key_Down);
+             ASSERT_EQ(h.document().pin(1).pinType, "O");
+             h.click(26, 1);
+             QTest::keyClick(h.area().canvas(), Qt::Key_1);
+             ASSERT_EQ(h.document().tactCount(), 27);
+         },
+         2,
+         [](History& h) {
+             h.click(4, 1);
+             h.keyToMainWindow(Qt::Key_G);
+             ASSERT_TRUE(h.mainWindow().generatorDialog()->isVisible());
+         },
+         [](History& h) {
+             const auto* g = h.mainWindow().generatorDialog();
+             const int row = g->targetRow();
+             return Shown{g->targetField()->text() + " " + g->typeLabel()->text() + " " +
+                              QString::number(g->pulseTo()->maximum()),
+                          QString::number(row) + " " + QString::fromStdString(h.document().pin(row).pinType) + " " +
+                              QString::number(h.document().tactCount())};
+         },
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        history().restart();
+        c.edit(*this);
+        idle();
+        const std::string edited = snapshot();
+        c.open(*this);
+        idle();
+        const Shown atFirst = c.shown(*this);
+        ASSERT_EQ(atFirst.shows.toStdString(), atFirst.expected.toStdString());
+        for (int i = 0; i < c.steps; ++i) keyToMainWindow(Qt::Key_Z);
+        ASSERT_NE(snapshot(), edited);
+        const Shown undone = c.shown(*this);
+        EXPECT_NE(undone.expected, atFirst.expected);
+        EXPECT_EQ(undone.shows.toStdString(), undone.expected.toStdString()) << "after undo";
+        for (int i = 0; i < c.steps; ++i) keyToMainWindow(Qt::Key_Y);
+        EXPECT_EQ(snapshot(), edited);
+        const Shown redone = c.shown(*this);
+        EXPECT_EQ(redone.shows.toStdString(), redone.expected.toStdString()) << "after redo";
+        for (int i = 0; i < c.steps; ++i) keyToMainWindow(Qt::Key_Z);
+        const std::string undoneTest = snapshot();
+        if (c.apply) {
+            c.apply(*this);
+            EXPECT_EQ(snapshot(), undoneTest) << "the window's own command stores nothing undone";
+        }
     }
 }
 

@@ -95,8 +95,9 @@ TEST_F(GeneratorDialog, OpeningShowsTargetAndRange) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
     EXPECT_EQ(dlg.pulseFrom()->value(), 3);
     ASSERT_TRUE(doc.setTactCount(40));
+    doc.setPinType(54, "O/i=F(c)");
     tact = 12;
-    // Another window takes the focus; coming back to the dialog reads the tact again.
+    // Another window takes the focus; coming back to the dialog reads the tact and the type again.
     QWidget other;
     other.show();
     other.activateWindow();
@@ -109,6 +110,7 @@ TEST_F(GeneratorDialog, OpeningShowsTargetAndRange) {
     EXPECT_EQ(dlg.sequenceTo()->value(), 40);
     EXPECT_EQ(dlg.sequenceTo()->maximum(), 40);
     EXPECT_EQ(dlg.targetField()->text(), "54");
+    EXPECT_EQ(dlg.typeLabel()->text(), "O/i=F(c)");
 }
 
 TEST_F(GeneratorDialog, BuiltInVariantsFillFromFirstTact) {
