@@ -142,7 +142,10 @@ TEST_F(HandOff, RequestsThatComeWhileOneIsBeingOpenedAreTakenAndOpenedInTurn) {
         opened.push_back(p);
         // The save question of the first file is up, and its loop runs, while another
         // program hands over the second.
-        if (opened.size() == 1) secondTaken = handOff(second);
+        if (opened.size() == 1) {
+            secondTaken = handOff(second);
+            waitFor([] { return false; }, 300);  // the user reads the question
+        }
         tbf().openPassedFile(QString::fromStdString(p));
     });
     showChangedTest();
