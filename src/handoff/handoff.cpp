@@ -9,6 +9,10 @@ TesterHandoff sendFileToTester(const std::string& path, const std::string& dirKv
         services.prompter.error(kTransferFailed);
         return TesterHandoff::Failed;
     };
+    if (const std::string reason = services.channel.unavailableReason(); !reason.empty()) {
+        services.prompter.error(reason);
+        return TesterHandoff::Failed;
+    }
     bool found = services.channel.findWindow(testerWindow());
     if (!found) {
         if (!services.settings.setIntValue(kTesterKey, kTesterStartFlag, 0)) return fail();
@@ -40,40 +44,65 @@ std::optional<TesterHandoff> openInTester(const std::function<bool()>& save,
 
 EditorHandoff sendFileToEditor(const std::string& path, platform::HandoffChannel& channel,
                                platform::SettingsStore& settings) {
+    if (!channel.unavailableReason().empty()) return EditorHandoff::Unavailable;
     // Without an editor "FileName" keeps the last hand-off of the family.
     if (!channel.findWindow(editorWindow())) return EditorHandoff::NoEditor;
     if (!settings.setValue(kFileNameKey, kFileNameValue, path)) return EditorHandoff::Failed;
     return channel.postMessage(editorWindow(), openFileMessage(kOpenInEditorMessage)) ? EditorHandoff::Delivered
-                                                                                      : EditorHandoff::NoEditor;
+                                                                                      : EditorHandoff::NotTaken;
 }
+
+namespace {
+
+/// "FileName" as stored now (another program has just written it); empty when the key or the
+/// value is missing.
+std::string readFileName(const platform::SettingsStore& settings) {
+    return settings.value(kFileNameKey, kFileNameValue);
+}
+
+}  // namespace
 
 void EditorMailbox::attach(const platform::SettingsStore& settings, platform::Prompter& prompter, Opener open) {
-    settings_ = &settings;
+    if (!settings_) settings_ = &settings;
     prompter_ = &prompter;
     open_ = std::move(open);
-    if (pending_ && open_) deliver();
+    if (!waiting_.empty()) startOpening();
 }
 
-void EditorMailbox::receive(const platform::WindowMessage& message) {
-    if (message.number != kOpenInEditorMessage || message.first != kHandoffMark) return;
-    if (opening_) return;  // the user is still answering the previous one
-    pending_ = true;
-    if (open_) deliver();
+bool EditorMailbox::receive(const platform::WindowMessage& message) {
+    if (message.number != kOpenInEditorMessage || message.first != kHandoffMark) return false;
+    if (waiting_.size() >= kMaxWaiting) return false;
+    // "FileName" names this request now; the next request may overwrite it before this one
+    // is opened.
+    waiting_.push_back(settings_ ? std::optional<std::string>(readFileName(*settings_)) : std::nullopt);
+    if (open_) startOpening();
+    return true;
 }
 
-void EditorMailbox::deliver() {
-    pending_ = false;
+void EditorMailbox::startOpening() {
+    if (wake_) wake_();
+    else openWaiting();
+}
+
+void EditorMailbox::openWaiting() {
+    // A request that arrives while one is being opened joins the queue that this loop empties.
+    if (opening_ || !open_) return;
     opening_ = true;
-    std::string path;
-    if (settings_->keyExists(kFileNameKey)) path = settings_->value(kFileNameKey, kFileNameValue);
-    if (path.empty()) prompter_->error(kOpenMessageFailed);
-    try {
+    struct Done {
+        EditorMailbox& box;
+        ~Done() {
+            box.opening_ = false;
+            // An open that failed leaves the rest for the next turn of the event loop.
+            if (!box.waiting_.empty() && box.wake_) box.wake_();
+        }
+    } done{*this};
+    while (!waiting_.empty()) {
+        const std::optional<std::string> entry = std::move(waiting_.front());
+        waiting_.pop_front();
+        const std::string path = entry ? *entry : readFileName(*settings_);
+        if (path.empty()) prompter_->error(kOpenMessageFailed);
         open_(path);
-    } catch (...) {
-        opening_ = false;
-        throw;
     }
-    opening_ = false;
 }
 
 }  // namespace kvx::handoff

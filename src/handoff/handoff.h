@@ -3,6 +3,8 @@
 // program asking the editor to open one. The path is written to "FileName" first, then the
 // receiving program's hidden window is sent a message that tells it to fetch the path.
 
+#include <cstddef>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -29,13 +31,14 @@ struct HandoffServices {
 
 enum class TesterHandoff {
     Posted,           ///< "FileName" written and the message posted to the tester's window
-    NoTesterWindow,   ///< "FileName" written, but the tester's window did not appear
-    Failed,           ///< the settings store or the start of the tester failed (the error box was shown)
+    NoTesterWindow,   ///< "FileName" written, but no tester window appeared or took the message
+    Failed,           ///< the channel cannot work here, or the settings store or the start of the
+                      ///< tester failed (the error box was shown)
 };
 
 /// Hands `path` to the tester. When its window is missing the tester is started from
 /// `dirKvx` + kTesterProgram (after "TestCanalOnStart" = 0) and looked for once more after
-/// kTesterStartWaitMs.
+/// kTesterStartWaitMs. A channel that cannot work on this system shows its reason instead.
 TesterHandoff sendFileToTester(const std::string& path, const std::string& dirKvx, HandoffServices services);
 
 /// "Открыть в тестере": `save` runs "&Сохранить" (true when the file was written); then the
@@ -47,37 +50,55 @@ std::optional<TesterHandoff> openInTester(const std::function<bool()>& save,
                                           const std::function<void(const std::string&)>& showStatus);
 
 enum class EditorHandoff {
-    Delivered,  ///< "FileName" written and the message posted to the editor's window
-    NoEditor,   ///< no editor runs ("FileName" is left as it was)
-    Failed,     ///< "FileName" could not be written
+    Delivered,    ///< "FileName" written and a running editor took the request
+    NoEditor,     ///< no editor runs ("FileName" is left as it was)
+    NotTaken,     ///< "FileName" written, but no running editor took the request
+    Failed,       ///< "FileName" could not be written
+    Unavailable,  ///< the channel cannot work on this system (its unavailableReason says why)
 };
 
 /// What another program of the family does to have the editor open `path`.
 EditorHandoff sendFileToEditor(const std::string& path, platform::HandoffChannel& channel,
                                platform::SettingsStore& settings);
 
-/// The messages of the editor's hidden window. A hand-off (kOpenInEditorMessage with
-/// kHandoffMark) reads "FileName" and opens it; a missing or empty value shows
-/// kOpenMessageFailed and opens the empty path. Every other message is ignored, and so is a
-/// hand-off that arrives while the previous one is still being opened (its save question is
-/// up). The hidden window exists before the main window does: a hand-off that arrives before
-/// `attach` waits for it (the latest one only).
+/// The requests of the editor's hidden window. A hand-off (kOpenInEditorMessage with
+/// kHandoffMark) is taken at once: "FileName" is read as it arrives and the request waits in
+/// turn; every other message is ignored (not taken). Waiting requests are opened one after
+/// the other, each as a recent-files item is opened; one that arrives while another is being
+/// opened (its save question is up) waits for it. A missing or empty "FileName" shows
+/// kOpenMessageFailed and opens the empty path. The hidden window exists before the main
+/// window does: requests that arrive before `attach` wait for it.
 class EditorMailbox {
 public:
     using Opener = std::function<void(const std::string& path)>;
+    /// Requests kept waiting at most; more are not taken.
+    static constexpr std::size_t kMaxWaiting = 64;
 
+    /// `settings`: where "FileName" is read as each request arrives (null: from `attach` on;
+    /// a request that arrives before is read when it is opened).
+    explicit EditorMailbox(const platform::SettingsStore* settings = nullptr) : settings_(settings) {}
+
+    /// `wake` has openWaiting() run soon from the program's event loop, never from inside
+    /// receive(); without it, requests are opened as they arrive.
+    void setWake(std::function<void()> wake) { wake_ = std::move(wake); }
     /// The settings store, the message boxes and the open command of the main window (run
     /// exactly as a recent-files item runs it).
     void attach(const platform::SettingsStore& settings, platform::Prompter& prompter, Opener open);
-    void receive(const platform::WindowMessage& message);
+    /// True when the message is a hand-off and it was taken.
+    bool receive(const platform::WindowMessage& message);
+    /// Opens the waiting requests in turn.
+    void openWaiting();
+    std::size_t waiting() const { return waiting_.size(); }
 
 private:
-    void deliver();
+    void startOpening();
 
     const platform::SettingsStore* settings_ = nullptr;
     platform::Prompter* prompter_ = nullptr;
     Opener open_;
-    bool pending_ = false;
+    std::function<void()> wake_;
+    /// The path of each request; none: "FileName" is read when it is opened.
+    std::deque<std::optional<std::string>> waiting_;
     bool opening_ = false;
 };
 

@@ -7,6 +7,7 @@ namespace kvx::handoff {
 namespace {
 
 constexpr std::string_view kMagic = "KVXM";
+constexpr std::string_view kReplyMagic = "KVXA";
 
 void put(char* out, std::uint64_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
@@ -36,6 +37,19 @@ std::optional<platform::WindowMessage> decodeFrame(std::string_view bytes) {
     m.first = static_cast<std::int64_t>(get(bytes.data() + 8, 8));
     m.second = static_cast<std::int64_t>(get(bytes.data() + 16, 8));
     return m;
+}
+
+std::array<char, kReplySize> encodeReply(bool taken) {
+    std::array<char, kReplySize> reply{};
+    kReplyMagic.copy(reply.data(), kReplyMagic.size());
+    reply[4] = taken ? 1 : 0;
+    return reply;
+}
+
+std::optional<bool> decodeReply(std::string_view bytes) {
+    if (bytes.size() != kReplySize || bytes.substr(0, kReplyMagic.size()) != kReplyMagic) return std::nullopt;
+    if (bytes[4] != 0 && bytes[4] != 1) return std::nullopt;
+    return bytes[4] == 1;
 }
 
 }  // namespace kvx::handoff

@@ -20,6 +20,12 @@ int runOpenInEditor(const std::string& utf8Path, platform::HandoffChannel& chann
     case handoff::EditorHandoff::NoEditor:
         std::cerr << "kvxtool: no editor is running\n";
         return kNoEditorExitCode;
+    case handoff::EditorHandoff::NotTaken:
+        std::cerr << "kvxtool: the running editor did not take the file\n";
+        return kNotTakenExitCode;
+    case handoff::EditorHandoff::Unavailable:
+        std::cerr << "kvxtool: " << channel.unavailableReason() << "\n";
+        return 2;
     case handoff::EditorHandoff::Failed:
         break;
     }

@@ -12,6 +12,7 @@
 namespace kvx::tool {
 
 inline constexpr int kNoEditorExitCode = 3;
+inline constexpr int kNotTakenExitCode = 4;
 
 /// The hand-off channel and settings store of this system; both null when this build has none.
 struct HandoffTools {
@@ -21,8 +22,9 @@ struct HandoffTools {
 };
 HandoffTools systemHandoffTools();
 
-/// 0 when the message was delivered, kNoEditorExitCode when no editor runs, 2 when "FileName"
-/// could not be written (a one-line reason on standard error).
+/// 0 when a running editor took the request, kNoEditorExitCode when no editor runs,
+/// kNotTakenExitCode when none of the running editors took it, 2 when "FileName" could not be
+/// written or the channel cannot work here (a one-line reason on standard error).
 int runOpenInEditor(const std::string& utf8Path, platform::HandoffChannel& channel,
                     platform::SettingsStore& settings);
 

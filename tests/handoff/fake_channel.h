@@ -19,8 +19,7 @@ public:
         platform::WindowMessage message;
     };
 
-    bool openOwnWindow(const platform::WindowAddress& own,
-                       std::function<void(const platform::WindowMessage&)> onMessage) override {
+    bool openOwnWindow(const platform::WindowAddress& own, Receiver onMessage) override {
         ownTitle = own.title;
         handler = std::move(onMessage);
         return true;
@@ -33,12 +32,11 @@ public:
         if (!present(peer)) return false;
         if (onPost) onPost();
         posts.push_back({peer.title, message});
-        return true;
+        return !refusing;
     }
-    /// A message arriving at the own window.
-    void arrive(const platform::WindowMessage& m) const {
-        if (handler) handler(m);
-    }
+    std::string unavailableReason() const override { return unavailable; }
+    /// A message arriving at the own window; true when the program took it.
+    bool arrive(const platform::WindowMessage& m) const { return handler && handler(m); }
 
     /// Titles of the windows that exist; `appears` may add one later (after a start).
     std::set<std::string> windows;
@@ -46,9 +44,13 @@ public:
     /// Called when a message is posted, before it is recorded.
     std::function<void()> onPost;
     std::vector<Post> posts;
+    /// The programs of the windows do not take what is posted to them.
+    bool refusing = false;
+    /// Non-empty: the channel cannot work (this is why).
+    std::string unavailable;
     int lookups = 0;
     std::string ownTitle;
-    std::function<void(const platform::WindowMessage&)> handler;
+    Receiver handler;
 
 private:
     bool present(const platform::WindowAddress& peer) const {

@@ -51,6 +51,8 @@ struct TesterCase {
     bool started;
     int posts;
     bool errorShown;
+    bool refusing = false;         // the tester's window does not take the message
+    std::string unavailable = {};  // the channel cannot work: this is why
 };
 
 class SendToTester : public ::testing::TestWithParam<TesterCase> {};
@@ -67,6 +69,8 @@ TEST_P(SendToTester, WritesStartsWaitsAndPostsInOrder) {
     };
     shell.startSucceeds = c.startSucceeds;
     settings.refuse = c.refuse;
+    channel.refusing = c.refusing;
+    channel.unavailable = c.unavailable;
     // The tester reads the path when it handles the message: it must be there before the post.
     channel.onPost = [&] { EXPECT_EQ(settings.value("Software\\KVX_Main", "FileName"), kPath); };
 
@@ -81,16 +85,19 @@ TEST_P(SendToTester, WritesStartsWaitsAndPostsInOrder) {
         EXPECT_TRUE(shell.slept.empty());
     }
     ASSERT_EQ(static_cast<int>(channel.posts.size()), c.posts);
+    if (!c.unavailable.empty()) EXPECT_EQ(channel.lookups, 0);
     if (c.posts == 1) {
         EXPECT_EQ(channel.posts[0].title, kTesterWindowTitle);
         EXPECT_EQ(channel.posts[0].message, (platform::WindowMessage{1101, 777, 0}));
     }
-    EXPECT_EQ(prompter.errors(), c.errorShown ? std::vector<std::string>{"Ошибка передачи данных"}
-                                              : std::vector<std::string>{});
+    const std::vector<std::string> errors = !c.unavailable.empty() ? std::vector<std::string>{c.unavailable}
+                                            : c.errorShown         ? std::vector<std::string>{"Ошибка передачи данных"}
+                                                                   : std::vector<std::string>{};
+    EXPECT_EQ(prompter.errors(), errors);
     if (c.expected != TesterHandoff::Failed) {
         EXPECT_EQ(settings.value("Software\\KVX_Main", "FileName"), kPath);
     }
-    if (!c.running && c.refuse != "TestCanalOnStart") {
+    if (!c.running && c.refuse != "TestCanalOnStart" && c.unavailable.empty()) {
         EXPECT_EQ(settings.value("Software\\KVX_Tester\\historylist", "TestCanalOnStart"), "0");
     }
 }
@@ -108,7 +115,11 @@ INSTANTIATE_TEST_SUITE_P(
         TesterCase{"FlagRefused", false, true, true, "TestCanalOnStart", TesterHandoff::Failed,
                    {"TestCanalOnStart=0"}, false, 0, true},
         TesterCase{"FileNameRefused", true, false, true, "FileName", TesterHandoff::Failed, {"FileName"}, false, 0,
-                   true}),
+                   true},
+        TesterCase{"RunningButNotTaking", true, false, true, "", TesterHandoff::NoTesterWindow, {"FileName"}, false, 1,
+                   false, true},
+        TesterCase{"ChannelUnavailable", true, false, true, "", TesterHandoff::Failed, {}, false, 0, false, false,
+                   "Передача файлов между программами тестера отключена"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(OpenInTester, EndsWithoutHandOffUnlessTheFileWasSaved) {
@@ -134,23 +145,30 @@ TEST(OpenInTester, EndsWithoutHandOffUnlessTheFileWasSaved) {
     }
 }
 
-TEST(SendToEditor, WritesTheNameOnlyForARunningEditorAndPostsTheOpenMessage) {
+TEST(SendToEditor, WritesTheNameOnlyForARunningEditorAndTellsWhetherItTookTheRequest) {
     struct Case {
         bool editorRuns;
-        bool refuse;
+        bool refuse;       // the settings store refuses the write
+        bool notTaking;    // the editor does not take the request
+        bool unavailable;  // the channel cannot work here
         EditorHandoff expected;
     };
-    for (const Case& c : {Case{false, false, EditorHandoff::NoEditor}, Case{true, false, EditorHandoff::Delivered},
-                          Case{true, true, EditorHandoff::Failed}}) {
+    for (const Case& c : {Case{false, false, false, false, EditorHandoff::NoEditor},
+                          Case{true, false, false, false, EditorHandoff::Delivered},
+                          Case{true, true, false, false, EditorHandoff::Failed},
+                          Case{true, false, true, false, EditorHandoff::NotTaken},
+                          Case{true, false, false, true, EditorHandoff::Unavailable}}) {
         FakeChannel channel;
         if (c.editorRuns) channel.windows.insert(kEditorWindowTitle);
+        channel.refusing = c.notTaking;
+        if (c.unavailable) channel.unavailable = "нет папки";
         MemorySettingsStore settings;
         settings.values[{"Software\\KVX_Main", "FileName"}] = "earlier.kvx";
         settings.failWrites = c.refuse;
         EXPECT_EQ(sendFileToEditor(kPath, channel, settings), c.expected);
-        EXPECT_EQ(settings.value("Software\\KVX_Main", "FileName"),
-                  c.expected == EditorHandoff::Delivered ? kPath : "earlier.kvx");
-        if (c.expected == EditorHandoff::Delivered) {
+        const bool posted = c.expected == EditorHandoff::Delivered || c.expected == EditorHandoff::NotTaken;
+        EXPECT_EQ(settings.value("Software\\KVX_Main", "FileName"), posted ? kPath : "earlier.kvx");
+        if (posted) {
             ASSERT_EQ(channel.posts.size(), 1u);
             EXPECT_EQ(channel.posts[0].title, kEditorWindowTitle);
             EXPECT_EQ(channel.posts[0].message, (platform::WindowMessage{1100, 777, 0}));
@@ -163,19 +181,20 @@ TEST(SendToEditor, WritesTheNameOnlyForARunningEditorAndPostsTheOpenMessage) {
 struct MailboxCase {
     platform::WindowMessage message;
     bool fileNameStored;
+    bool taken;
     std::vector<std::string> opened;
     bool errorShown;
 };
 
 TEST(EditorMailbox, OpensOnlyHandOffMessagesAndReportsAMissingFileName) {
     const std::vector<MailboxCase> cases = {
-        {{1100, 777, 0}, true, {kPath}, false},
-        {{1100, 777, 5}, true, {kPath}, false},  // the second parameter is not looked at
-        {{1100, 776, 0}, true, {}, false},
-        {{1100, 0, 777}, true, {}, false},
-        {{1101, 777, 0}, true, {}, false},
-        {{1099, 777, 0}, true, {}, false},
-        {{1100, 777, 0}, false, {""}, true},
+        {{1100, 777, 0}, true, true, {kPath}, false},
+        {{1100, 777, 5}, true, true, {kPath}, false},  // the second parameter is not looked at
+        {{1100, 776, 0}, true, false, {}, false},
+        {{1100, 0, 777}, true, false, {}, false},
+        {{1101, 777, 0}, true, false, {}, false},
+        {{1099, 777, 0}, true, false, {}, false},
+        {{1100, 777, 0}, false, true, {""}, true},
     };
     for (const auto& c : cases) {
         MemorySettingsStore settings;
@@ -184,28 +203,59 @@ TEST(EditorMailbox, OpensOnlyHandOffMessagesAndReportsAMissingFileName) {
         std::vector<std::string> opened;
         EditorMailbox mailbox;
         mailbox.attach(settings, prompter, [&](const std::string& p) { opened.push_back(p); });
-        mailbox.receive(c.message);
+        EXPECT_EQ(mailbox.receive(c.message), c.taken);
         EXPECT_EQ(opened, c.opened) << c.message.number << " " << c.message.first;
         EXPECT_EQ(prompter.errors(), c.errorShown ? std::vector<std::string>{"Ошибка сообщения открытия файла"}
                                                   : std::vector<std::string>{});
     }
 }
 
-TEST(EditorMailbox, KeepsAnEarlyHandOffForTheMainWindowAndDropsOnesThatArriveDuringAnOpen) {
+TEST(EditorMailbox, TakesEveryRequestWithItsFileNameAndOpensThemInTurn) {
     MemorySettingsStore settings;
-    settings.values[{"Software\\KVX_Main", "FileName"}] = kPath;
     ScriptedPrompter prompter;
+    const auto handOff = [&](EditorMailbox& mailbox, const std::string& path) {
+        settings.values[{"Software\\KVX_Main", "FileName"}] = path;
+        return mailbox.receive({1100, 777, 0});
+    };
+
+    // Requests that come while one is being opened (its save question is up) wait for it,
+    // each with the name it came with.
     EditorMailbox mailbox;
-    mailbox.receive({1100, 777, 0});
-    mailbox.receive({1100, 777, 0});
     std::vector<std::string> opened;
+    int depth = 0;
     mailbox.attach(settings, prompter, [&](const std::string& p) {
+        EXPECT_EQ(++depth, 1) << "opened inside another open";
         opened.push_back(p);
-        mailbox.receive({1100, 777, 0});  // while the save question would be up
+        if (p == "a.kvx") {
+            EXPECT_TRUE(handOff(mailbox, "b.kvx"));
+            EXPECT_TRUE(handOff(mailbox, "c.kvx"));
+        }
+        --depth;
     });
-    EXPECT_EQ(opened, std::vector<std::string>{kPath});
-    mailbox.receive({1100, 777, 0});
-    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(handOff(mailbox, "a.kvx"));
+    EXPECT_EQ(opened, (std::vector<std::string>{"a.kvx", "b.kvx", "c.kvx"}));
+
+    // Before the main window exists, requests wait for it, each with its own name.
+    EditorMailbox early(&settings);
+    std::vector<std::string> openedEarly;
+    EXPECT_TRUE(handOff(early, "d.kvx"));
+    EXPECT_TRUE(handOff(early, "e.kvx"));
+    int wakes = 0;
+    early.setWake([&] { ++wakes; });
+    early.attach(settings, prompter, [&](const std::string& p) { openedEarly.push_back(p); });
+    // With an event loop, requests are opened from it, never from inside receive().
+    EXPECT_TRUE(openedEarly.empty());
+    EXPECT_EQ(wakes, 1);
+    early.openWaiting();
+    EXPECT_EQ(openedEarly, (std::vector<std::string>{"d.kvx", "e.kvx"}));
+
+    // A flood is taken only up to what the mailbox keeps waiting.
+    for (std::size_t i = 0; i < EditorMailbox::kMaxWaiting; ++i) EXPECT_TRUE(handOff(early, "f.kvx"));
+    EXPECT_FALSE(handOff(early, "g.kvx"));
+    early.openWaiting();
+    EXPECT_EQ(openedEarly.size(), 2 + EditorMailbox::kMaxWaiting);
+    EXPECT_EQ(openedEarly.back(), "f.kvx");
+    EXPECT_TRUE(prompter.errors().empty());
 }
 
 TEST(MessageFrame, CarriesTheNumberAndBothParametersAndRefusesEverythingElse) {
@@ -220,6 +270,16 @@ TEST(MessageFrame, CarriesTheNumberAndBothParametersAndRefusesEverythingElse) {
     for (const std::string& bad : {std::string(), bytes.substr(0, kFrameSize - 1), bytes + "x", wrongMagic,
                                    std::string(kFrameSize, '\0'), std::string("1100 777 0")})
         EXPECT_FALSE(decodeFrame(bad).has_value()) << bad.size();
+    // The answer: taken or not, and nothing else.
+    for (const bool taken : {true, false}) {
+        const auto reply = encodeReply(taken);
+        EXPECT_EQ(decodeReply(std::string_view(reply.data(), reply.size())), taken);
+    }
+    const auto reply = encodeReply(true);
+    const std::string replyBytes(reply.begin(), reply.end());
+    for (const std::string& bad : {std::string(), replyBytes.substr(0, kReplySize - 1), replyBytes + "x",
+                                   std::string("KVXA\2"), bytes.substr(0, kReplySize)})
+        EXPECT_FALSE(decodeReply(bad).has_value()) << bad.size();
 }
 
 }  // namespace

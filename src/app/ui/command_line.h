@@ -14,7 +14,7 @@ class TBF;
 QStringList commandLineFiles(const QStringList& arguments);
 
 /// Loads the command line's files into `window` in turn; stops when a save the user asked for
-/// did not happen. The place to hand the files to an editor that already runs, once it can.
+/// did not happen. (One file is first offered to an editor that already runs, at start-up.)
 void openCommandLineFiles(TBF& window, const QStringList& arguments);
 
 }  // namespace kvx::app

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QObject>
 #include <QPointer>
+#include <QStatusBar>
 #include <QTimer>
 #include <exception>
 
@@ -42,17 +43,18 @@ int main(int argc, char** argv) {
     initResources();
 
     try {
-        // 2. The hidden hand-off window, through which other programs pass files to the editor.
-        kvx::handoff::ui::EditorHandoffWindow handoffWindow;
-        // Another editor holds the window: a test file opened from the desktop goes to it, as
-        // the other programs of the family hand files over, and this one ends at once.
-        if (!handoffWindow.receiving()) {
-            const QStringList files = commandLineFiles(QCoreApplication::arguments());
-            platform::QtSettingsStore store;
-            if (files.size() == 1 && kvx::handoff::sendFileToEditor(files.front().toStdString(), handoffWindow.channel(),
-                                                                    store) == kvx::handoff::EditorHandoff::Delivered)
+        platform::QtSettingsStore settings;
+        // A test file opened from the desktop while an editor runs goes to that editor, as the
+        // other programs of the family hand files over, and this one ends at once; when no
+        // editor takes it, this one starts and opens it itself.
+        if (const QStringList files = commandLineFiles(QCoreApplication::arguments()); files.size() == 1) {
+            const auto channel = kvx::handoff::ui::makeSystemChannel();
+            if (kvx::handoff::sendFileToEditor(files.front().toStdString(), *channel, settings) ==
+                kvx::handoff::EditorHandoff::Delivered)
                 return 0;
         }
+        // 2. The hidden hand-off window, through which other programs pass files to the editor.
+        kvx::handoff::ui::EditorHandoffWindow handoffWindow(&settings);
 
         // 3. The splash window, painted at once; the main window closes it when first activated.
         QPointer<TSplashForm> splash = new TSplashForm;
@@ -62,7 +64,6 @@ int main(int argc, char** argv) {
 
         // 5. The windows, each with its placement restored; the main window first.
         platform::QtPrompter prompter;
-        platform::QtSettingsStore settings;
         platform::QtShell shell;
         const QFileInfo program(QCoreApplication::applicationFilePath());
         const ProgramLocation location{QCoreApplication::applicationDirPath().toStdString(),
@@ -90,6 +91,9 @@ int main(int argc, char** argv) {
             mainWindow.openPassedFile(QString::fromStdString(path));
         });
         mainWindow.setHandoffChannel(&handoffWindow.channel());
+        // Without a folder of the user's own the hand-off is off; the status bar says why.
+        if (const std::string reason = handoffWindow.channel().unavailableReason(); !reason.empty())
+            mainWindow.statusBar()->showMessage(QString::fromStdString(reason), 30000);
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &placement, [&placement] { placement.saveAll(); });
 
         mainWindow.show();

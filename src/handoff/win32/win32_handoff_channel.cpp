@@ -10,17 +10,35 @@ namespace {
 /// Messages a program defines for itself; the system's own ones are not passed on.
 bool programMessage(UINT message) { return message >= WM_USER && message <= 0x7FFF; }
 
+/// What any program may send a window to close it, tear it down or rename it. The hidden
+/// window lives, under its own title, until its program ends it.
+bool refused(UINT message, WPARAM first) {
+    switch (message) {
+    case WM_CLOSE:
+    case WM_DESTROY:
+    case WM_NCDESTROY:
+    case WM_SETTEXT:
+        return true;
+    case WM_SYSCOMMAND:
+        return (first & 0xFFF0) == SC_CLOSE;
+    default:
+        return false;
+    }
+}
+
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM first, LPARAM second) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTA*>(second);
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
-    // The window's ordinary handling comes first; then a message of the family is passed on.
+    // Null while the window is being created, and once its channel lets it go.
+    const auto* self = reinterpret_cast<const Win32HandoffChannel*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self && refused(message, first)) return 0;
+    // The window's ordinary handling comes first; then a message of the family is passed on,
+    // and the answer says whether the program took it.
     const LRESULT result = DefWindowProcA(hwnd, message, first, second);
-    if (programMessage(message)) {
-        if (const auto* self = reinterpret_cast<const Win32HandoffChannel*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)))
-            self->deliver({message, static_cast<std::int64_t>(first), static_cast<std::int64_t>(second)});
-    }
+    if (self && programMessage(message))
+        return self->deliver({message, static_cast<std::int64_t>(first), static_cast<std::int64_t>(second)}) ? 1 : 0;
     return result;
 }
 
@@ -28,14 +46,14 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM first, LPARAM second
 
 Win32HandoffChannel::~Win32HandoffChannel() {
     if (window_) {
+        // Let go first: the destruction then runs its ordinary course.
         SetWindowLongPtrA(static_cast<HWND>(window_), GWLP_USERDATA, 0);
         DestroyWindow(static_cast<HWND>(window_));
         UnregisterClassA(className_.c_str(), GetModuleHandleA(nullptr));
     }
 }
 
-bool Win32HandoffChannel::openOwnWindow(const platform::WindowAddress& own,
-                                        std::function<void(const platform::WindowMessage&)> onMessage) {
+bool Win32HandoffChannel::openOwnWindow(const platform::WindowAddress& own, Receiver onMessage) {
     if (window_) return false;
     const HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};

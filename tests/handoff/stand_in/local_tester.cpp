@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
         report += "fileName=" + settings.value(handoff::kFileNameKey, handoff::kFileNameValue) + "\n";
         received = true;
         QCoreApplication::quit();
+        return true;
     });
     report += std::string("window=") + (open ? "yes" : "no") + "\n";
     if (open) {

@@ -47,6 +47,7 @@ int main() {
         // The tester reads the path when it handles the message.
         report += "fileName=" + settings.value(handoff::kFileNameKey, handoff::kFileNameValue) + "\n";
         received = true;
+        return true;
     });
     report += std::string("window=") + (open ? "yes" : "no") + "\n";
 

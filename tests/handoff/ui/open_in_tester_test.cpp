@@ -1,11 +1,15 @@
 // "Открыть в тестере" in the main window and files handed to the editor by other programs.
 
 #include <QStatusBar>
+#include <QTemporaryDir>
 
 #include "../../app/ui/tbf_fixture.h"
 #include "../fake_channel.h"
 #include "handoff/handoff.h"
+#include "handoff/protocol.h"
 #include "handoff/ui/editor_handoff_window.h"
+#include "handoff/ui/local_handoff_channel.h"
+#include "local_programs.h"
 
 namespace kvx::testing {
 namespace {
@@ -17,6 +21,12 @@ protected:
         tbf().setHandoffChannel(&channel);
     }
     void runCommand() { tbf().actions().openInTester->trigger(); }
+    /// A message arrives at the editor's window; what it asks for is done from the event loop.
+    static bool arrive(const FakeChannel& incoming, const platform::WindowMessage& m) {
+        const bool taken = incoming.arrive(m);
+        QCoreApplication::processEvents();
+        return taken;
+    }
     FakeChannel channel;
 };
 
@@ -86,16 +96,16 @@ TEST_F(HandOff, AnIncomingHandOffOpensTheFileAsARecentItemDoesWithTheSaveQuestio
     settings.values[{"Software\\KVX_Main", "FileName"}] = file;
 
     prompter.answer(platform::Answer::Cancel);
-    incoming.arrive({1100, 777, 0});
+    EXPECT_TRUE(arrive(incoming, {1100, 777, 0}));
     ASSERT_EQ(prompter.questions.size(), 1u);
     EXPECT_EQ(prompter.questions[0].text, "Сохранить изменение в файле?");
     EXPECT_FALSE(doc().saved());
 
-    incoming.arrive({1100, 776, 0});
+    EXPECT_FALSE(arrive(incoming, {1100, 776, 0}));
     EXPECT_EQ(prompter.questions.size(), 1u);
 
     prompter.answer(platform::Answer::No);
-    incoming.arrive({1100, 777, 0});
+    EXPECT_TRUE(arrive(incoming, {1100, 777, 0}));
     EXPECT_EQ(title(), "KVX - " + file);
     EXPECT_EQ(doc().pin(1).pinName, "PASSED");
     EXPECT_EQ(tbf().recentFiles().entry(0), file);
@@ -110,11 +120,43 @@ TEST_F(HandOff, AnIncomingHandOffWithoutFileNameReportsItAndLoadsNothing) {
     });
     showChangedTest();
     prompter.answer(platform::Answer::No);
-    incoming.arrive({1100, 777, 0});
+    EXPECT_TRUE(arrive(incoming, {1100, 777, 0}));
     EXPECT_EQ(prompter.errors(), std::vector<std::string>{"Ошибка сообщения открытия файла"});
     ASSERT_EQ(prompter.questions.size(), 2u);
     EXPECT_EQ(prompter.questions[1].text, "Сохранить изменение в файле?");
     EXPECT_FALSE(doc().saved());  // nothing was loaded
+}
+
+TEST_F(HandOff, RequestsThatComeWhileOneIsBeingOpenedAreTakenAndOpenedInTurn) {
+    QTemporaryDir sockets;
+    handoff::ui::EditorHandoffWindow window(std::make_unique<handoff::ui::LocalHandoffChannel>(sockets.path()));
+    ASSERT_TRUE(window.receiving());
+    const std::string first = writeTest("first.kvx", "FIRST"), second = writeTest("second.kvx", "SECOND");
+    const auto handOff = [&](const std::string& file) {
+        settings.values[{"Software\\KVX_Main", "FileName"}] = file;
+        return postFromAnotherProgram(sockets.path(), handoff::editorWindow(), {1100, 777, 0});
+    };
+    std::vector<std::string> opened;
+    bool secondTaken = false;
+    window.mailbox().attach(settings, prompter, [&](const std::string& p) {
+        opened.push_back(p);
+        // The save question of the first file is up, and its loop runs, while another
+        // program hands over the second.
+        if (opened.size() == 1) {
+            secondTaken = handOff(second);
+            waitFor([] { return false; }, 300);  // the user reads the question
+        }
+        tbf().openPassedFile(QString::fromStdString(p));
+    });
+    showChangedTest();
+    prompter.answer(platform::Answer::No);
+    EXPECT_TRUE(handOff(first));
+    EXPECT_TRUE(waitFor([&] { return opened.size() == 2; }));
+    EXPECT_TRUE(secondTaken);
+    EXPECT_EQ(opened, (std::vector<std::string>{first, second}));
+    EXPECT_EQ(title(), "KVX - " + second);
+    EXPECT_EQ(tbf().recentFiles().entry(1), first);
+    ASSERT_EQ(prompter.questions.size(), 1u);
 }
 
 }  // namespace

@@ -96,7 +96,10 @@ protected:
     void TearDown() override { SetUp(); }
     /// The test's own tester window, collecting what it receives.
     void playTester() {
-        ASSERT_TRUE(tester.openOwnWindow(testerWindow(), [this](const WindowMessage& m) { testerGot.push_back(m); }));
+        ASSERT_TRUE(tester.openOwnWindow(testerWindow(), [this](const WindowMessage& m) {
+            testerGot.push_back(m);
+            return true;
+        }));
     }
 
     RegistrySettingsStore registry;
@@ -129,13 +132,54 @@ TEST_F(Win32Handoff, TheRegistryKeepsTextsAsUtf16AndFlagsAsDwords) {
 }
 
 TEST_F(Win32Handoff, TheHiddenWindowIsFoundByClassAndTitleAndNeverShown) {
-    ASSERT_TRUE(channel.openOwnWindow(editorWindow(), [](const WindowMessage&) {}));
+    ASSERT_TRUE(channel.openOwnWindow(editorWindow(), [](const WindowMessage&) { return true; }));
     const HWND found = FindWindowA("TKVX_Edit_MessageForm_NoFileMapping", "KVX_Edit_MessageForm_NoFileMapping");
     EXPECT_EQ(found, static_cast<HWND>(channel.window()));
     EXPECT_FALSE(IsWindowVisible(found));
     EXPECT_EQ(GetParent(found), nullptr);
     EXPECT_EQ(FindWindowA("TKVX_Edit_MessageForm_NoFileMapping", "other title"), nullptr);
     EXPECT_FALSE(channel.findWindow(testerWindow()));
+}
+
+TEST_F(Win32Handoff, TheHiddenWindowOutlivesEveryRequestToCloseOrRenameItUntilItsProgramEndsIt) {
+    struct Case {
+        const char* name;
+        UINT message;
+        WPARAM first;
+        bool sent;  // sent and handled at once, or posted to the window's queue
+    };
+    const std::vector<Case> cases = {
+        {"WM_CLOSE posted", WM_CLOSE, 0, false},
+        {"WM_CLOSE sent", WM_CLOSE, 0, true},
+        {"SC_CLOSE", WM_SYSCOMMAND, SC_CLOSE, false},
+        {"WM_DESTROY", WM_DESTROY, 0, true},
+        {"WM_NCDESTROY", WM_NCDESTROY, 0, true},
+        {"WM_SETTEXT", WM_SETTEXT, 0, true},
+    };
+    const char* otherTitle = "other title";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<WindowMessage> got;
+        {
+            Win32HandoffChannel editor;
+            ASSERT_TRUE(editor.openOwnWindow(editorWindow(), [&](const WindowMessage& m) {
+                got.push_back(m);
+                return true;
+            }));
+            const HWND hwnd = static_cast<HWND>(editor.window());
+            const LPARAM second = c.message == WM_SETTEXT ? reinterpret_cast<LPARAM>(otherTitle) : 0;
+            if (c.sent) SendMessageA(hwnd, c.message, c.first, second);
+            else ASSERT_TRUE(PostMessageA(hwnd, c.message, c.first, second));
+            pumpUntil([] { return false; }, 100);
+            EXPECT_TRUE(IsWindow(hwnd));
+            EXPECT_EQ(FindWindowA("TKVX_Edit_MessageForm_NoFileMapping", "KVX_Edit_MessageForm_NoFileMapping"), hwnd);
+            // It still receives the hand-off, and says that it took it.
+            EXPECT_EQ(SendMessageA(hwnd, 1100, 777, 0), 1);
+            EXPECT_EQ(got.size(), 1u);
+        }
+        // Its program ends it.
+        EXPECT_EQ(FindWindowA("TKVX_Edit_MessageForm_NoFileMapping", nullptr), nullptr);
+    }
 }
 
 TEST_F(Win32Handoff, WithTheTesterRunningOneMessageIsPostedAfterFileName) {
@@ -189,7 +233,7 @@ TEST_F(Win32Handoff, TheEditorWindowOpensOnlyHandOffMessages) {
     std::vector<std::string> opened;
     EditorMailbox mailbox;
     mailbox.attach(registry, prompter, [&](const std::string& p) { opened.push_back(p); });
-    ASSERT_TRUE(channel.openOwnWindow(editorWindow(), [&](const WindowMessage& m) { mailbox.receive(m); }));
+    ASSERT_TRUE(channel.openOwnWindow(editorWindow(), [&](const WindowMessage& m) { return mailbox.receive(m); }));
     const HWND editor = static_cast<HWND>(channel.window());
 
     struct Case {
@@ -228,7 +272,10 @@ TEST_F(Win32Handoff, KvxtoolOpenInEditorTakesCyrillicArgumentsAndTellsWhetherAnE
     EXPECT_EQ(registry.value("Software\\KVX_Main", "FileName"), "");
 
     std::vector<WindowMessage> got;
-    ASSERT_TRUE(channel.openOwnWindow(editorWindow(), [&](const WindowMessage& m) { got.push_back(m); }));
+    ASSERT_TRUE(channel.openOwnWindow(editorWindow(), [&](const WindowMessage& m) {
+        got.push_back(m);
+        return true;
+    }));
     EXPECT_EQ(run(tool + L" open-in-editor \"" + file.wstring() + L"\""), 0);
     pumpUntil([&] { return !got.empty(); }, 2000);
     ASSERT_EQ(got.size(), 1u);
