@@ -43,7 +43,9 @@ if(KVX_BUILD_TESTS)
   if(KVX_UI_TEST_SOURCES)
     add_executable(kvx_ui_tests ${KVX_UI_TEST_SOURCES})
     target_link_libraries(kvx_ui_tests PRIVATE kvx_ui Qt6::Test GTest::gtest)
-    target_compile_definitions(kvx_ui_tests PRIVATE KVX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    target_compile_definitions(kvx_ui_tests PRIVATE KVX_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+                               KVX_TOOL_PATH="$<TARGET_FILE:kvxtool>")
+    add_dependencies(kvx_ui_tests kvxtool)
     include(GoogleTest)
     gtest_discover_tests(kvx_ui_tests DISCOVERY_TIMEOUT 60
                          PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
