@@ -14,6 +14,7 @@
 #include "tool/new_command.h"
 #include "tool/word_commands.h"
 #include "tool/open_in_editor_command.h"
+#include "tool/sheet_command.h"
 #include "tool/utf8_arguments.h"
 #ifdef _WIN32
 #include <fcntl.h>
@@ -42,6 +43,7 @@ const char* kUsage =
     "                             descriptionFile and messages (what the load would show)\n"
     "  kvxtool render IN -o OUT.png|OUT.svg [--width W] [--height H]\n"
     "                             draw the diagram of IN as the editor draws it\n"
+    "%s"
     "  kvxtool table IN [--word NAME]\n"
     "                             print the data table of IN as CSV (UTF-8): the header line\n"
     "                             \"№,Слово Данных,Данные\", then one line per tact and data word\n"
@@ -73,9 +75,10 @@ const char* kUsage =
     "when it showed one (the document is still dumped or written), 2 when the file could not\n"
     "be read at all or OUT could not be written (with a one-line reason on standard error).\n";
 
-/// The help text with the exchange commands in their place.
+/// The help text with the sheet and exchange commands in their place.
 std::string usage() {
     std::string u = kUsage;
+    u.replace(u.find("%s"), 2, kvx::tool::kSheetUsage);
     u.replace(u.find("%s"), 2, kvx::tool::kExchangeUsage);
     return u;
 }
@@ -144,6 +147,14 @@ int main(int argc, char** argv) {
         return kvx::tool::runRender(argc, argv);
 #else
         std::cerr << "kvxtool: render needs the build with the editor (Qt 6)\n";
+        return 2;
+#endif
+    }
+    if (command == "sheet") {
+#ifdef KVX_WITH_UI
+        return kvx::tool::runSheet(argc, argv);
+#else
+        std::cerr << "kvxtool: sheet needs the build with the editor (Qt 6)\n";
         return 2;
 #endif
     }

@@ -33,6 +33,7 @@
 #include "diagram/pin_editing.h"
 #include "diagram/ui/diagram_widget.h"
 #include "exchange/ui/exchange_commands.h"
+#include "sheet/ui/sheet_commands.h"
 #include "functions/formula.h"
 #include "functions/ui/formula_actions.h"
 #include "functions/ui/formula_band.h"
@@ -119,6 +120,10 @@ TBF::TBF(const ShellServices& services, QWidget* parent) : QMainWindow(parent), 
     auto* exchange = new exchange::ui::ExchangeCommands(doc_, services_.prompter, *diagram_,
                                                         [this] { return dialogFolder_; }, this);
     exchange->insertInto(fileMenu_, actions_.recent.front());
+    // The test sheet: "Печать..." before "Экспорт", "Лист теста (PDF)..." at the end of "Экспорт".
+    auto* sheet = new sheet::ui::SheetCommands(doc_, services_.prompter, *diagram_, [this] { return dialogFolder_; },
+                                               [this] { return startup_.dirPdf; }, this);
+    sheet->insertInto(fileMenu_);
 
     // 2. The program's folder is the dialogs' first folder; files may be dropped on the window.
     dialogFolder_ = services_.program.folder;

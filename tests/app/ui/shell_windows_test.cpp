@@ -338,7 +338,7 @@ TEST_F(MainWindowLayout, MenusInOrderWithTheirCaptions) {
     for (QAction* a : tbf().findChild<QMenu*>("fileMenu")->actions())
         if (!a->isSeparator() && a->isVisible()) file << a->text();
     EXPECT_EQ(file, (QStringList{"Новый файл", "&Открыть...", "Открыть в тестере", "&Сохранить", "&Сохранить как...",
-                                 "Экспорт", "Импорт", "&Выход"}));
+                                 "Печать...", "Экспорт", "Импорт", "&Выход"}));
     const auto& A = tbf().actions();
     EXPECT_FALSE(A.history->menuAction()->isVisible());
     EXPECT_EQ(A.history->title(), "История откытия...");

@@ -53,7 +53,8 @@ TEST_F(ExchangeCommandsTest, TheSubmenusStandBetweenTheSaveCommandsAndTheRecentF
         if (!a->isSeparator() && a->isVisible()) texts << a->text();
     const qsizetype saveAs = texts.indexOf(QStringLiteral("&Сохранить как..."));
     ASSERT_GE(saveAs, 0);
-    EXPECT_EQ(texts.mid(saveAs + 1, 2), (QStringList{"Экспорт", "Импорт"}));
+    EXPECT_EQ(texts.mid(saveAs + 1, 3), (QStringList{"Печать...", "Экспорт", "Импорт"}));
+    EXPECT_EQ(action("printSheet")->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
     // With recent files listed, they come after the exchange submenus and before "&Выход".
     QList<QAction*> all = file->actions();
     const auto at = [&](const QString& text) {
@@ -66,11 +67,12 @@ TEST_F(ExchangeCommandsTest, TheSubmenusStandBetweenTheSaveCommandsAndTheRecentF
         for (QAction* a : tbf().findChild<QMenu*>(QString::fromLatin1(menu))->actions()) out << a->text();
         return out;
     };
-    EXPECT_EQ(items("exportMenu"), (QStringList{"VCD...", "WaveJSON...", "Рисунок..."}));
+    EXPECT_EQ(items("exportMenu"), (QStringList{"VCD...", "WaveJSON...", "Рисунок...", "Лист теста (PDF)..."}));
     EXPECT_EQ(items("importMenu"), (QStringList{"VCD..."}));
 
     // Before a test is shown every command does nothing (no dialog is asked for).
-    for (const char* name : {"exportVcd", "exportWaveJson", "exportPicture", "importVcd"}) action(name)->trigger();
+    for (const char* name : {"exportVcd", "exportWaveJson", "exportPicture", "importVcd", "printSheet", "exportSheet"})
+        action(name)->trigger();
     EXPECT_TRUE(prompter.dialogs.empty());
 }
 

@@ -1,0 +1,93 @@
+// kvxtool sheet: loads a test file as the editor does and writes its test sheet as PDF with
+// the editor's own sheet drawing.
+
+#include <QGuiApplication>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "model/test_document.h"
+#include "sheet/sheet_layout.h"
+#include "sheet/ui/test_sheet.h"
+#include "storage/test_file.h"
+#include "tool/sheet_command.h"
+
+namespace kvx::tool {
+
+namespace {
+
+const char* kUsage = "Использование: kvxtool sheet IN -o OUT.pdf [--tacts A-B] [--page A4|A3] [--landscape]\n";
+
+int fail(const std::string& message) {
+    std::cerr << "kvxtool: " << message << "\n";
+    return 2;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    const auto pa = std::filesystem::u8path(a), pb = std::filesystem::u8path(b);
+    return std::filesystem::exists(pb, ec) && std::filesystem::equivalent(pa, pb, ec);
+}
+
+}  // namespace
+
+int runSheet(int argc, char** argv) {
+    std::string in, out, tacts;
+    sheet::PageFormat format;
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (a == "-o" && hasValue) {
+            out = argv[++i];
+        } else if (a == "--tacts" && hasValue) {
+            tacts = argv[++i];
+        } else if (a == "--page" && hasValue) {
+            const auto paper = sheet::parsePaper(argv[++i]);
+            if (!paper) return fail(std::string("неизвестный формат листа ") + argv[i] + " (A4 или A3)\n" + kUsage);
+            format.paper = *paper;
+        } else if (a == "--landscape") {
+            format.landscape = true;
+        } else if (in.empty() && !a.empty() && a[0] != '-') {
+            in = a;
+        } else {
+            return fail("непонятный параметр " + a + "\n" + kUsage);
+        }
+    }
+    if (in.empty() || out.empty()) return fail(std::string("не указан файл теста или листа\n") + kUsage);
+    if (sameFile(in, out)) return fail("лист теста нельзя записать в файл самого теста: " + out);
+
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QGuiApplication> app;
+    if (!QGuiApplication::instance()) {
+        static int qtArgc = 1;
+        static char name[] = "kvxtool";
+        static char* qtArgv[] = {name, nullptr};
+        app = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
+    }
+
+    model::TestDocument doc;
+    const storage::LoadResult r = storage::loadTestFile(doc, in);
+    if (r.status == storage::LoadStatus::Unreadable) return fail(r.reason);
+    for (const std::string& m : r.messages) std::cerr << "kvxtool: " << m << "\n";
+    if (r.status == storage::LoadStatus::PackageRejected) return fail("тест не загружен: " + in);
+
+    sheet::ui::SheetOptions options;
+    if (!tacts.empty()) {
+        const sheet::RangeParse range = sheet::parseTactRange(tacts, doc.tactCount());
+        if (!range.range) return fail(range.error);
+        options.tacts = *range.range;
+    }
+    const sheet::ui::TestSheet sheet = sheet::ui::layoutFor(doc, options, format);
+    if (sheet.pageCount() > sheet::kMaxSheetPages) {
+        const int fit = sheet.diagramPages().tactsWithin(sheet::kMaxSheetPages - sheet.textPageCount());
+        return fail("лист теста занял бы " + sheet::pagesText(sheet.pageCount()) + ", больше " +
+                    std::to_string(sheet::kMaxSheetPages) + "; задайте такты, например --tacts " +
+                    std::to_string(sheet.tacts().first) + "-" + std::to_string(sheet.tacts().first + fit - 1));
+    }
+    const std::string error = sheet::ui::writeSheetPdf(out, doc, options, format);
+    if (!error.empty()) return fail(error);
+    return 0;
+}
+
+}  // namespace kvx::tool

@@ -1,0 +1,273 @@
+// The test sheet as other programs read it: poppler's pdftotext, pdffonts and pdfinfo check
+// the PDF files of `kvxtool sheet`, of "Лист теста (PDF)..." and of "Печать..." on a PDF
+// printer (searchable text, embedded fonts, pages that follow the tact range).
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QPrinter>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <regex>
+
+#include "../../app/ui/tbf_fixture.h"
+#include "../../tool/run_command.h"
+#include "params/comment_file.h"
+#include "sheet/ui/sheet_commands.h"
+#include "storage/test_file.h"
+
+using namespace kvx;
+using sheet::ui::SheetCommands;
+using sheet::ui::TFSheetTacts;
+
+namespace {
+
+/// Standard output of a shell command.
+std::string output(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return out;
+    char buffer[4096];
+    while (const size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+    pclose(pipe);
+    return out;
+}
+
+std::string quoted(const std::string& s) { return "'" + s + "'"; }
+
+int pages(const std::string& pdf) {
+    std::smatch m;
+    const std::string info = output("pdfinfo " + quoted(pdf) + " 2>&1");
+    return std::regex_search(info, m, std::regex("Pages:\\s+(\\d+)")) ? std::stoi(m[1]) : -1;
+}
+
+/// The text of the PDF with every run of blanks made one blank.
+std::string text(const std::string& pdf, int first = 0, int last = 0) {
+    std::string range = first ? " -f " + std::to_string(first) + " -l " + std::to_string(last) : "";
+    return std::regex_replace(output("pdftotext -layout" + range + " " + quoted(pdf) + " - 2>&1"),
+                              std::regex("[ \\t]+"), " ");
+}
+
+/// Every font of the PDF is embedded (and there is at least one).
+void expectFontsEmbedded(const std::string& pdf) {
+    const std::string fonts = output("pdffonts " + quoted(pdf) + " 2>&1");
+    std::istringstream lines(fonts);
+    std::string line;
+    int count = 0;
+    for (int n = 0; std::getline(lines, line); ++n) {
+        if (n < 2 || line.empty()) continue;  // the two header lines
+        ++count;
+        EXPECT_TRUE(std::regex_search(line, std::regex("\\s(CID )?(TrueType|Type 1C|Type 1|CID Type 0C)\\S*\\s+\\S+\\s+yes")))
+            << line;
+    }
+    EXPECT_GT(count, 0) << fonts;
+}
+
+bool havePoppler() { return std::system("pdfinfo -v >/dev/null 2>&1") == 0; }
+
+class SheetTest : public kvx::testing::TbfFixture {
+protected:
+    void SetUp() override {
+        TbfFixture::SetUp();
+        if (!havePoppler()) GTEST_SKIP() << "poppler-utils are installed by scripts/setup";
+    }
+    SheetCommands& commands() { return *tbf().findChild<SheetCommands*>(); }
+    /// The example counter beside a comment file that says `comment` in bold.
+    std::string counterWithComment(const std::string& comment) {
+        const std::string test = path("counter16.kvx");
+        QFile::copy(QStringLiteral(KVX_SOURCE_DIR "/examples/counter16.kvx"), QString::fromStdString(test));
+        params::RichText rich;
+        params::CharFormat bold;
+        bold.bold = true;
+        rich.paragraphs = {{{{comment, bold}}, params::Alignment::Left}, {{{"Вторая строка", {}}}, params::Alignment::Left}};
+        EXPECT_EQ(params::writeCommentFile(params::commentFilePath(test), rich), "");
+        return test;
+    }
+    /// A DIP8 test of `tacts` tacts saved as `name`.
+    std::string longTest(const std::string& name, int tacts, int pins = 8) {
+        model::TestDocument doc;
+        doc.setPackage({model::PackageType::DIP, pins});
+        doc.setTactCount(tacts);
+        for (int t = 1; t <= tacts; t += 3) doc.setCell(0, 1, t, model::kHigh);
+        const std::string file = path(name);
+        EXPECT_TRUE(storage::saveTestFile(doc, file).ok);
+        return file;
+    }
+};
+
+}  // namespace
+
+TEST_F(SheetTest, KvxtoolWritesASearchablePdfWithEmbeddedFontsWhosePagesFollowTheTactsAndPaper) {
+    const std::string test = counterWithComment("Счётчик проверен на стенде");
+    // A4 portrait: 46 tacts a band, two bands of the 18 rows a page, one page of text first.
+    struct Case {
+        const char* options;
+        int pages;
+        const char* size;
+    };
+    const Case cases[] = {
+        {"", 4, "595 x 842"},
+        {"--tacts 1-92", 2, "595 x 842"},
+        {"--tacts 1-93", 3, "595 x 842"},
+        {"--tacts 150-150", 2, "595 x 842"},
+        {"--page A3", 2, "842 x 1191"},
+        {"--page A4 --landscape", 5, "842 x 595"},  // two pages of text, 73 tacts a band, one band a page
+        {"--landscape --page A3", 2, "1191 x 842"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options);
+        const std::string pdf = path("sheet.pdf");
+        QFile::remove(QString::fromStdString(pdf));
+        ASSERT_EQ(kvx::testing::runCommand(std::string(KVX_TOOL_PATH) + " sheet " + quoted(test) + " -o " + quoted(pdf) +
+                                      " " + c.options + " 2>/dev/null"),
+                  0);
+        EXPECT_EQ(pages(pdf), c.pages);
+        EXPECT_NE(output("pdfinfo " + quoted(pdf)).find(c.size), std::string::npos);
+        EXPECT_NE(text(pdf, c.pages, c.pages).find("Лист " + std::to_string(c.pages) + " из " + std::to_string(c.pages)),
+                  std::string::npos);
+    }
+
+    // The whole sheet: every line of the pin table, the parameters as the parameters dialog
+    // shows them, the words with their members, the comment; the diagram pages repeat the pin
+    // column and number their tacts.
+    const std::string pdf = path("whole.pdf");
+    ASSERT_EQ(kvx::testing::runCommand(std::string(KVX_TOOL_PATH) + " sheet " + quoted(test) + " -o " + quoted(pdf) +
+                                  " 2>/dev/null"),
+              0);
+    expectFontsEmbedded(pdf);
+    const std::string first = text(pdf, 1, 1);
+    for (const char* line : {" 1 I C", " 3 I/O D0", " 6 O=F(c) Y C1&C10", " 10 I EN", " 13 O CO", " 14 I WR",
+                             " 16 VCC", "Корпус DIP16, VCC 16, GND 8", "Длительность такта 2 мкс",
+                             "Логическая единица не менее 1,99 В", "Логический ноль не более 0,80 В",
+                             "Число тактов 200", "Файл описания микросхемы counter.txt",
+                             "DATA I/O-Двунаправленные Шестнадцатиричная 3 - D0, 4 - D1", "Счётчик проверен на стенде",
+                             "Вторая строка", "Проверка счётчика", "Лист 1 из 4"})
+        EXPECT_NE(first.find(line), std::string::npos) << line << "\n" << first;
+    const std::string last = text(pdf, 4, 4);
+    for (const char* line : {"№ Тип Имя", " 6 O=F(c) Y", " 16 VCC", "189 193 197", "Лист 4 из 4"})
+        EXPECT_NE(last.find(line), std::string::npos) << line << "\n" << last;
+}
+
+TEST_F(SheetTest, KvxtoolRefusesBadOptionsAndTooLongSheetsWithoutWritingAnything) {
+    const std::string test = counterWithComment("x");
+    // 40 pins: two pages of text, then one band of 46 tacts a page, 1305 pages of diagram.
+    const std::string huge = longTest("huge.kvx", 60000, 40);
+    const std::string before = readAll(test);
+    struct Case {
+        std::string arguments;
+        const char* message;
+    };
+    const std::string pdf = path("out.pdf");
+    const Case cases[] = {
+        {quoted(huge) + " -o " + quoted(pdf),
+         "kvxtool: лист теста занял бы 1307 страниц, больше 1000; задайте такты, например --tacts 1-45908"},
+        {quoted(huge) + " -o " + quoted(pdf) + " --tacts 1-45909",
+         "kvxtool: лист теста занял бы 1001 страница, больше 1000; задайте такты, например --tacts 1-45908"},
+        {quoted(test) + " -o " + quoted(pdf) + " --tacts 0-5", "kvxtool: такты 0-5 вне теста: в нём такты 1-200"},
+        {quoted(test) + " -o " + quoted(pdf) + " --tacts 5-x", "kvxtool: такты заданы неверно: \"5-x\""},
+        {quoted(test) + " -o " + quoted(pdf) + " --page B5", "kvxtool: неизвестный формат листа B5 (A4 или A3)"},
+        {quoted(test), "kvxtool: не указан файл теста или листа"},
+        {quoted(test) + " -o " + quoted(test), "kvxtool: лист теста нельзя записать в файл самого теста"},
+        {quoted(test) + " -o " + quoted(path("no/such/folder.pdf")), "kvxtool: Не удалось записать файл"},
+        {quoted(path("missing.kvx")) + " -o " + quoted(pdf), "kvxtool: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const std::string err = path("err.txt");
+        EXPECT_EQ(kvx::testing::runCommand(std::string(KVX_TOOL_PATH) + " sheet " + c.arguments + " 2>" + quoted(err)), 2);
+        EXPECT_NE(readAll(err).find(c.message), std::string::npos) << readAll(err);
+        EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(pdf)));
+    }
+    EXPECT_EQ(readAll(test), before);
+}
+
+TEST_F(SheetTest, PrintingALongTestAsksForTactsSayingHowManyPagesTheWholeTestTakes) {
+    // 12000 tacts of 8 pins: five bands of 46 tacts a page, 53 pages of diagram and one of text.
+    ASSERT_EQ(tbf().loadFile(longTest("long.kvx", 12000)), app::LoadOutcome::Loaded);
+    QString whole, chosen;
+    commands().setTactsRunner([&](TFSheetTacts& dialog) {
+        whole = dialog.wholeText()->text();
+        EXPECT_EQ(dialog.range(), (sheet::TactRange{1, 11500}));  // the tacts of 50 pages
+        dialog.lastField()->setValue(231);
+        chosen = dialog.chosenText()->text();
+        dialog.firstField()->setValue(300);  // beyond the last: the last follows
+        EXPECT_EQ(dialog.lastField()->value(), 300);
+        dialog.firstField()->setValue(2);
+        dialog.lastField()->setValue(231);
+        return true;
+    });
+    const std::string pdf = path("printed.pdf");
+    long long offered = 0;
+    commands().setPrintRunner([&](QPrinter& printer, long long pages) {
+        offered = pages;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(pdf));
+        return true;
+    });
+    tbf().findChild<QAction*>(QStringLiteral("printSheet"))->trigger();
+    EXPECT_EQ(whole.toStdString(), "Диаграмма всего теста (12000 тактов) займёт на листе 54 страницы.\nВыберите такты для листа:");
+    EXPECT_EQ(chosen.toStdString(), "Выбранные такты займут 3 страницы.");
+    EXPECT_EQ(offered, 2);
+    EXPECT_EQ(pages(pdf), 2);
+    expectFontsEmbedded(pdf);
+    EXPECT_NE(text(pdf).find("Число тактов 12000 (на листе такты 2-231)"), std::string::npos);
+    EXPECT_NE(text(pdf, 2, 2).find("Лист 2 из 2"), std::string::npos);
+
+    // Cancelling the tacts question prints nothing; a short test asks no question.
+    QFile::remove(QString::fromStdString(pdf));
+    commands().setTactsRunner([](TFSheetTacts&) { return false; });
+    tbf().findChild<QAction*>(QStringLiteral("printSheet"))->trigger();
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(pdf)));
+    tbf().newFile();
+    commands().setTactsRunner([](TFSheetTacts&) {
+        ADD_FAILURE() << "a short test needs no tacts";
+        return false;
+    });
+    tbf().findChild<QAction*>(QStringLiteral("printSheet"))->trigger();
+    EXPECT_EQ(pages(pdf), 2);
+    EXPECT_TRUE(prompter.errors().empty());
+}
+
+TEST_F(SheetTest, ThePdfCommandProposesTheTestsNameInDirPdfOrBesideTheTestAndNeverWritesOverTheTest) {
+    const std::string test = counterWithComment("Комментарий");
+    const std::string pdfFolder = path("pdf");
+    QDir().mkpath(QString::fromStdString(pdfFolder));
+    settings.setValue(app::kMainKey, "Dir_PDF", pdfFolder);
+    ASSERT_EQ(tbf().loadFile(test), app::LoadOutcome::Loaded);
+    QAction* exportSheet = tbf().findChild<QAction*>(QStringLiteral("exportSheet"));
+
+    const std::string target = pdfFolder + "/counter16.pdf";
+    prompter.pickFile(target);
+    exportSheet->trigger();
+    ASSERT_EQ(prompter.dialogs.size(), 1u);
+    EXPECT_EQ(prompter.dialogs[0].directory, target);
+    EXPECT_EQ(prompter.dialogs[0].filter, "PDF|*.pdf");
+    EXPECT_EQ(pages(target), 4);
+    EXPECT_NE(text(target).find("Комментарий"), std::string::npos);
+
+    // An existing file is replaced only after "Да"; the test file itself never.
+    const auto modified = QFileInfo(QString::fromStdString(target)).lastModified();
+    prompter.pickFile(target);
+    prompter.answer(platform::Answer::No);
+    exportSheet->trigger();
+    EXPECT_EQ(prompter.questions.back().text, "Заменить существующий файл?");
+    EXPECT_EQ(QFileInfo(QString::fromStdString(target)).lastModified(), modified);
+    const std::string before = readAll(test);
+    prompter.pickFile(test);
+    exportSheet->trigger();
+    EXPECT_EQ(prompter.errors(), std::vector<std::string>{"Лист теста нельзя записать в файл самого теста"});
+    EXPECT_EQ(readAll(test), before);
+
+    // Without Dir_PDF the sheet goes beside the test.
+    window.reset();
+    settings.setValue(app::kMainKey, "Dir_PDF", "");
+    ASSERT_EQ(tbf().loadFile(test), app::LoadOutcome::Loaded);
+    prompter.dialogs.clear();
+    prompter.pickFile(std::nullopt);
+    tbf().findChild<QAction*>(QStringLiteral("exportSheet"))->trigger();
+    ASSERT_EQ(prompter.dialogs.size(), 1u);
+    EXPECT_EQ(prompter.dialogs[0].directory, path("counter16.pdf"));
+    EXPECT_TRUE(prompter.scriptUsed());
+}
