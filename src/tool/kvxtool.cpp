@@ -11,6 +11,7 @@
 #include "tool/exchange_commands.h"
 #include "tool/expand_command.h"
 #include "tool/json_dump.h"
+#include "tool/model_commands.h"
 #include "tool/new_command.h"
 #include "tool/word_commands.h"
 #include "tool/open_in_editor_command.h"
@@ -69,6 +70,7 @@ const char* kUsage =
     "                             settings: exit status 2, nothing written; values the\n"
     "                             reader could not read: written, exit status 1\n"
     "%s"
+    "%m"
     "  kvxtool --help             this text\n"
     "\n"
     "Exit status of dump, resave, table and set-words: 0 when the load showed no message, 1\n"
@@ -80,6 +82,7 @@ std::string usage() {
     std::string u = kUsage;
     u.replace(u.find("%s"), 2, kvx::tool::kSheetUsage);
     u.replace(u.find("%s"), 2, kvx::tool::kExchangeUsage);
+    u.replace(u.find("%m"), 2, kvx::tool::kModelUsage);
     return u;
 }
 
@@ -159,6 +162,7 @@ int main(int argc, char** argv) {
 #endif
     }
     if (const int exchanged = kvx::tool::runExchangeCommand(argc, argv); exchanged >= 0) return exchanged;
+    if (const int checked = kvx::tool::runModelCommand(argc, argv); checked >= 0) return checked;
     std::fputs(usage().c_str(), stderr);
     return 2;
 }
