@@ -1,5 +1,6 @@
 #include "diagram/ui/diagram_widget.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -17,6 +18,7 @@
 #include <QWheelEvent>
 #include <qdrawutil.h>
 #include <algorithm>
+#include <functional>
 
 #include "diagram/cell_editing.h"
 #include "diagram/pin_editing.h"
@@ -172,6 +174,33 @@ private:
     DiagramWidget& owner_;
 };
 
+/// The pin type selector. Its list is where the user chooses (mouse, arrows, Enter, first
+/// letters); when the list closes, however it closes, `listClosed` runs.
+class TypeSelector : public QComboBox {
+public:
+    TypeSelector(std::function<void()> listClosed, QWidget* parent)
+        : QComboBox(parent), listClosed_(std::move(listClosed)) {}
+
+    void showPopup() override {
+        QComboBox::showPopup();
+        QWidget* list = view()->window();
+        if (list != window() && list != watched_) {
+            list->installEventFilter(this);
+            watched_ = list;
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (o == watched_ && e->type() == QEvent::Hide && listClosed_) listClosed_();
+        return QComboBox::eventFilter(o, e);
+    }
+
+private:
+    std::function<void()> listClosed_;
+    QWidget* watched_ = nullptr;
+};
+
 // ---- construction ----------------------------------------------------------
 
 DiagramWidget::DiagramWidget(model::TestDocument& doc, platform::Prompter& prompter, QWidget* parent)
@@ -194,7 +223,13 @@ DiagramWidget::DiagramWidget(model::TestDocument& doc, platform::Prompter& promp
     connect(vbar_, &QScrollBar::valueChanged, this, &DiagramWidget::verticalScrolled);
     connect(hbar_, &QScrollBar::valueChanged, this, &DiagramWidget::horizontalScrolled);
 
-    typeSelector_ = new QComboBox(canvas_);
+    // A list closed without a choice (Escape, a click elsewhere) ends the selection as well:
+    // the selector goes and the keys are the diagram's again.
+    typeSelector_ = new TypeSelector(
+        [this] {
+            if (typeSelector_->isVisible()) hidePinEditors();
+        },
+        canvas_);
     for (const char* item : kPinTypeItems) typeSelector_->addItem(QString::fromUtf8(item));
     typeSelector_->setToolTip(QStringLiteral("Выберите Тип контакта"));
     typeSelector_->hide();
@@ -480,6 +515,14 @@ void DiagramWidget::openTypeSelector() {
     typeSelector_->raise();
 }
 
+void DiagramWidget::openTypeList(QPoint releasedAt) {
+    // Pressed and released over the same type cell. A right click opens no list, and neither
+    // does the end of a row drag that began at the left edge of a type cell.
+    const int h = std::max(1, view_.rowHeight);
+    const bool sameCell = releasedAt.y() / h == press_.y() / h && releasedAt.x() > 41 && releasedAt.x() < 98;
+    if (typeSelector_->isVisible() && sameCell) typeSelector_->showPopup();
+}
+
 void DiagramWidget::openNameEditor() {
     const int k = view_.currentScreenRow;
     nameEditor_->setGeometry(kTypeColumnRight, (k - 1) * view_.rowHeight, 65, view_.rowHeight);
@@ -657,7 +700,10 @@ void DiagramWidget::PaintBox1MouseUp(Qt::MouseButton button, QPoint pos) {
     selectingBlock_ = false;
     const bool click = clickArmed_;
     clickArmed_ = false;
-    if (click && canvas_->rect().contains(pos)) PaintBox1Click();
+    if (click && canvas_->rect().contains(pos)) {
+        PaintBox1Click();
+        openTypeList(pos);
+    }
 }
 
 // ---- keyboard --------------------------------------------------------------
