@@ -464,6 +464,8 @@ bool within(const QWidget* w, const QWidget* f) {
 }  // namespace
 
 void DiagramWidget::hidePinEditors() {
+    // An open type list closes first: until it has, the keyboard is the list's, not this window's.
+    if (typeSelector_->view()->isVisible()) typeSelector_->hidePopup();
     // An editor that is hidden while it has the keyboard would hand it to the next control of
     // the window (the tact count field), and the next level key would land there.
     const QWidget* f = QApplication::focusWidget();
