@@ -79,6 +79,22 @@ std::string voltsText(int code) {
     return out;
 }
 
+std::string notANumberMessage(LevelField field, std::string_view text) {
+    const bool high = field == LevelField::High;
+    std::string m = high ? "Порог логической единицы" : "Порог логического нуля";
+    if (text.find_first_not_of(" \t") == std::string_view::npos) m += " не задан.";
+    else m += " «" + std::string(text) + "» не является числом.";
+    m += " Введите напряжение в вольтах, например ";
+    m += high ? kDefaultHighText : kDefaultLowText;
+    return m;
+}
+
+std::optional<LevelField> LevelFields::fieldNotANumber() const {
+    if (!codeFromText(highText_)) return LevelField::High;
+    if (!codeFromText(lowText_)) return LevelField::Low;
+    return std::nullopt;
+}
+
 void LevelFields::setHighText(const std::string& text) {
     if (text == highText_) return;
     highText_ = text;

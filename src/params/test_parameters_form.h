@@ -26,6 +26,11 @@ std::optional<int> codeFromText(std::string_view text);
 /// A code as volts with two decimals and a decimal comma ("1,99").
 std::string voltsText(int code);
 
+enum class LevelField { High, Low };
+
+/// The message for a threshold field whose text is not a number when "Применить" is pressed.
+std::string notANumberMessage(LevelField field, std::string_view text);
+
 /// The threshold fields and the codes behind them, as the dialog shows them. After every
 /// change of a field the codes are within their ranges (logic zero 0..128, logic one 51..256
 /// and not below logic zero), and a field that holds a number shows its stored code.
@@ -49,6 +54,9 @@ public:
     /// Showing the dialog: both codes written into their fields as volts, the tact duration
     /// kept within 1..8.
     void show(const model::TestParameters& p);
+    /// The first field, logic one before logic zero, whose text is not a number (its code is
+    /// the last one it held), or nullopt when both read as numbers.
+    std::optional<LevelField> fieldNotANumber() const;
     /// "Применить": logic zero not below 0, logic one not below logic zero (the rule has kept
     /// both within their ranges already).
     void applyLimits();

@@ -637,7 +637,7 @@ void TBF::leaveTactCountField() {
 void TBF::createParameterWindows() {
     auto& A = actions_;
     packageDialog_ = new params::ui::TFVCCGRD(doc_, services_.prompter, this);
-    parametersDialog_ = new params::ui::TfmParam(doc_, this);
+    parametersDialog_ = new params::ui::TfmParam(doc_, services_.prompter, this);
     connect(packageDialog_, &params::ui::TFVCCGRD::packageApplied, this, &TBF::showAppliedPackage);
     connect(A.packageParameters, &QAction::triggered, this, [this] {
         if (runPackageDialog()) emit documentReplaced();

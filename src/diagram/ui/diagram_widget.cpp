@@ -1,5 +1,6 @@
 #include "diagram/ui/diagram_widget.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -17,6 +18,7 @@
 #include <QWheelEvent>
 #include <qdrawutil.h>
 #include <algorithm>
+#include <functional>
 
 #include "diagram/cell_editing.h"
 #include "diagram/pin_editing.h"
@@ -172,6 +174,33 @@ private:
     DiagramWidget& owner_;
 };
 
+/// The pin type selector. Its list is where the user chooses (mouse, arrows, Enter, first
+/// letters); when the list closes, however it closes, `listClosed` runs.
+class TypeSelector : public QComboBox {
+public:
+    TypeSelector(std::function<void()> listClosed, QWidget* parent)
+        : QComboBox(parent), listClosed_(std::move(listClosed)) {}
+
+    void showPopup() override {
+        QComboBox::showPopup();
+        QWidget* list = view()->window();
+        if (list != window() && list != watched_) {
+            list->installEventFilter(this);
+            watched_ = list;
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (o == watched_ && e->type() == QEvent::Hide && listClosed_) listClosed_();
+        return QComboBox::eventFilter(o, e);
+    }
+
+private:
+    std::function<void()> listClosed_;
+    QWidget* watched_ = nullptr;
+};
+
 // ---- construction ----------------------------------------------------------
 
 DiagramWidget::DiagramWidget(model::TestDocument& doc, platform::Prompter& prompter, QWidget* parent)
@@ -194,7 +223,13 @@ DiagramWidget::DiagramWidget(model::TestDocument& doc, platform::Prompter& promp
     connect(vbar_, &QScrollBar::valueChanged, this, &DiagramWidget::verticalScrolled);
     connect(hbar_, &QScrollBar::valueChanged, this, &DiagramWidget::horizontalScrolled);
 
-    typeSelector_ = new QComboBox(canvas_);
+    // A list closed without a choice (Escape, a click elsewhere) ends the selection as well:
+    // the selector goes and the keys are the diagram's again.
+    typeSelector_ = new TypeSelector(
+        [this] {
+            if (typeSelector_->isVisible()) hidePinEditors();
+        },
+        canvas_);
     for (const char* item : kPinTypeItems) typeSelector_->addItem(QString::fromUtf8(item));
     typeSelector_->setToolTip(QStringLiteral("Выберите Тип контакта"));
     typeSelector_->hide();
@@ -438,6 +473,8 @@ bool within(const QWidget* w, const QWidget* f) {
 }  // namespace
 
 void DiagramWidget::hidePinEditors() {
+    // An open type list closes first: until it has, the keyboard is the list's, not this window's.
+    if (typeSelector_->view()->isVisible()) typeSelector_->hidePopup();
     // An editor that is hidden while it has the keyboard would hand it to the next control of
     // the window (the tact count field), and the next level key would land there.
     const QWidget* f = QApplication::focusWidget();
@@ -487,6 +524,14 @@ void DiagramWidget::openTypeSelector() {
     typeSelector_->setCurrentIndex(std::max(0, typeSelectorIndex(doc_.pin(view_.currentRow).pinType)));
     typeSelector_->show();
     typeSelector_->raise();
+}
+
+void DiagramWidget::openTypeList(QPoint releasedAt) {
+    // Pressed and released over the same type cell. A right click opens no list, and neither
+    // does the end of a row drag that began at the left edge of a type cell.
+    const int h = std::max(1, view_.rowHeight);
+    const bool sameCell = releasedAt.y() / h == press_.y() / h && releasedAt.x() > 41 && releasedAt.x() < 98;
+    if (typeSelector_->isVisible() && sameCell) typeSelector_->showPopup();
 }
 
 void DiagramWidget::openNameEditor() {
@@ -666,7 +711,10 @@ void DiagramWidget::PaintBox1MouseUp(Qt::MouseButton button, QPoint pos) {
     selectingBlock_ = false;
     const bool click = clickArmed_;
     clickArmed_ = false;
-    if (click && canvas_->rect().contains(pos)) PaintBox1Click();
+    if (click && canvas_->rect().contains(pos)) {
+        PaintBox1Click();
+        openTypeList(pos);
+    }
 }
 
 // ---- keyboard --------------------------------------------------------------

@@ -189,6 +189,8 @@ private:
     void horizontalScrolled(int position);
     void hidePinEditors();
     void openTypeSelector();
+    /// After a click released at `releasedAt` that showed the type selector: its list opens.
+    void openTypeList(QPoint releasedAt);
     void openNameEditor();
     void updateStatus();
     void updateBitColumn();

@@ -26,9 +26,19 @@ void showText(QLineEdit* field, const std::string& text) {
     field->setCursorPosition(std::min(caret, static_cast<int>(t.size())));
 }
 
+/// Sets a level field's text that a rule rewrote, the caret after its end; a text the rule
+/// left as typed keeps its caret.
+void showLevelText(QLineEdit* field, const std::string& text) {
+    const QString t = q(text);
+    if (field->text() == t) return;
+    field->setText(t);
+    field->end(false);
+}
+
 }  // namespace
 
-TfmParam::TfmParam(model::TestDocument& doc, QWidget* parent) : QDialog(parent), doc_(doc) {
+TfmParam::TfmParam(model::TestDocument& doc, platform::Prompter& prompter, QWidget* parent)
+    : QDialog(parent), doc_(doc), prompter_(prompter) {
     setObjectName(QStringLiteral("fmParam"));
     setWindowTitle(QStringLiteral("Параметры тестирования"));
     setModal(true);
@@ -100,8 +110,8 @@ TfmParam::TfmParam(model::TestDocument& doc, QWidget* parent) : QDialog(parent),
 }
 
 void TfmParam::showFields() {
-    showText(high_, fields_.highText());
-    showText(low_, fields_.lowText());
+    showLevelText(high_, fields_.highText());
+    showLevelText(low_, fields_.lowText());
     tactList_->setCurrentIndex(fields_.tactDuration() - 1);
 }
 
@@ -129,6 +139,13 @@ void TfmParam::prepare() {
 }
 
 void TfmParam::BitBtn1Click() {
+    if (const auto field = fields_.fieldNotANumber()) {
+        QLineEdit* edit = *field == LevelField::High ? high_ : low_;
+        prompter_.error(notANumberMessage(*field, edit->text().toStdString()));
+        edit->setFocus(Qt::OtherFocusReason);
+        edit->selectAll();
+        return;
+    }
     fields_.applyLimits();
     showFields();
     const model::TestParameters p = fields_.parameters();

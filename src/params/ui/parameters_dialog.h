@@ -8,6 +8,7 @@
 
 #include "params/test_parameters_form.h"
 #include "model/test_document.h"
+#include "platform/prompter.h"
 
 class QComboBox;
 class QLineEdit;
@@ -18,7 +19,7 @@ namespace kvx::params::ui {
 class TfmParam : public QDialog {
     Q_OBJECT
 public:
-    explicit TfmParam(model::TestDocument& doc, QWidget* parent = nullptr);
+    TfmParam(model::TestDocument& doc, platform::Prompter& prompter, QWidget* parent = nullptr);
 
     /// Showing: the texts of the fields and the tact item are remembered for closing without
     /// "Применить", the document's codes are written into the level fields as volts and the
@@ -31,7 +32,9 @@ public:
 
     /// "По Умолчанию".
     void BitBtn3Click();
-    /// "Применить": the limits, then the parameters go to the document and the dialog closes.
+    /// "Применить": a threshold text that is not a number is reported and the dialog stays
+    /// open on that field; otherwise the limits, then the parameters go to the document and
+    /// the dialog closes.
     void BitBtn1Click();
     /// A new test: "По Умолчанию", and the document takes the default parameters.
     void resetForNewTest();
@@ -50,10 +53,12 @@ public slots:
     void done(int result) override;
 
 private:
-    /// The widgets show what the fields hold (the caret stays where it was).
+    /// The widgets show what the fields hold. A level field whose text a rule rewrote has the
+    /// caret at its end, so that the next key typed follows the new text.
     void showFields();
 
     model::TestDocument& doc_;
+    platform::Prompter& prompter_;
     LevelFields fields_;
     bool applied_ = false;
     std::string rememberedHigh_;

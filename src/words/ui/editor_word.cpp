@@ -19,6 +19,17 @@ namespace {
 
 QString q(const std::string& utf8) { return QString::fromStdString(utf8); }
 
+/// Shows `lines` in `list`. A list that shows them already is left alone, so that its focused
+/// line and a click in progress on it survive a refresh that changed nothing (the activation
+/// of the window falls between the two clicks of a double click).
+void showLines(QListWidget* list, const QStringList& lines) {
+    bool same = list->count() == lines.size();
+    for (int i = 0; same && i < lines.size(); ++i) same = list->item(i)->text() == lines[i];
+    if (same) return;
+    list->clear();
+    list->addItems(lines);
+}
+
 void makeBold(QWidget* w) {
     QFont f = w->font();
     f.setBold(true);
@@ -170,13 +181,15 @@ void TEditorWord::refillWordList() {
 }
 
 void TEditorWord::rebuildAllPins() {
-    allPins_->clear();
-    for (int pin : editor_.offered()) allPins_->addItem(q(pinLine(doc_, pin)));
+    QStringList lines;
+    for (int pin : editor_.offered()) lines << q(pinLine(doc_, pin));
+    showLines(allPins_, lines);
 }
 
 void TEditorWord::rebuildWordPins() {
-    wordPins_->clear();
-    for (int pin : editor_.members()) wordPins_->addItem(q(pinLine(doc_, pin)));
+    QStringList lines;
+    for (int pin : editor_.members()) lines << q(pinLine(doc_, pin));
+    showLines(wordPins_, lines);
 }
 
 // ---- handlers -----------------------------------------------------------------------------

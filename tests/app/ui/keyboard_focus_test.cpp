@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QWheelEvent>
+#include <QWindow>
 #include <functional>
 
 #include "diagram/diagram_view.h"
@@ -45,11 +46,13 @@ public:
         const int h = area().view().rowHeight;
         QTest::mouseClick(area().canvas(), Qt::LeftButton, {}, QPoint(x, (k - 1) * h + h / 2));
     }
-    /// A key as the keyboard sends it: to whatever holds the focus.
-    static void pressKey(Qt::Key key) {
-        QWidget* target = QApplication::focusWidget();
-        ASSERT_NE(target, nullptr);
-        QTest::keyClick(target, key);
+    /// A key as the keyboard sends it: to the main window, where an open list takes it, else
+    /// whatever holds the window's focus. (The offscreen platform makes a list's window active
+    /// once it is shown, even after it has closed, which a window manager does not.)
+    void pressKey(Qt::Key key) {
+        QWindow* window = tbf().windowHandle();
+        ASSERT_NE(window, nullptr);
+        QTest::keyClick(window, key);
     }
     void typeIntoTactField(const QString& text) {
         QSpinBox* field = tbf().tactCountField();
@@ -70,8 +73,8 @@ TEST_F(KeyboardFocus, ALevelKeyAfterAnInPlaceEditorClosesReachesTheDiagram) {
              f.clickPinColumn(60, 2);
              QComboBox* selector = f.area().typeSelector();
              ASSERT_TRUE(selector->isVisible());
-             selector->setFocus(Qt::MouseFocusReason);
-             QTest::keyClick(selector, Qt::Key_Down);  // "O"
+             f.pressKey(Qt::Key_Down);  // "O" in the open list
+             f.pressKey(Qt::Key_Return);
              EXPECT_EQ(f.document().pin(2).pinType, "O");
              EXPECT_FALSE(selector->isVisible());
          }},

@@ -14,7 +14,10 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QAbstractItemView>
+#include <QWindow>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "../../platform/scripted_prompter.h"
@@ -483,6 +486,69 @@ TEST_F(DiagramWidgetTest, TypeSelectorOverTheTypeCell) {
     EXPECT_TRUE(sel->isVisible());
     key(Qt::Key_Down);
     EXPECT_FALSE(sel->isVisible());
+}
+
+TEST_F(DiagramWidgetTest, OneClickOpensTheTypeListAndTheKeyboardChooses) {
+    // Clicks and keys arrive at the window as the user's do: a key goes to the open list, or
+    // to the diagram when no list is open.
+    enum class Choose { Keys, MouseOnItem };
+    struct Case {
+        const char* what;
+        std::vector<Qt::Key> keys;
+        Choose how;
+        std::optional<platform::Answer> answer;  ///< to the "NC" question
+        std::string type;                        ///< pin 3 afterwards
+        int levelAtTact1;                        ///< row 3 afterwards (tact 1 was 0)
+    };
+    const std::vector<Case> cases = {
+        {"Down Down Enter", {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}, Choose::Keys, {}, "I/O", 0},
+        {"Down Up Enter keeps the type", {Qt::Key_Down, Qt::Key_Up, Qt::Key_Enter}, Choose::Keys, {}, "I", 0},
+        {"a first letter, Enter", {Qt::Key_O, Qt::Key_Return}, Choose::Keys, {}, "O", 0},
+        {"NC by its letter, answered No", {Qt::Key_N, Qt::Key_Return}, Choose::Keys, platform::Answer::No, "I", 0},
+        {"NC by its letter, answered Yes", {Qt::Key_N, Qt::Key_Return}, Choose::Keys, platform::Answer::Yes, "NC", 2},
+        {"Escape closes the list, the next key is the diagram's", {Qt::Key_Escape, Qt::Key_1}, Choose::Keys, {}, "I", 1},
+        {"a click on an item", {}, Choose::MouseOnItem, {}, "O=F(c)", 0},
+    };
+    // A button that an earlier test pressed and never let go would still be down for the window.
+    if (QTestPrivate::qtestMouseButtons & Qt::RightButton) QTest::mouseRelease(canvas(), Qt::RightButton);
+    for (const Case& c : cases) {
+        open(8, 26);
+        doc.setCell(0, 3, 1, model::kLow);
+        QWindow* window = widget->windowHandle();
+        ASSERT_NE(window, nullptr);
+        QComboBox* sel = widget->typeSelector();
+        QTest::mouseClick(window, Qt::LeftButton, {}, canvas()->mapTo(widget.get(), pinCell(60, 3)));
+        ASSERT_TRUE(sel->isVisible()) << c.what;
+        EXPECT_EQ(sel->geometry(), QRect(41, 2 * view().rowHeight, 57, view().rowHeight)) << c.what;
+        EXPECT_TRUE(sel->view()->isVisible()) << c.what << ": the list is open after one click";
+        if (c.answer) prompter.answer(*c.answer);
+        for (Qt::Key k : c.keys) QTest::keyClick(window, k);
+        if (c.how == Choose::MouseOnItem && sel->view()->isVisible()) {
+            QWidget* list = sel->view()->viewport();
+            const QPoint item = sel->view()->visualRect(sel->model()->index(3, 0)).center();
+            QTest::mouseMove(list, item);
+            QTest::mouseClick(list, Qt::LeftButton, {}, item, 300);
+        }
+        EXPECT_EQ(doc.pin(3).pinType, c.type) << c.what;
+        EXPECT_EQ(level(3, 1), c.levelAtTact1) << c.what;
+        EXPECT_EQ(doc.pin(53).pinType == "O/i", c.type == "I/O") << c.what;
+        EXPECT_EQ(prompter.questions.size(), c.answer ? 1u : 0u) << c.what;
+        EXPECT_FALSE(sel->view()->isVisible()) << c.what;
+        EXPECT_FALSE(sel->isVisible()) << c.what;
+        EXPECT_EQ(QApplication::focusWidget(), canvas()) << c.what << ": the next key is the diagram's";
+        EXPECT_TRUE(prompter.scriptUsed()) << c.what;
+        prompter.questions.clear();
+    }
+    // A row dragged by the left edge of its type cell moves, and no list opens at the release.
+    open(8, 26);
+    QWindow* window = widget->windowHandle();
+    const auto at = [this](int k) { return canvas()->mapTo(widget.get(), pinCell(45, k)); };
+    QTest::mousePress(window, Qt::LeftButton, {}, at(3));
+    QTest::mouseMove(window, at(4));
+    QTest::mouseMove(window, at(5));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, at(5));
+    EXPECT_EQ(displayRows(), (std::vector<int>{1, 2, 4, 5, 3, 6, 7, 8}));
+    EXPECT_FALSE(widget->typeSelector()->view()->isVisible());
 }
 
 TEST_F(DiagramWidgetTest, NoSelectorOnSupplyPins) {

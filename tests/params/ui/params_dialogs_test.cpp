@@ -298,10 +298,10 @@ TEST_F(ParamsDialogs, ThresholdsNameAndTactDuration) {
     window().actions().bandTestParameters->trigger();
     EXPECT_TRUE(script.used());
 
-    // Logic one typed down after logic zero 0,3 stops at 1 V.
+    // Logic one typed down under 1 V after logic zero 0,3 stops at 1 V.
     script.then<TfmParam>([](TfmParam& d) {
         retype(d.lowField(), "0,3");
-        retype(d.highField(), "0,3");
+        retype(d.highField(), "0");
         d.applyButton()->click();
     });
     EXPECT_TRUE(window().runParametersDialog());
@@ -313,6 +313,69 @@ TEST_F(ParamsDialogs, ThresholdsNameAndTactDuration) {
     });
     window().actions().bandTestParameters->trigger();
     EXPECT_TRUE(script.used());
+}
+
+TEST_F(ParamsDialogs, KeysTypedOneByOneAfterARewriteAndTextsThatAreNoNumber) {
+    showSavedTest();
+    // Each case opens the dialog on the default thresholds (1,99 and 0,80), optionally retypes
+    // logic zero, then selects the whole logic one or logic zero field and types key after key
+    // ("\b" is Backspace), and presses "Применить".
+    struct Case {
+        const char* what;
+        QString low;    ///< retyped into logic zero first; empty: left as shown
+        bool intoHigh;  ///< the keys go to logic one, else to logic zero
+        QString keys;
+        QString shown;  ///< the field's text after the keys
+        std::string error;  ///< the message of "Применить"; empty: the dialog closes
+        int high, lowCode;  ///< the codes applied
+    };
+    const std::vector<Case> cases = {
+        {"logic one raised to logic zero, then typed on", "1,2", true, "15", "1,25", "", 64, 61},
+        {"logic one typed on after 5,00", "", true, "6\b", "5,0", "", 256, 41},
+        {"logic zero typed on after 2,50", "", false, "3\b\b1", "2,1", "", 128, 108},
+        {"logic one raised to logic zero, then 1,5 typed", "1,2", true, "1,5", "1,2,5",
+         "Порог логической единицы «1,2,5» не является числом. Введите напряжение в вольтах, например 2,0", 102, 41},
+        {"logic one under 1 V, then typed on", "", true, "0,3", "1,00,3",
+         "Порог логической единицы «1,00,3» не является числом. Введите напряжение в вольтах, например 2,0", 102, 41},
+        {"logic one erased", "", true, "\b", "",
+         "Порог логической единицы не задан. Введите напряжение в вольтах, например 2,0", 102, 41},
+        {"logic zero no number", "", false, "-", "-",
+         "Порог логического нуля «-» не является числом. Введите напряжение в вольтах, например 0,8", 102, 41},
+    };
+    for (const Case& c : cases) {
+        doc().testParameters() = {2, 102, 41};
+        doc().setSaved(true);
+        const auto errorsBefore = prompter.errors().size();
+        const int openBefore = script.stayedOpen;
+        script.then<TfmParam>([&c](TfmParam& d) {
+            if (!c.low.isEmpty()) retype(d.lowField(), c.low);
+            QLineEdit* field = c.intoHigh ? d.highField() : d.lowField();
+            field->setFocus();
+            field->selectAll();
+            for (QChar k : c.keys) {
+                if (k == '\b') QTest::keyClick(field, Qt::Key_Backspace);
+                else type(field, QString(k));
+            }
+            EXPECT_EQ(field->text().toStdString(), c.shown.toStdString()) << c.what;
+            QTest::mouseClick(d.applyButton(), Qt::LeftButton);
+            EXPECT_EQ(d.isVisible(), !c.error.empty()) << c.what;
+            if (d.isVisible()) {
+                EXPECT_TRUE(field->hasFocus()) << c.what << ": the field to correct has the keyboard";
+                EXPECT_EQ(field->selectedText(), field->text()) << c.what;
+            }
+        });
+        EXPECT_EQ(window().runParametersDialog(), c.error.empty()) << c.what;
+        const auto errors = prompter.errors();
+        if (c.error.empty()) {
+            EXPECT_EQ(errors.size(), errorsBefore) << c.what;
+        } else {
+            ASSERT_EQ(errors.size(), errorsBefore + 1) << c.what;
+            EXPECT_EQ(errors.back(), c.error) << c.what;
+            EXPECT_EQ(script.stayedOpen, openBefore + 1) << c.what;
+        }
+        EXPECT_EQ(doc().testParameters(), (model::TestParameters{2, c.high, c.lowCode})) << c.what;
+        EXPECT_EQ(doc().saved(), !c.error.empty() || (c.high == 102 && c.lowCode == 41)) << c.what;
+    }
 }
 
 TEST_F(ParamsDialogs, DescriptionNeedsASavedTest) {

@@ -186,6 +186,42 @@ TEST_F(WordEditorWindow, CancelAndCloseRestoreTheBackup) {
     EXPECT_EQ(doc.dataWords()[0].members(), (std::vector<int>{4, 5}));
 }
 
+TEST_F(WordEditorWindow, ClicksAroundAnActivationReachTheLineClicked) {
+    // The user comes back from another window: the first click lands while the editor is not
+    // active yet, the activation follows, then the second click of a double click or a button.
+    addWord("W");  // direction I: pins 1, 4, 5, 7
+    doubleClickPin(dlg.allPins(), 4);
+    QWidget other;
+    other.show();
+    struct Case {
+        const char* what;
+        bool inWord;  ///< the line is in "Контакты слова"
+        int pin;
+        bool doubleClick;  ///< else the button between the lists
+        std::vector<int> members;
+    };
+    const std::vector<Case> cases = {
+        {"double click in the offered pins", false, 5, true, {4, 5}},
+        {"double click in the members", true, 4, true, {5}},
+        {"a line clicked, then \">\"", false, 7, false, {5, 7}},
+        {"a line clicked, then \"<\"", true, 5, false, {7}},
+    };
+    for (const Case& c : cases) {
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other)) << c.what;
+        QListWidget* list = c.inWord ? dlg.wordPins() : dlg.allPins();
+        const auto found = list->findItems(QString::number(c.pin) + " - ", Qt::MatchStartsWith);
+        ASSERT_FALSE(found.isEmpty()) << c.what;
+        const QPoint at = list->visualItemRect(found.front()).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        dlg.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg)) << c.what;
+        if (c.doubleClick) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        else QTest::mouseClick(c.inWord ? dlg.removePinButton() : dlg.addPinButton(), Qt::LeftButton);
+        EXPECT_EQ(doc.dataWords()[0].members(), c.members) << c.what;
+    }
+}
+
 TEST_F(WordEditorWindow, EveryCloseChecksTheWords) {
     doc.dataWords().resize(3);
     doc.dataWords()[0].wordName = "NC";  // no member of type I, O or I/O: the check goes on
