@@ -81,11 +81,16 @@ TEST(ChangeLog, UndoAndRedoGiveBackEveryStateOfARandomEditingSession) {
         std::vector<std::string> states{state(doc)};
         std::vector<ChangeLog> steps;
         for (int i = 0; i < 30; ++i) {
+            // One step, kept in one or two pieces appended together as the history merges them.
             ChangeLog log;
-            doc.setChangeLog(&log);
-            for (int k = std::uniform_int_distribution<int>(1, 3)(rng); k > 0; --k) randomAction(doc, rng);
-            doc.setChangeLog(nullptr);
-            log.seal();
+            for (int piece = std::uniform_int_distribution<int>(1, 2)(rng); piece > 0; --piece) {
+                ChangeLog part;
+                doc.setChangeLog(&part);
+                for (int k = std::uniform_int_distribution<int>(1, 3)(rng); k > 0; --k) randomAction(doc, rng);
+                doc.setChangeLog(nullptr);
+                part.seal();
+                log.append(std::move(part));
+            }
             if (log.changesNothing(doc)) {
                 ASSERT_EQ(state(doc), states.back()) << "a log that changes nothing left the state as it was";
                 continue;
@@ -101,6 +106,23 @@ TEST(ChangeLog, UndoAndRedoGiveBackEveryStateOfARandomEditingSession) {
             steps[i].redo(doc);
             ASSERT_EQ(state(doc), states[i + 1]) << "session " << session << ", redo of step " << i;
         }
+    }
+}
+
+TEST(ChangeLog, PiecesThatEndWhereTheyBeganChangeNothing) {
+    // Fields of a dialog typed into and then put back: each piece is kept on its own.
+    TestDocument doc;
+    const TestParameters before = doc.testParameters();
+    ChangeLog log;
+    for (const TestParameters& p : {TestParameters{3, 200, 60}, TestParameters{3, 180, 60}, before}) {
+        ChangeLog part;
+        doc.setChangeLog(&part);
+        doc.testParameters() = p;
+        doc.setTestName(p == before ? "Основной Тест" : "Другой");
+        doc.setChangeLog(nullptr);
+        part.seal();
+        log.append(std::move(part));
+        EXPECT_EQ(log.changesNothing(doc), p == before);
     }
 }
 

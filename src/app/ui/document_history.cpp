@@ -31,6 +31,9 @@ public:
         auto* later = dynamic_cast<const Step*>(other);
         if (!later || later->action_ != action_) return false;
         log_.append(std::move(const_cast<Step*>(later)->log_));
+        // An action that ends where it began (a dialog's fields typed into and then cancelled)
+        // leaves no step behind.
+        setObsolete(log_.changesNothing(doc_));
         return true;
     }
 
@@ -40,6 +43,12 @@ private:
     int action_;
     bool firstRedo_ = true;
 };
+
+/// A widget of a message box or of a dialog shown modally.
+bool withinModalWindow(const QWidget* widget) {
+    const QWidget* window = widget->window();
+    return window && (qobject_cast<const QMessageBox*>(window) || window->isModal());
+}
 
 /// A field the user types text into: keys that type or delete characters there go on one run.
 bool typesIntoField(const QWidget* widget, const QKeyEvent* key) {
@@ -95,7 +104,7 @@ bool DocumentHistory::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::FocusIn:
             // A focus change by the user; the program's own moves of the focus are no input.
             if (watched->isWidgetType() && static_cast<QFocusEvent*>(event)->reason() != Qt::OtherFocusReason &&
-                !qobject_cast<QMessageBox*>(static_cast<QWidget*>(watched)->window()))
+                !withinModalWindow(static_cast<QWidget*>(watched)))
                 endAction();
             break;
         default:
@@ -109,8 +118,9 @@ void DocumentHistory::userInput(QWidget* widget, QEvent* event) {
     if (event->type() == inputType_ && inputWidget_ && widget->isAncestorOf(inputWidget_)) return;
     inputType_ = event->type();
     inputWidget_ = widget;
-    // The answer to a question is part of the command that asked it.
-    if (qobject_cast<QMessageBox*>(widget->window())) return;
+    // The answer to a question, and everything done in a modal dialog up to its "OK" or
+    // "Отмена", is part of the command that opened it.
+    if (withinModalWindow(widget)) return;
     endAction();
     if (event->type() == QEvent::KeyPress && typesIntoField(widget, static_cast<QKeyEvent*>(event)))
         joinRun({widget, 0});
