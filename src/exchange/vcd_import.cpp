@@ -5,6 +5,8 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "exchange/exchange_signals.h"
 #include "functions/formula.h"
@@ -50,6 +52,32 @@ char bitAt(std::string_view value, int pos) {
     if (pos < n) return value[static_cast<std::size_t>(n - 1 - pos)];
     const char lead = value.empty() ? 'x' : value[0];
     return (lead == '0' || lead == '1') ? '0' : lead;
+}
+
+/// Names a search looks for, with the lengths they have, so that the names of the other
+/// variables of a large file need not be made at all.
+class NameSet {
+public:
+    void add(std::string name) {
+        if (name.size() >= lengths_.size()) lengths_.resize(name.size() + 1, false);
+        lengths_[name.size()] = true;
+        names_.insert(std::move(name));
+    }
+    bool mayHaveLength(std::size_t n) const { return n < lengths_.size() && lengths_[n]; }
+    bool contains(const std::string& name) const { return names_.count(name) > 0; }
+
+private:
+    std::vector<bool> lengths_;
+    std::unordered_set<std::string> names_;
+};
+
+/// Length of VcdVariable::shortName() and fullName(), without making them.
+std::size_t shortNameLength(const VcdVariable& v) {
+    const bool bit = v.hasRange && v.msb == v.lsb && v.width == 1;
+    return v.reference.size() + (bit ? std::to_string(v.msb).size() + 2 : 0);
+}
+std::size_t fullNameLength(const VcdVariable& v) {
+    return (v.scope.empty() ? 0 : v.scope.size() + 1) + shortNameLength(v);
 }
 
 /// Receives the value section and keeps, per target row, the level of every tact.
@@ -168,13 +196,22 @@ private:
 
     /// Finds every mapped signal and checks its target; one slot per target row.
     bool resolve(const VcdHeader& h) {
+        // Only the names the map can look up are kept: a file may declare a million signals.
+        NameSet wanted;
+        for (const MapEntry& e : map_) {
+            wanted.add(e.signal);
+            if (const auto open = e.signal.rfind('['); open != std::string::npos && open > 0) wanted.add(e.signal.substr(0, open));
+        }
         std::map<std::string, int> full;   // name -> variable, -2 when ambiguous
         std::map<std::string, int> brief;
         for (std::size_t i = 0; i < h.variables.size(); ++i) {
             const auto& v = h.variables[i];
             for (auto* names : {&full, &brief}) {
-                const std::string key = names == &full ? v.fullName() : v.shortName();
-                auto [it, inserted] = names->emplace(key, static_cast<int>(i));
+                const bool isFull = names == &full;
+                if (!wanted.mayHaveLength(isFull ? fullNameLength(v) : shortNameLength(v))) continue;
+                std::string key = isFull ? v.fullName() : v.shortName();
+                if (!wanted.contains(key)) continue;
+                auto [it, inserted] = names->emplace(std::move(key), static_cast<int>(i));
                 // Two names for one identifier code are one signal (a port seen in two scopes).
                 if (!inserted && (it->second < 0 || h.variables[static_cast<std::size_t>(it->second)].id != v.id))
                     it->second = -2;
@@ -191,19 +228,21 @@ private:
             int var = lookup(e.signal);
             int bit = -1;
             if (var == -1 && !e.signal.empty() && e.signal.back() == ']') {
-                // One bit of a vector: "cnt[2]".
+                // One bit of a vector: "cnt[2]", "cnt[-1]" in a range below zero.
                 const auto open = e.signal.rfind('[');
-                int index = 0;
-                const std::string digits = open == std::string::npos ? "" : e.signal.substr(open + 1, e.signal.size() - open - 2);
+                std::string digits = open == std::string::npos ? "" : e.signal.substr(open + 1, e.signal.size() - open - 2);
+                const bool negative = !digits.empty() && digits[0] == '-';
+                if (negative) digits.erase(0, 1);
                 bool number = !digits.empty() && digits.size() < 10 &&
                               std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
                 if (number && open > 0) {
-                    index = std::stoi(digits);
+                    const long long index = negative ? -std::stoll(digits) : std::stoll(digits);
                     var = lookup(e.signal.substr(0, open));
                     if (var >= 0) {
                         const auto& v = h.variables[static_cast<std::size_t>(var)];
-                        bit = !v.hasRange ? index : v.msb >= v.lsb ? index - v.lsb : v.lsb - index;
-                        if (bit < 0 || bit >= v.width)
+                        const long long b = !v.hasRange ? index : v.msb >= v.lsb ? index - v.lsb : v.lsb - index;
+                        bit = b < 0 || b >= v.width ? -1 : static_cast<int>(b);
+                        if (bit < 0)
                             return stop(where + "в сигнале «" + v.fullName() + "» нет разряда " + std::to_string(index));
                     }
                 }
@@ -415,15 +454,34 @@ std::optional<VcdHeader> readVcdHeader(const std::string& path, std::string& err
         error = reader.error().empty() ? unreadable(path) : reader.error();
         return std::nullopt;
     }
-    return reader.header();
+    return reader.takeHeader();
 }
 
 std::vector<MapEntry> suggestMap(const TestDocument& doc, const VcdHeader& header) {
     std::vector<MapEntry> out;
-    auto find = [&](const std::vector<std::string>& names, int width) -> const VcdVariable* {
-        for (const auto& name : names)
-            for (const auto& v : header.variables)
-                if (!name.empty() && v.width == width && v.shortName() == name && v.type != "real") return &v;
+    // The variables of each name a row or a word could have, found in one pass over the file's.
+    NameSet names;
+    for (const RowSignal& r : rowSignals(doc)) {
+        names.add(r.name);
+        if (r.row <= model::kPinRows) names.add(doc.pin(r.row).pinName);
+    }
+    for (const WordSignal& w : wordSignals(doc)) {
+        names.add(w.name);
+        names.add(doc.dataWords()[static_cast<std::size_t>(w.word)].wordName);
+    }
+    std::unordered_map<std::string, std::vector<const VcdVariable*>> named;
+    for (const auto& v : header.variables) {
+        if (v.type == "real" || !names.mayHaveLength(shortNameLength(v))) continue;
+        std::string name = v.shortName();
+        if (names.contains(name)) named[std::move(name)].push_back(&v);
+    }
+    auto find = [&](const std::vector<std::string>& candidates, int width) -> const VcdVariable* {
+        for (const auto& name : candidates) {
+            if (name.empty()) continue;
+            if (const auto it = named.find(name); it != named.end())
+                for (const VcdVariable* v : it->second)
+                    if (v->width == width) return v;
+        }
         return nullptr;
     };
     std::vector<bool> taken(model::kRowSlots, false);

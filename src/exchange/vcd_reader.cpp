@@ -123,18 +123,25 @@ public:
     }
     /// Index of the code, added when new.
     int add(std::string_view id) {
-        const int found = find(id);
-        if (found >= 0) return found;
-        const int index = count_++;
         if (id.size() == 1) {
-            single_[static_cast<unsigned char>(id[0])] = index;
-        } else if (id.size() <= 8) {
-            if ((used_ + 1) * 2 > slots_.size()) grow();
-            insert(pack(id), index);
-        } else {
-            long_.emplace(std::string(id), index);
+            int& slot = single_[static_cast<unsigned char>(id[0])];
+            if (slot < 0) slot = count_++;
+            return slot;
         }
-        return index;
+        if (id.size() <= 8) {
+            // One probe finds the code or the free slot it goes into.
+            if ((used_ + 1) * 2 > slots_.size()) grow();
+            const std::uint64_t key = pack(id);
+            std::size_t i = hash(key);
+            for (; slots_[i].key != 0; i = (i + 1) & (slots_.size() - 1))
+                if (slots_[i].key == key) return slots_[i].value;
+            slots_[i] = {key, count_};
+            ++used_;
+            return count_++;
+        }
+        const auto [it, inserted] = long_.emplace(std::string(id), count_);
+        if (inserted) ++count_;
+        return it->second;
     }
     int count() const { return count_; }
 
@@ -264,7 +271,7 @@ bool VcdReader::headerToken(std::string_view t) {
     // Identifier codes may begin with '$'; a keyword of the declarations means a missing $end.
     static const std::array<std::string_view, 7> keywords = {"$var",     "$scope",   "$upscope", "$enddefinitions",
                                                              "$timescale", "$comment", "$version"};
-    if (command_ != "$date" && command_ != "$version" &&
+    if (!t.empty() && t[0] == '$' && command_ != "$date" && command_ != "$version" &&
         std::find(keywords.begin(), keywords.end(), t) != keywords.end())
         return fail("в разделе " + command_ + " нет $end перед " + shown(t));
     argBytes_ += t.size();
@@ -292,9 +299,12 @@ bool VcdReader::endCommand() {
     } else if (command == "$scope") {
         if (args_.size() != 2) return fail("в $scope нужны вид и имя области");
         scopes_.push_back(args_[1]);
+        scopePath_ += (scopePath_.empty() ? "" : ".") + args_[1];
     } else if (command == "$upscope") {
         if (scopes_.empty()) return fail("$upscope без $scope");
         scopes_.pop_back();
+        scopePath_.clear();
+        for (const auto& scope : scopes_) scopePath_ += (scopePath_.empty() ? "" : ".") + scope;
     } else if (command == "$var") {
         if (args_.size() < 4) return fail("в $var нужны тип, ширина, идентификатор и имя");
         VcdVariable v;
@@ -321,7 +331,7 @@ bool VcdReader::endCommand() {
         if (header_.variables.size() >= kMaxVcdVariables) return fail("слишком много сигналов");
         v.id = ids_->add(args_[2]);
         header_.idCount = ids_->count();
-        for (const auto& s : scopes_) v.scope += (v.scope.empty() ? "" : ".") + s;
+        v.scope = scopePath_;
         v.line = commandLine_;
         header_.variables.push_back(std::move(v));
     } else if (command == "$enddefinitions") {

@@ -72,6 +72,8 @@ public:
     bool finish();
 
     const VcdHeader& header() const { return header_; }
+    /// The declarations, moved out of the reader (which keeps an empty header).
+    VcdHeader takeHeader() { return std::move(header_); }
     bool headerComplete() const { return headerDone_; }
     /// Last time stamp read (0 when none).
     std::uint64_t lastTime() const { return time_; }
@@ -93,6 +95,7 @@ private:
     VcdHeader header_;
     std::unique_ptr<IdTable> ids_;
     std::vector<std::string> scopes_;
+    std::string scopePath_;        ///< scopes_ joined by '.'
     std::string pending_;          ///< a token cut by the end of a chunk
     std::string command_;          ///< open "$keyword" of the declarations, empty when none
     int commandLine_ = 0;

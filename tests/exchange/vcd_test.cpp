@@ -130,6 +130,7 @@ TEST(VcdImport, RefusesBadFilesAndMapsWithTheLineAndChangesNothing) {
         {head + "$enddefinitions $end\n", "v pin 1", "сигнал «v» шириной 3 разрядов нельзя назначить одной строке"},
         {head + "$enddefinitions $end\n", "v word 1", "ширина сигнала «v» (3) не совпадает с числом разрядов слова 1 (2)"},
         {head + "$enddefinitions $end\n", "v[3] pin 1", "в сигнале «m.v» нет разряда 3"},
+        {head + "$enddefinitions $end\n", "v[-1] pin 1", "в сигнале «m.v» нет разряда -1"},
         {head + "$enddefinitions $end\n", "a pin 8", "контакт 8 (GND) не сигнал"},
         {head + "$enddefinitions $end\n", "a pin 9", "в корпусе нет контакта 9"},
         {head + "$enddefinitions $end\n", "a out 3", "контакт 3 не двунаправленный"},

@@ -105,12 +105,14 @@ void ExchangeCommands::importVcd() {
         return;
     }
     auto* parent = qobject_cast<QWidget*>(this->parent());
-    TFVcdImport dialog(doc_, *header, parent);
+    TFVcdImport dialog(doc_, std::make_shared<const VcdHeader>(std::move(*header)), parent);
     for (;;) {
         if (!runDialog_(dialog)) return;
         const auto entries = dialog.entries();
         const auto options = dialog.options();
-        if (entries.empty()) {
+        if (const std::string unknown = dialog.unknownSignal(); !unknown.empty()) {
+            prompter_.error(unknown);
+        } else if (entries.empty()) {
             prompter_.error(kNoSignals);
         } else if (options.tactFs == 0) {
             prompter_.error(kBadTact);

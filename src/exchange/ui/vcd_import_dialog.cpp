@@ -1,15 +1,22 @@
 #include "exchange/ui/vcd_import_dialog.h"
 
+#include <QAbstractProxyModel>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDialogButtonBox>
+#include <QFocusEvent>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
 
 #include "exchange/exchange_signals.h"
 
@@ -17,29 +24,174 @@ namespace kvx::exchange::ui {
 
 namespace {
 
+const char* const kNone = "—";
+
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-/// Signals that fit a target of `width` bits: whole variables of that width and, for one bit,
-/// every bit of a vector.
-QStringList candidates(const VcdHeader& header, int width) {
-    QStringList out;
-    for (const VcdVariable& v : header.variables) {
-        if (v.type == "real" || v.type == "realtime" || v.type == "string") continue;
-        if (v.width == width) out << q(v.fullName());
-        if (width == 1 && v.width > 1) {
-            const bool down = !v.hasRange || v.msb >= v.lsb;
-            for (int b = 0; b < v.width; ++b) {
-                const int index = !v.hasRange ? b : down ? v.lsb + b : v.lsb - b;
-                out << q((v.scope.empty() ? "" : v.scope + ".") + v.reference + "[" + std::to_string(index) + "]");
-            }
-        }
-    }
-    return out;
+bool isLogic(const VcdVariable& v) { return v.type != "real" && v.type != "realtime" && v.type != "string"; }
+
+/// "scope.reference": the name of a vector before the number of one of its bits.
+std::string vectorName(const VcdVariable& v) { return v.scope.empty() ? v.reference : v.scope + "." + v.reference; }
+
+/// Index written in the name of bit `b` (0 = least significant) of a vector.
+long long bitIndex(const VcdVariable& v, int b) {
+    if (!v.hasRange) return b;
+    return v.msb >= v.lsb ? static_cast<long long>(v.lsb) + b : static_cast<long long>(v.lsb) - b;
 }
+
+/// The bit of a vector whose name carries `index`; -1 when the vector has no such bit.
+int bitOfIndex(const VcdVariable& v, long long index) {
+    const long long b = !v.hasRange ? index : v.msb >= v.lsb ? index - v.lsb : v.lsb - index;
+    return b >= 0 && b < v.width ? static_cast<int>(b) : -1;
+}
+
+/// "name[12]" into "name" and 12; false when the name does not end in a bit number.
+bool splitBit(std::string_view name, std::string_view& base, long long& index) {
+    if (name.size() < 4 || name.back() != ']') return false;
+    const auto open = name.rfind('[');
+    if (open == std::string_view::npos || open == 0) return false;
+    std::string_view digits = name.substr(open + 1, name.size() - open - 2);
+    const bool negative = !digits.empty() && digits[0] == '-';
+    if (negative) digits.remove_prefix(1);
+    if (digits.empty() || digits.size() > 10) return false;
+    long long v = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+    }
+    base = name.substr(0, open);
+    index = negative ? -v : v;
+    return true;
+}
+
+/// A chooser that takes the focus is scrolled into view and its text is selected, so that
+/// typing replaces the name (or "—") with the text to search for. A click selects it when the
+/// button is released, since the line edit places its caret on the press.
+class ChooserFocus : public QObject {
+public:
+    explicit ChooserFocus(QTableWidget* table) : QObject(table), table_(table) {}
+    void watch(QComboBox* box, int row) {
+        box->setProperty("row", row);
+        box->installEventFilter(this);
+        box->lineEdit()->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::FocusIn) {
+            if (auto* box = qobject_cast<QComboBox*>(watched)) {
+                table_->scrollTo(table_->model()->index(box->property("row").toInt(), 3));
+                if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) clicked_ = box->lineEdit();
+                else box->lineEdit()->selectAll();
+            }
+        } else if (event->type() == QEvent::MouseButtonRelease && watched == clicked_) {
+            if (!clicked_->hasSelectedText()) clicked_->selectAll();
+            clicked_ = nullptr;
+        }
+        return false;
+    }
+
+private:
+    QTableWidget* table_;
+    QLineEdit* clicked_ = nullptr;
+};
 
 }  // namespace
 
-TFVcdImport::TFVcdImport(const model::TestDocument& doc, const VcdHeader& header, QWidget* parent) : QDialog(parent) {
+// ---- the list of signals of one width ----------------------------------------------------
+
+VcdSignalList::VcdSignalList(std::shared_ptr<const VcdHeader> header, int width, QObject* parent)
+    : QAbstractListModel(parent), header_(std::move(header)), bits_(width == 1) {
+    const auto& vars = header_->variables;
+    for (std::size_t i = 0; i < vars.size(); ++i) {
+        const VcdVariable& v = vars[i];
+        if (!isLogic(v)) continue;
+        int rows = 0;
+        if (v.width == width) rows = 1;
+        else if (bits_ && v.width > 1) rows = v.width;
+        if (rows == 0) continue;
+        if (rows > kMaxRows - rows_) {  // the bits of a vector that does not fit any more
+            omitted_ += rows;
+            continue;
+        }
+        vars_.push_back(static_cast<int>(i));
+        first_.push_back(rows_);
+        rows_ += rows;
+    }
+}
+
+int VcdSignalList::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+
+QVariant VcdSignalList::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rows_ || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
+    return q(name(index.row()));
+}
+
+std::string VcdSignalList::name(int row) const {
+    if (row <= 0 || row >= rows_) return kNone;
+    const auto run = static_cast<std::size_t>(std::upper_bound(first_.begin(), first_.end(), row) - first_.begin() - 1);
+    const VcdVariable& v = header_->variables[static_cast<std::size_t>(vars_[run])];
+    if (!bits_ || v.width == 1) return v.fullName();
+    return vectorName(v) + "[" + std::to_string(bitIndex(v, row - first_[run])) + "]";
+}
+
+std::vector<int> VcdSignalList::rowsOf(const std::vector<std::string>& names) const {
+    std::vector<int> rows(names.size(), -1);
+    // Names of whole variables, and names of one bit split into the vector's name and the bit.
+    std::unordered_map<std::string_view, std::vector<std::size_t>> whole;
+    std::unordered_map<std::string_view, std::vector<std::pair<std::size_t, long long>>> bit;
+    std::size_t longest = 0, left = 0;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        if (names[k] == kNone) {
+            rows[k] = 0;
+            continue;
+        }
+        ++left;
+        whole[names[k]].push_back(k);
+        longest = std::max(longest, names[k].size());
+        std::string_view base;
+        long long index = 0;
+        if (bits_ && splitBit(names[k], base, index)) bit[base].push_back({k, index});
+    }
+    const auto& vars = header_->variables;
+    for (std::size_t run = 0; run < vars_.size() && left > 0; ++run) {
+        const VcdVariable& v = vars[static_cast<std::size_t>(vars_[run])];
+        // Only names that could be this long are made.
+        if (v.scope.size() + (v.scope.empty() ? 0 : 1) + v.reference.size() > longest) continue;
+        if (!bits_ || v.width == 1) {
+            const auto it = whole.find(v.fullName());
+            if (it == whole.end()) continue;
+            for (std::size_t k : it->second)
+                if (rows[k] < 0) rows[k] = first_[run], --left;
+        } else {
+            const auto it = bit.find(vectorName(v));
+            if (it == bit.end()) continue;
+            for (const auto& [k, index] : it->second) {
+                const int b = bitOfIndex(v, index);
+                if (b >= 0 && rows[k] < 0) rows[k] = first_[run] + b, --left;
+            }
+        }
+    }
+    return rows;
+}
+
+QModelIndexList VcdSignalList::match(const QModelIndex& start, int role, const QVariant& value, int hits,
+                                     Qt::MatchFlags flags) const {
+    // The search of a combo box for its text: the first row of exactly that name (letter case is
+    // compared only when no name matches exactly).
+    const auto kind = static_cast<int>(flags & 0x0F);
+    const bool exact = kind == Qt::MatchExactly || kind == Qt::MatchFixedString;
+    if (exact && hits == 1 && start.row() == 0 && (role == Qt::DisplayRole || role == Qt::EditRole) &&
+        value.userType() == QMetaType::QString && !(flags & (Qt::MatchRecursive | Qt::MatchWrap))) {
+        const int row = rowsOf({value.toString().toStdString()}).front();
+        if (row >= 0) return {index(row)};
+        if (kind == Qt::MatchExactly || (flags & Qt::MatchCaseSensitive)) return {};
+    }
+    return QAbstractListModel::match(start, role, value, hits, flags);
+}
+
+// ---- the dialog ------------------------------------------------------------------------------
+
+TFVcdImport::TFVcdImport(const model::TestDocument& doc, std::shared_ptr<const VcdHeader> header, QWidget* parent)
+    : QDialog(parent) {
     setObjectName(QStringLiteral("TFVcdImport"));
     setWindowTitle(QStringLiteral("Импорт VCD"));
     auto* layout = new QVBoxLayout(this);
@@ -70,7 +222,27 @@ TFVcdImport::TFVcdImport(const model::TestDocument& doc, const VcdHeader& header
                          q(doc.dataWords()[static_cast<std::size_t>(w.word)].wordName),
                          {{MapTarget::Kind::Word, w.word + 1}, static_cast<int>(w.rows.size())}});
 
-    const auto suggested = suggestMap(doc, header);
+    // The signals named like the rows, found in each width's list in one pass.
+    const auto suggested = suggestMap(doc, *header);
+    std::vector<std::string> preset(lines.size(), kNone);
+    std::map<int, std::vector<std::size_t>> byWidth;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        for (const MapEntry& e : suggested)
+            if (e.target == lines[i].target.target) preset[i] = e.signal;
+        byWidth[lines[i].target.width].push_back(i);
+    }
+    std::vector<int> presetRow(lines.size(), 0);
+    for (const auto& [width, members] : byWidth) {
+        lists_[width] = new VcdSignalList(header, width, this);
+        std::vector<std::string> names;
+        for (std::size_t i : members) names.push_back(preset[i]);
+        const std::vector<int> rows = lists_[width]->rowsOf(names);
+        for (std::size_t k = 0; k < members.size(); ++k) presetRow[members[k]] = std::max(rows[k], 0);
+    }
+
+    // Tab goes from chooser to chooser rather than from cell to cell.
+    table_->setTabKeyNavigation(false);
+    auto* focus = new ChooserFocus(table_);
     table_->setRowCount(static_cast<int>(lines.size()));
     for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
         const Line& l = lines[static_cast<std::size_t>(i)];
@@ -78,15 +250,45 @@ TFVcdImport::TFVcdImport(const model::TestDocument& doc, const VcdHeader& header
         table_->setItem(i, 0, new QTableWidgetItem(l.number));
         table_->setItem(i, 1, new QTableWidgetItem(l.type));
         table_->setItem(i, 2, new QTableWidgetItem(l.name));
+        VcdSignalList* list = lists_[l.target.width];
         auto* box = new QComboBox(table_);
-        box->addItem(QStringLiteral("—"));
-        box->addItems(candidates(header, l.target.width));
-        for (const MapEntry& e : suggested)
-            if (e.target == l.target.target) box->setCurrentText(q(e.signal));
+        box->setEditable(true);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        // The width comes from the column, not from the longest of a million names.
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        box->setModel(list);
+        if (auto* view = qobject_cast<QListView*>(box->view())) view->setUniformItemSizes(true);
+        auto* completer = new QCompleter(list, box);
+        completer->setCaseSensitivity(Qt::CaseInsensitive);
+        completer->setFilterMode(Qt::MatchContains);
+        completer->setCompletionMode(QCompleter::PopupCompletion);
+        completer->setMaxVisibleItems(12);
+        auto* popup = new QListView;
+        popup->setUniformItemSizes(true);
+        completer->setPopup(popup);
+        box->setCompleter(completer);
+        // Enter takes the name typed in full, else the first signal the list shows for the text.
+        connect(box->lineEdit(), &QLineEdit::returnPressed, box, [box, list, completer] {
+            const QString text = box->currentText().trimmed();
+            if (text.isEmpty() || text == box->itemText(box->currentIndex())) return;
+            int row = list->rowsOf({text.toStdString()}).front();
+            if (row < 0 && completer->setCurrentRow(0))
+                if (auto* proxy = qobject_cast<QAbstractProxyModel*>(completer->completionModel()))
+                    row = proxy->mapToSource(completer->currentIndex()).row();
+            if (row >= 0) box->setCurrentIndex(row);
+        });
+        focus->watch(box, i);
+        box->setCurrentIndex(presetRow[static_cast<std::size_t>(i)]);
+        box->setToolTip(QStringLiteral("Введите часть имени сигнала, чтобы найти его в списке; «—» — без сигнала"));
         table_->setCellWidget(i, 3, box);
     }
     table_->resizeColumnsToContents();
     layout->addWidget(table_, 1);
+    if (lists_.count(1) && lists_[1]->omittedBits() > 0)
+        layout->addWidget(new QLabel(QStringLiteral("Разрядов векторов в файле больше %1: разряды некоторых векторов не вошли "
+                                                    "в список, их можно назначить картой kvxtool import-vcd")
+                                         .arg(VcdSignalList::kMaxRows),
+                                     this));
 
     auto* form = new QFormLayout;
     tactField_ = new QLineEdit(QString::number(doc.testParameters().effectiveTactDuration()) + QStringLiteral(" мкс"), this);
@@ -110,14 +312,34 @@ TFVcdImport::TFVcdImport(const model::TestDocument& doc, const VcdHeader& header
 
 QComboBox* TFVcdImport::chooser(int index) const { return qobject_cast<QComboBox*>(table_->cellWidget(index, 3)); }
 
+const VcdSignalList* TFVcdImport::signalList(int index) const {
+    if (index < 0 || index >= static_cast<int>(targets_.size())) return nullptr;
+    return lists_.at(targets_[static_cast<std::size_t>(index)].width);
+}
+
 std::vector<MapEntry> TFVcdImport::entries() const {
     std::vector<MapEntry> out;
     for (int i = 0; i < static_cast<int>(targets_.size()); ++i) {
         const QComboBox* box = chooser(i);
-        if (!box || box->currentIndex() <= 0) continue;
-        out.push_back({box->currentText().toStdString(), targets_[static_cast<std::size_t>(i)].target, 0});
+        const QString text = box ? box->currentText().trimmed() : QString();
+        if (text.isEmpty() || text == QString::fromUtf8(kNone)) continue;
+        out.push_back({text.toStdString(), targets_[static_cast<std::size_t>(i)].target, 0});
     }
     return out;
+}
+
+std::string TFVcdImport::unknownSignal() {
+    for (int i = 0; i < static_cast<int>(targets_.size()); ++i) {
+        QComboBox* box = chooser(i);
+        const QString text = box->currentText().trimmed();
+        if (text.isEmpty() || text == box->itemText(box->currentIndex())) continue;
+        if (signalList(i)->rowsOf({text.toStdString()}).front() >= 0) continue;
+        box->setFocus();
+        box->lineEdit()->selectAll();
+        return "В списке для строки «" + table_->item(i, 0)->text().toStdString() + "» нет сигнала «" +
+               text.toStdString() + "»";
+    }
+    return {};
 }
 
 ImportOptions TFVcdImport::options() const {
