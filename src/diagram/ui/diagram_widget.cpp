@@ -775,7 +775,7 @@ void DiagramWidget::Memo1KeyDown(int key, Qt::KeyboardModifiers modifiers) {
     } else {
         clearBlock();
     }
-    switch (blockFilled ? 0 : key) {
+    if (!blockFilled) switch (key) {
         case Qt::Key_Up: moveUp(); break;
         case Qt::Key_Down: moveDown(); break;
         case Qt::Key_Left: moveLeft(); break;

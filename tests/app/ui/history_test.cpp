@@ -461,6 +461,17 @@ TEST_F(History, ALevelKeyOrCommandFillsTheSelectedBlockAndCtrlZTakesItBack) {
     EXPECT_EQ(doc().getCell(0, 3, 2), model::kHigh);
     EXPECT_EQ(doc().getCell(0, 3, 3), model::kInactive);
     EXPECT_EQ(area().view().currentTact(), 3);
+
+    // Names typed one after another with Tab between them are a step each.
+    QTest::mouseClick(area().canvas(), Qt::LeftButton, {}, QPoint(130, area().view().rowHeight / 2));
+    QLineEdit* names = area().nameEditor();
+    ASSERT_TRUE(names->hasFocus());
+    QTest::keyClicks(names, "AB");
+    QTest::keyClick(names, Qt::Key_Tab);
+    QTest::keyClicks(names, "CD");
+    keyToMainWindow(Qt::Key_Z);
+    EXPECT_EQ(doc().pin(1).pinName, "AB");
+    EXPECT_EQ(doc().pin(2).pinName, "");
 }
 
 TEST_F(History, BlocksAreCopiedAsTextAndPastedOverEditableRowsOnly) {
