@@ -45,7 +45,9 @@ CellBlock copyCells(const TestDocument& doc, CellRange range) {
     return block;
 }
 
-bool clearCells(TestDocument& doc, CellRange range) {
+bool clearCells(TestDocument& doc, CellRange range) { return fillCells(doc, range, model::kInactive); }
+
+bool fillCells(TestDocument& doc, CellRange range, CellLevel level) {
     const CellRange r = clipped(doc, range);
     if (r.empty()) return false;
     const int test = doc.currentTest();
@@ -54,7 +56,7 @@ bool clearCells(TestDocument& doc, CellRange range) {
         const int row = doc.signalRow(test, p);
         if (!takesBlockLevels(doc, row)) continue;
         CellLevel* cells = doc.mutableRowSpan(test, row, r.firstTact, r.tacts());
-        std::fill(cells + r.firstTact, cells + r.lastTact + 1, model::kInactive);
+        std::fill(cells + r.firstTact, cells + r.lastTact + 1, level);
         changed = true;
     }
     return changed;

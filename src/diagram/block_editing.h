@@ -39,6 +39,9 @@ bool takesBlockLevels(const model::TestDocument& doc, int row);
 
 /// The levels of the range, clipped to the display rows and tacts of the test.
 CellBlock copyCells(const model::TestDocument& doc, CellRange range);
+/// Gives every cell of the range `level`, a whole stretch of each row at once (rows that are
+/// computed or not signals are left); false when no row of the range takes levels.
+bool fillCells(model::TestDocument& doc, CellRange range, model::CellLevel level);
 /// Makes the range inactive (rows that are computed or not signals are left); false when
 /// nothing changed.
 bool clearCells(model::TestDocument& doc, CellRange range);

@@ -24,6 +24,16 @@ void zoomStandard(DiagramView& v) {
     v.rowHeight = kStandardSize;
 }
 
+void zoomToFit(DiagramView& v, int tactCount, const std::function<int(int rowHeight)>& canvasWidth) {
+    DiagramView step = v;
+    step.cellWidth = 46;
+    step.rowHeight = 46;
+    while (step.cellWidth > 3 && horizontalRange(tactCount, step.cellWidth, canvasWidth(step.rowHeight)).shown)
+        zoomOut(step);
+    v.cellWidth = step.cellWidth;
+    v.rowHeight = step.rowHeight;
+}
+
 LevelGeometry levelGeometry(const DiagramView& v) {
     const int h = v.rowHeight;
     LevelGeometry g{};

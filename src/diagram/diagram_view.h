@@ -4,6 +4,7 @@
 // ranges and the labels of the tact ruler. Nothing here is stored in a test file.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,11 @@ void zoomIn(DiagramView& v);
 void zoomOut(DiagramView& v);
 /// Columns and rows back to 21.
 void zoomStandard(DiagramView& v);
+/// The widest zoom step (of those zoomOut walks through from 46/46) at which all `tactCount`
+/// tacts fit into the canvas, so that no horizontal bar is needed; the narrowest step when
+/// none does. `canvasWidth` gives the canvas width at a row height (taller rows may bring
+/// the vertical bar, which takes room).
+void zoomToFit(DiagramView& v, int tactCount, const std::function<int(int rowHeight)>& canvasWidth);
 
 // ---- waveform geometry -----------------------------------------------------
 

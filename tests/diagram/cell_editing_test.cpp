@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "../platform/scripted_prompter.h"
+#include "diagram/block_editing.h"
 #include "diagram/cell_editing.h"
+#include "model/change_log.h"
 #include "diagram/pin_editing.h"
 
 namespace kvx::diagram {
@@ -96,6 +99,72 @@ TEST(CellEditing, FillFromTheCurrentTactOnly) {
     doc.setPinType(3, "I/O");
     EXPECT_TRUE(fillRow(doc, 53, 1, 1));
     EXPECT_EQ(rowLevels(doc, 53), std::vector<int>(16, 1));
+}
+
+TEST(BlockEditing, AFillGivesTheLevelToTheHandEditedRowsOfTheBlockOnly) {
+    // Rows 1..8 of a 16-tact test; each case fills a block with one level. Rows the block
+    // leaves, and rows that are computed or fixed, keep the pattern 0 1 * 0 1 * ...
+    struct Case {
+        const char* what;
+        CellRange range;
+        model::CellLevel level;
+        bool changes;
+        std::vector<int> filledRows;  ///< document rows whose tacts of the block get the level
+    };
+    // Display order: 1, 2, 3 (I/O), 53 (its output row), 4 (O=F(c)), 5 (NC), 6 (VCC), 7 (GND),
+    // 8 (I/O with a computed output row 58), 58, 9...
+    const std::vector<Case> cases = {
+        {"one cell", {1, 1, 4, 4}, model::kHigh, true, {1}},
+        {"input, I/O pin and its output row", {1, 4, 2, 9}, model::kLow, true, {1, 2, 3, 53}},
+        {"computed, not connected and supply rows are left", {5, 8}, model::kHigh, false, {}},
+        {"a computed output row is left, its pin row is filled", {9, 10, 1, 16}, model::kInactive, true, {8}},
+        {"cut at the last tact and row", {14, 40, 15, 900}, model::kLow, true, {12, 13, 14, 15, 16}},
+        {"an empty range", {}, model::kHigh, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestDocument doc = sixteenPins();
+        doc.setPinType(3, "I/O");
+        doc.setPinType(53, "O/i");
+        doc.setPinType(4, "O=F(c)");
+        doc.setPinType(5, "NC");
+        doc.setPinType(6, "VCC");
+        doc.setPinType(7, "GND");
+        doc.setPinType(8, "I/O");
+        doc.setPinType(58, "O/i=F(c)");
+        const int rows[] = {1, 2, 3, 53, 4, 5, 6, 7, 8, 58, 9, 10, 11, 12, 13, 14, 15, 16};
+        for (int p = 1; p <= 18; ++p) {
+            const int row = rows[p - 1];
+            doc.setSignalEntry(0, p, row > 50 ? model::SignalEntry{row - 50, model::RowKind::Output}
+                                              : model::SignalEntry{row, model::RowKind::Pin});
+        }
+        ASSERT_EQ(doc.displayRowCount(), 18);
+        for (int row : rows) {
+            std::vector<int> pattern;
+            for (int t = 0; t < 16; ++t) pattern.push_back(t % 3);
+            setLevels(doc, row, pattern);
+        }
+        std::vector<std::vector<int>> before;
+        for (int row : rows) before.push_back(rowLevels(doc, row));
+
+        model::ChangeLog log;
+        doc.setChangeLog(&log);
+        EXPECT_EQ(fillCells(doc, c.range, c.level), c.changes);
+        doc.setChangeLog(nullptr);
+        EXPECT_EQ(doc.tactCount(), 16);
+        for (size_t i = 0; i < std::size(rows); ++i) {
+            const int row = rows[i];
+            std::vector<int> expected = before[i];
+            if (std::find(c.filledRows.begin(), c.filledRows.end(), row) != c.filledRows.end())
+                for (int t = c.range.firstTact; t <= std::min(16, c.range.lastTact); ++t)
+                    expected[static_cast<size_t>(t - 1)] = c.level;
+            EXPECT_EQ(rowLevels(doc, row), expected) << "row " << row;
+        }
+        log.seal();
+        log.undo(doc);
+        for (size_t i = 0; i < std::size(rows); ++i)
+            EXPECT_EQ(rowLevels(doc, rows[i]), before[i]) << "undone, row " << rows[i];
+    }
 }
 
 TEST(CellEditing, DragSwapsMoveARowDown) {

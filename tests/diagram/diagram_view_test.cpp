@@ -105,6 +105,32 @@ TEST(DiagramScrollBars, VerticalShownOnlyWhenRowsDoNotFit) {
     EXPECT_EQ(r.maximum, 42 - 300 / 21);
 }
 
+TEST(DiagramZoom, FitTakesTheWidestStepThatShowsEveryTact) {
+    // With `narrowTall`, rows taller than 20 bring a 17-pixel bar. The bar of the tacts stays
+    // hidden while one column more than the tacts fits beside the pin column.
+    struct Case {
+        int tacts;
+        int width;
+        bool narrowTall;
+        std::pair<int, int> step;
+    };
+    const std::vector<Case> cases = {
+        {8, 1000, false, {46, 46}},      // the widest step already shows every tact
+        {26, 970, false, {30, 30}},      // 27 columns of 30 fill the 810 pixels exactly
+        {26, 969, false, {28, 28}},      // one pixel less: the next step down
+        {26, 970, true, {28, 28}},       // the vertical bar of tall rows takes its room
+        {100, 1000, false, {8, 14}},     // below 15 the rows stay 14 high
+        {1'000'000, 1000, false, {3, 14}},  // nothing shows them all: the narrowest step
+    };
+    for (const Case& c : cases) {
+        DiagramView v;
+        v.cellWidth = 5;
+        v.rowHeight = 14;
+        zoomToFit(v, c.tacts, [&](int rowHeight) { return c.narrowTall && rowHeight > 20 ? c.width - 17 : c.width; });
+        EXPECT_EQ(std::make_pair(v.cellWidth, v.rowHeight), c.step) << c.tacts << " tacts, width " << c.width;
+    }
+}
+
 TEST(DiagramScrollBars, HorizontalRangeOfWindowAndOfTactField) {
     // A 16-tact test in a wide window: no bar.
     EXPECT_FALSE(horizontalRange(16, 21, 1200).shown);

@@ -312,6 +312,8 @@ void TBF::createMenus() {
     for (QAction* v : {A.viewFile, A.viewDiagram, A.viewFunctions, A.viewZoom, A.viewParameters, A.viewService})
         viewMenu_->addAction(v);
     viewMenu_->addAction(A.viewPackage);
+    viewMenu_->addSeparator();
+    A.zoomToFit = viewMenu_->addAction(QStringLiteral("По размеру окна"), diagram_, &diagram::DiagramWidget::zoomToFit);
     connect(viewMenu_, &QMenu::aboutToShow, this, &TBF::updateViewChecks);
 
     QMenu* parameters = bar->addMenu(QStringLiteral("Параметры"));

@@ -102,6 +102,7 @@ struct MainActions {
     QAction* zoomOut = nullptr;       ///< "Уменьшить" / band "Уменьшить диаграмму"
     QAction* zoomStandard = nullptr;  ///< "Стандартный" / band "Масштаб диаграммы по умолчанию"
     QAction* colours = nullptr;       ///< "Цвета Диаграммы..."
+    QAction* zoomToFit = nullptr;     ///< "Вид" > "По размеру окна"
     QAction* applyTactCount = nullptr;  ///< band button "Изменить" (disabled)
     // "Вид": one check item per band
     QAction* viewFile = nullptr;

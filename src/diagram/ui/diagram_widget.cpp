@@ -242,6 +242,7 @@ DiagramWidget::DiagramWidget(model::TestDocument& doc, platform::Prompter& promp
     nameEditor_->setFrame(false);
     nameEditor_->hide();
     connect(nameEditor_, &QLineEdit::textEdited, this, &DiagramWidget::Edit2Change);
+    nameEditor_->installEventFilter(this);
 
     contextMenu_ = new QMenu(this);
     ctxHigh_ = contextMenu_->addAction(QStringLiteral("&1"), this, [this] { contextLevel(model::kHigh); });
@@ -450,6 +451,18 @@ void DiagramWidget::zoomStandard() {
     refresh();
 }
 
+void DiagramWidget::zoomToFit() {
+    if (!diagramShown()) return;
+    const int total = displayRowTotal(doc_);
+    // With every tact shown there is no horizontal bar: the rows have the whole height.
+    const int rowsHeight = std::max(0, height() - kHeaderHeight);
+    diagram::zoomToFit(view_, doc_.tactCount(), [&](int rowHeight) {
+        const bool verticalBar = verticalRange(total, rowHeight, rowsHeight).shown;
+        return width() - (verticalBar ? vbar_->sizeHint().width() : 0) - bitPanelWidth_;
+    });
+    refresh();
+}
+
 void DiagramWidget::chooseColours() {
     TFColors dialog(view_, prompter_, this);
     emit coloursDialogCreated(&dialog);
@@ -585,7 +598,13 @@ void DiagramWidget::PaintBox1MouseDown(Qt::MouseButton button, QPoint pos, bool 
         return;
     }
     if (button == Qt::RightButton) {
+        // A right press inside the block keeps it: the menu's levels fill the block.
+        const CellRange kept = block_;
         PaintBox1Click();
+        if (kept.contains(currentPosition(), view_.currentTact())) {
+            block_ = kept;
+            canvas_->update();
+        }
         ctxHigh_->setEnabled(true);
         ctxLow_->setEnabled(true);
         ctxInactive_->setEnabled(true);
@@ -780,29 +799,47 @@ void DiagramWidget::setLevelAndAdvance(CellLevel level) {
 void DiagramWidget::Memo1KeyDown(int key, Qt::KeyboardModifiers modifiers) {
     if (!diagramShown()) return;
     const bool keypad = modifiers & Qt::KeypadModifier;
-    const bool arrow = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right;
+    const bool control = modifiers & Qt::ControlModifier;
+    // Ctrl+Home and Ctrl+End go to the first and the last tact of the row.
+    const bool jump = control && (key == Qt::Key_Home || key == Qt::Key_End);
+    const bool arrow = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right || jump;
     // A modifier pressed on its own (Shift again to stretch the block further) keeps the block.
     if (key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta) return;
+    // The level keys: 0 and Insert, 1 and End, 2 and Delete.
+    int level = -1;
+    if (!control) {
+        if (key == Qt::Key_0 || key == Qt::Key_Insert) level = model::kLow;
+        if (key == Qt::Key_1 || key == Qt::Key_End) level = model::kHigh;
+        if (key == Qt::Key_2 || key == Qt::Key_Delete) level = model::kInactive;
+    }
+    bool blockFilled = false;
     if (arrow && (modifiers & Qt::ShiftModifier)) {
         // Shift and an arrow stretch the block from where it started to the new current cell.
         if (block_.empty()) startBlockAtCurrentCell();
-    } else if (key == Qt::Key_Delete && !block_.empty()) {
-        deleteBlock();
-        return;
+    } else if (level >= 0 && !block_.empty()) {
+        // A level key fills the whole block; the block stays for the next key.
+        fillBlock(static_cast<CellLevel>(level));
+        blockFilled = true;
     } else {
         clearBlock();
     }
-    switch (key) {
+    if (!blockFilled) switch (key) {
         case Qt::Key_Up: moveUp(); break;
         case Qt::Key_Down: moveDown(); break;
         case Qt::Key_Left: moveLeft(); break;
         case Qt::Key_Right:
             if (view_.currentTact() < doc_.tactCount()) moveRight();
             break;
+        case Qt::Key_Home:
+            if (jump) goToTact(1);
+            break;
+        case Qt::Key_End:
+            if (jump) goToTact(doc_.tactCount());
+            else setLevelAndAdvance(model::kHigh);
+            break;
         case Qt::Key_0:
         case Qt::Key_Insert: setLevelAndAdvance(model::kLow); break;
-        case Qt::Key_1:
-        case Qt::Key_End: setLevelAndAdvance(model::kHigh); break;
+        case Qt::Key_1: setLevelAndAdvance(model::kHigh); break;
         case Qt::Key_2:
         case Qt::Key_Delete: setLevelAndAdvance(model::kInactive); break;
         case Qt::Key_Plus:
@@ -823,7 +860,26 @@ void DiagramWidget::Memo1KeyDown(int key, Qt::KeyboardModifiers modifiers) {
     emit currentRowChanged(view_.currentRow);
 }
 
+void DiagramWidget::goToTact(int tact) {
+    tact = std::clamp(tact, 1, std::max(1, doc_.tactCount()));
+    const int columns = std::max(1, visibleColumns());
+    int offset = view_.tactOffset;
+    if (tact <= offset) offset = tact - 1;
+    else if (tact > offset + columns) offset = tact - columns;
+    if (offset != view_.tactOffset && !hbar_->isHidden()) hbar_->setValue(offset + 1);
+    view_.currentColumn = std::max(1, tact - view_.tactOffset);
+    updateBitColumn();
+    repaintAll();
+}
+
 // ---- blocks of cells -------------------------------------------------------
+
+void DiagramWidget::fillBlock(CellLevel level) {
+    if (!fillCells(doc_, block_, level)) return;
+    recalculate();
+    repaintAll();
+    edited();
+}
 
 int DiagramWidget::currentPosition() const { return view_.rowOffset + view_.currentScreenRow; }
 
@@ -923,6 +979,10 @@ void DiagramWidget::paste(bool insert) {
 
 void DiagramWidget::contextLevel(CellLevel level) {
     if (!diagramShown() || view_.currentColumn < 1) return;
+    if (!block_.empty()) {
+        fillBlock(level);
+        return;
+    }
     if (!acceptsContextLevel(doc_, view_.currentRow)) return;
     storeLevel(doc_, view_.currentRow, view_.currentTact(), level);
     updateScrollBars();
@@ -932,6 +992,10 @@ void DiagramWidget::contextLevel(CellLevel level) {
 
 void DiagramWidget::fillRow(CellLevel level) {
     if (!diagramShown() || view_.currentColumn < 1) return;
+    if (!block_.empty()) {
+        fillBlock(level);
+        return;
+    }
     if (!diagram::fillRow(doc_, view_.currentRow, view_.currentTact(), level)) return;
     repaintAll();
     edited();
@@ -1008,6 +1072,49 @@ void DiagramWidget::ComboBox2Change(int index) {
     updateStatus();
     emit currentRowChanged(view_.currentRow);
     edited();
+}
+
+bool DiagramWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == nameEditor_ && event->type() == QEvent::KeyPress) {
+        const auto* k = static_cast<QKeyEvent*>(event);
+        switch (k->key()) {
+            case Qt::Key_Tab:
+                nameNextPin((k->modifiers() & Qt::ShiftModifier) ? -1 : 1);
+                return true;
+            case Qt::Key_Backtab: nameNextPin(-1); return true;
+            case Qt::Key_Return:
+            case Qt::Key_Enter: nameNextPin(1); return true;
+            case Qt::Key_Escape: hidePinEditors(); return true;
+            default: break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void DiagramWidget::nameNextPin(int step) {
+    // The name is stored as it is typed; output rows show the name of their pin and supply
+    // pins have none, so both are passed over.
+    const int total = displayRowTotal(doc_);
+    const int test = doc_.currentTest();
+    int p = currentPosition() + step;
+    for (; p >= 1 && p <= total; p += step) {
+        const int row = doc_.signalRow(test, p);
+        if (row <= model::kPinRows && typeSelectorOpens(doc_, row)) break;
+    }
+    if (p < 1 || p > total) {
+        hidePinEditors();
+        return;
+    }
+    if (p <= view_.rowOffset) vbar_->setValue(p);
+    else if (p - view_.rowOffset > wholeRowsInArea()) vbar_->setValue(p - wholeRowsInArea() + 1);
+    view_.currentScreenRow = p - view_.rowOffset;
+    view_.currentColumn = 1;
+    syncCurrentRow();
+    openNameEditor();
+    updateBitColumn();
+    updateStatus();
+    emit currentRowChanged(view_.currentRow);
+    repaintAll();
 }
 
 void DiagramWidget::Edit2Change(const QString& text) {

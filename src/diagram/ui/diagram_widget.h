@@ -97,6 +97,8 @@ public slots:
     void zoomIn();
     void zoomOut();
     void zoomStandard();
+    /// "По размеру окна": the widest zoom step that shows every tact.
+    void zoomToFit();
     /// "Цвета Диаграммы...": the dialog "Цвета ячеек".
     void chooseColours();
 
@@ -153,6 +155,8 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    /// Enter, Tab, Shift+Tab and Escape in the pin name editor.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* e) override;
 
 private:
@@ -176,6 +180,13 @@ private:
     void moveLeft();
     void moveRight();
     void setLevelAndAdvance(model::CellLevel level);
+    /// The current cell moves to `tact` of its row, the view scrolls to show it.
+    void goToTact(int tact);
+    /// Every cell of the block in rows that take levels by hand gets `level`.
+    void fillBlock(model::CellLevel level);
+    /// The name editor moves to the next (step 1) or previous (-1) pin whose name can be
+    /// edited; past the first or last one it closes.
+    void nameNextPin(int step);
     void contextLevel(model::CellLevel level);
     void fillRow(model::CellLevel level);
     void recalculate();

@@ -382,6 +382,98 @@ TEST_F(History, OpeningAFileStartsANewHistoryAndSavingMarksTheCleanState) {
     EXPECT_FALSE(E().undo->isEnabled());
 }
 
+TEST_F(History, ALevelKeyOrCommandFillsTheSelectedBlockAndCtrlZTakesItBack) {
+    // Row 1 alternates 1 0 1 0 ..., row 2 follows it by its formula, row 3 is inactive.
+    doc().setPinType(2, model::PinType::Function);
+    doc().setPinFunction(0, 2, "C1");
+    functions::RecalculateFunctionPins(doc());
+    doc().setSaved(true);
+    history().restart();
+    const auto at = [this](int c, int k) {
+        const auto& v = area().view();
+        return QPoint(diagram::kPinColumnRight + (c - 1) * v.cellWidth + v.cellWidth / 2,
+                      (k - 1) * v.rowHeight + v.rowHeight / 2);
+    };
+    struct Case {
+        const char* what;
+        std::function<void(History&)> selectAndFill;  ///< selects rows 1..3, tacts 2..5
+        model::CellLevel level;
+    };
+    const std::vector<Case> cases = {
+        {"Shift+arrows, then 0", [](History& h) {
+             h.click(2, 1);
+             for (int i = 0; i < 3; ++i) QTest::keyClick(h.area().canvas(), Qt::Key_Right, Qt::ShiftModifier);
+             for (int i = 0; i < 2; ++i) QTest::keyClick(h.area().canvas(), Qt::Key_Down, Qt::ShiftModifier);
+             QTest::keyClick(h.area().canvas(), Qt::Key_0);
+         }, model::kLow},
+        {"a drag, then End", [&at](History& h) {
+             QTest::mousePress(h.area().canvas(), Qt::LeftButton, {}, at(2, 1));
+             QTest::mouseMove(h.area().canvas(), at(4, 2));
+             QTest::mouseMove(h.area().canvas(), at(5, 3));
+             QTest::mouseRelease(h.area().canvas(), Qt::LeftButton, {}, at(5, 3));
+             QTest::keyClick(h.area().canvas(), Qt::Key_End);
+         }, model::kHigh},
+        {"Shift and a click, then Delete", [&at](History& h) {
+             h.click(5, 3);
+             QTest::mouseClick(h.area().canvas(), Qt::LeftButton, Qt::ShiftModifier, at(2, 1));
+             QTest::keyClick(h.area().canvas(), Qt::Key_Delete);
+         }, model::kInactive},
+        {"a drag, then \"Строка в 0\"", [&at](History& h) {
+             QTest::mousePress(h.area().canvas(), Qt::LeftButton, {}, at(5, 3));
+             QTest::mouseMove(h.area().canvas(), at(2, 1));
+             QTest::mouseRelease(h.area().canvas(), Qt::LeftButton, {}, at(2, 1));
+             h.mainWindow().actions().fillLow->trigger();
+         }, model::kLow},
+        {"a drag, then the context menu's 1 at a cell of the block", [&at](History& h) {
+             QTest::mousePress(h.area().canvas(), Qt::LeftButton, {}, at(2, 1));
+             QTest::mouseMove(h.area().canvas(), at(5, 3));
+             QTest::mouseRelease(h.area().canvas(), Qt::LeftButton, {}, at(5, 3));
+             QTest::mousePress(h.area().canvas(), Qt::RightButton, {}, at(3, 2));
+             QTest::mouseRelease(h.area().canvas(), Qt::RightButton, {}, at(3, 2));
+             h.area().contextHighAction()->trigger();
+         }, model::kHigh},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string before = snapshot();
+        activateMainWindow();
+        c.selectAndFill(*this);
+        const diagram::CellRange block = area().block();
+        EXPECT_EQ(std::vector<int>({block.firstPosition, block.lastPosition, block.firstTact, block.lastTact}),
+                  std::vector<int>({1, 3, 2, 5}))
+            << "the block stays selected";
+        for (int t = 1; t <= 26; ++t) {
+            const bool inside = t >= 2 && t <= 5;
+            const model::CellLevel old = t % 2 ? model::kHigh : model::kLow;
+            EXPECT_EQ(doc().getCell(0, 1, t), inside ? c.level : old) << "row 1, tact " << t;
+            EXPECT_EQ(doc().getCell(0, 2, t), doc().getCell(0, 1, t)) << "the formula row follows, tact " << t;
+            EXPECT_EQ(doc().getCell(0, 3, t), inside ? c.level : model::kInactive) << "row 3, tact " << t;
+        }
+        EXPECT_EQ(doc().tactCount(), 26);
+        keyToMainWindow(Qt::Key_Z);
+        EXPECT_EQ(snapshot(), before) << "one Ctrl+Z takes the whole fill back";
+        EXPECT_TRUE(doc().saved());
+        area().canvas()->setFocus(Qt::MouseFocusReason);
+    }
+    // Without a block the keys keep their meaning: one cell, and the cursor moves on.
+    click(2, 3);
+    QTest::keyClick(area().canvas(), Qt::Key_1);
+    EXPECT_EQ(doc().getCell(0, 3, 2), model::kHigh);
+    EXPECT_EQ(doc().getCell(0, 3, 3), model::kInactive);
+    EXPECT_EQ(area().view().currentTact(), 3);
+
+    // Names typed one after another with Tab between them are a step each.
+    QTest::mouseClick(area().canvas(), Qt::LeftButton, {}, QPoint(130, area().view().rowHeight / 2));
+    QLineEdit* names = area().nameEditor();
+    ASSERT_TRUE(names->hasFocus());
+    QTest::keyClicks(names, "AB");
+    QTest::keyClick(names, Qt::Key_Tab);
+    QTest::keyClicks(names, "CD");
+    keyToMainWindow(Qt::Key_Z);
+    EXPECT_EQ(doc().pin(1).pinName, "AB");
+    EXPECT_EQ(doc().pin(2).pinName, "");
+}
+
 TEST_F(History, BlocksAreCopiedAsTextAndPastedOverEditableRowsOnly) {
     doc().setPinType(2, model::PinType::Function);
     doc().setPinFunction(0, 2, "C1");

@@ -408,7 +408,9 @@ TEST_F(MainWindowLayout, ViewMenuMirrorsTheBands) {
     QMenu* view = w.findChild<QMenu*>("viewMenu");
     QStringList items;
     for (QAction* a : view->actions()) items << a->text();
-    EXPECT_EQ(items, (QStringList{"Файл", "Диаграмма", "Функции", "Масштабирование", "Параметры", "Сервис", "корпус"}));
+    EXPECT_EQ(items, (QStringList{"Файл", "Диаграмма", "Функции", "Масштабирование", "Параметры", "Сервис", "корпус",
+                                  "", "По размеру окна"}));
+    EXPECT_EQ(view->actions().last(), A.zoomToFit);
     QMetaObject::invokeMethod(view, "aboutToShow");
     EXPECT_TRUE(A.viewDiagram->isChecked());
     EXPECT_FALSE(A.viewFunctions->isChecked());  // the formula band starts hidden

@@ -265,6 +265,92 @@ TEST_F(DiagramWidgetTest, ZoomSlotsWalkTheWholeRange) {
     EXPECT_EQ(view().rowHeight, 21);
 }
 
+TEST_F(DiagramWidgetTest, CtrlHomeAndCtrlEndGoToTheEndsOfTheRowAndFitShowsEveryTact) {
+    open(8, 300);
+    click(cell(5, 3));
+    key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(view().currentTact(), 300);
+    EXPECT_EQ(view().currentScreenRow, 3);
+    EXPECT_GT(view().tactOffset, 0) << "the view scrolled to the last tact";
+    EXPECT_LE(view().currentColumn * view().cellWidth + kPinColumnRight, widget->canvasWidth());
+    EXPECT_EQ(level(3, 300), 2) << "Ctrl+End types no level";
+    key(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(view().currentTact(), 1);
+    EXPECT_EQ(view().tactOffset, 0);
+    // Shift with them stretches a block to the end of the row.
+    key(Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(widget->block().firstTact, 1);
+    EXPECT_EQ(widget->block().lastTact, 300);
+    key(Qt::Key_Escape);
+    // Home alone changes nothing, End alone still types 1 and moves on.
+    key(Qt::Key_Home);
+    EXPECT_EQ(view().currentTact(), 300);
+    key(Qt::Key_Home, Qt::ControlModifier);
+    key(Qt::Key_End);
+    EXPECT_EQ(level(3, 1), 1);
+    EXPECT_EQ(view().currentTact(), 2);
+    EXPECT_EQ(doc.tactCount(), 300);
+
+    // "По размеру окна": the widest step that needs no horizontal bar.
+    for (int tacts : {26, 200, 5000}) {
+        open(8, tacts);
+        widget->zoomToFit();
+        if (tacts == 5000) {
+            EXPECT_EQ(view().cellWidth, 3) << "nothing fits: the narrowest step";
+            continue;
+        }
+        EXPECT_TRUE(widget->horizontalScrollBar()->isHidden()) << tacts;
+        EXPECT_EQ(view().tactOffset, 0);
+        widget->zoomIn();
+        EXPECT_FALSE(widget->horizontalScrollBar()->isHidden()) << tacts << ": one step wider no longer fits";
+    }
+}
+
+TEST_F(DiagramWidgetTest, EnterAndTabInTheNameEditorGoOnToTheNextPinsName) {
+    // DIP14 in a low window: the rows below the visible ones scroll into view.
+    open(14, 8, {1000, 200});
+    doc.setPinType(7, "GND");
+    doc.setPinType(14, "VCC");
+    doc.setPinType(3, "I/O");
+    doc.setPinType(53, "O/i");
+    for (int k = 15; k > 4; --k) doc.setSignalEntry(0, k, doc.signalEntry(0, k - 1));
+    doc.setSignalEntry(0, 4, {3, model::RowKind::Output});
+    widget->refresh();
+    ASSERT_FALSE(widget->verticalScrollBar()->isHidden());
+    QLineEdit* ed = widget->nameEditor();
+    click(pinCell(130, 1));
+    ASSERT_TRUE(ed->hasFocus());
+    // One name and one key per pin; the output row of pin 3 and the supply pins are passed.
+    const std::vector<int> named = {1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13};
+    for (size_t i = 0; i < named.size(); ++i) {
+        ASSERT_TRUE(ed->isVisible()) << named[i];
+        ASSERT_TRUE(ed->hasFocus()) << named[i];
+        EXPECT_EQ(view().currentRow, named[i]);
+        EXPECT_EQ(ed->geometry().top(), (view().currentScreenRow - 1) * view().rowHeight) << "over its row";
+        QTest::keyClicks(ed, QString("P%1").arg(named[i]));
+        QTest::keyClick(ed, i % 2 ? Qt::Key_Return : Qt::Key_Tab);
+    }
+    for (int pin : named) EXPECT_EQ(doc.pin(pin).pinName, "P" + std::to_string(pin));
+    EXPECT_EQ(doc.pin(7).pinName, "");
+    EXPECT_EQ(doc.pin(14).pinName, "");
+    EXPECT_FALSE(ed->isVisible()) << "past the last pin the editor closes";
+    EXPECT_TRUE(canvas()->hasFocus());
+
+    // Shift+Tab goes back, Escape stops; the first pin has no previous one.
+    widget->verticalScrollBar()->setValue(1);
+    click(pinCell(130, 5));
+    ASSERT_EQ(view().currentRow, 4);
+    QTest::keyClick(ed, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(view().currentRow, 3) << "the output row is passed backwards too";
+    EXPECT_EQ(ed->text(), "P3");
+    QTest::keyClick(ed, Qt::Key_Escape);
+    EXPECT_FALSE(ed->isVisible());
+    EXPECT_EQ(doc.pin(3).pinName, "P3");
+    click(pinCell(130, 1));
+    QTest::keyClick(ed, Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_FALSE(ed->isVisible());
+}
+
 // ---- fills and the context menu --------------------------------------------
 
 TEST_F(DiagramWidgetTest, FillsStartAtTheCurrentTact) {
