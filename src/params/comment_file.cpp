@@ -89,8 +89,9 @@ CommentRead readCommentFile(const std::string& path) {
 }
 
 std::string writeCommentFile(const std::string& path, const RichText& text) {
-    if (storage::replaceFile(path, writeRtf(text))) return {};
-    return "Не удалось записать файл комментария " + path +
+    const storage::ReplaceResult written = storage::replaceFile(path, writeRtf(text));
+    if (written) return {};
+    return storage::withReason("Не удалось записать файл комментария " + path, written) +
            ".\nКомментарий не сохранён; старый файл не изменён.";
 }
 
