@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kReadOnly = "файл доступен только для чтения";
+constexpr const char* kReadOnly = "нет права на запись в файл";
 constexpr const char* kFolderReadOnly = "нет права на запись в папку";
 constexpr const char* kNoFolder = "папка не существует";
 constexpr const char* kNotAFile = "по этому пути находится не файл";

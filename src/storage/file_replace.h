@@ -15,8 +15,8 @@ namespace kvx::storage {
 /// What became of a write.
 struct ReplaceResult {
     bool ok = false;
-    /// Why nothing was written, when the reason is one the user can act on ("файл доступен
-    /// только для чтения"); lower case, no full stop, so that it can end a message.
+    /// Why nothing was written, when the reason is one the user can act on ("нет права на
+    /// запись в файл"); lower case, no full stop, so that it can end a message.
     std::string reason;
     explicit operator bool() const { return ok; }
 };

@@ -94,7 +94,7 @@ TEST(FileReplace, AccessRightsDecideBetweenReplacingWritingInPlaceAndRefusing) {
     const perms r = perms::owner_read | perms::group_read | perms::others_read;
     const perms rwx = perms::owner_all | perms::group_read | perms::group_exec | perms::others_read | perms::others_exec;
     const perms rx = rwx & ~perms::owner_write;
-    const char* readOnly = "файл доступен только для чтения";
+    const char* readOnly = "нет права на запись в файл";
     const std::vector<Case> cases = {
         {"a writable file", rw, rwx, nullptr, Extra::None, false},
         {"a read-only file", r, rwx, readOnly, Extra::None, false},
