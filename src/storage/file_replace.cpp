@@ -209,10 +209,11 @@ ReplaceResult replaceFile(const std::string& utf8Path, std::string_view bytes) {
         return r;
     }
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    if (!fs::is_directory(folder, ec)) {
+    const bool folderThere = fs::is_directory(folder, ec);
+    if (!folderThere && !ec) {
         r.reason = kNoFolder;
-    } else if (!mayWriteFolder(folder)) {
-        r.reason = kFolderReadOnly;
+    } else if (!folderThere || !mayWriteFolder(folder)) {
+        r.reason = kFolderReadOnly;  // a folder that may not even be looked into
     }
     return r;
 }
