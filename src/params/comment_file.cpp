@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "model/text.h"
+#include "storage/file_path.h"
 #include "storage/file_replace.h"
 
 namespace kvx::params {
@@ -33,6 +34,30 @@ std::string commentFilePath(const std::string& testFile) {
         return testFile.substr(0, nameStart) + std::string(text::left(name, keep)) + "txt";
     }
     return testFile + "txt";
+}
+
+std::string commentFileClash(const std::string& commentFile, const std::string& testFile) {
+    namespace fs = std::filesystem;
+    bool same = commentFile == testFile;
+    std::error_code ec;
+    const fs::path comment = fsPath(commentFile), test = fsPath(testFile);
+    if (!same) same = fs::equivalent(comment, test, ec) && !ec;  // links, other names, "..", case
+    if (!same) {
+        // Files that are not there (yet) are compared by the place their paths lead to.
+        std::error_code ec1, ec2;
+        const fs::path a = fs::weakly_canonical(storage::finalTarget(comment), ec1);
+        const fs::path b = fs::weakly_canonical(storage::finalTarget(test), ec2);
+        same = !ec1 && !ec2 && a == b;
+    }
+    if (!same) return {};
+    return "Файл комментария совпадает с файлом теста:\n" + commentFile +
+           "\nКомментарий не читается из него и не записывается в него, чтобы не испортить тест. "
+           "Чтобы вести комментарий, сохраните тест под именем с расширением kvx.";
+}
+
+std::string replaceUnreadCommentQuestion(const std::string& commentFile) {
+    return "Файл комментария не удалось прочитать:\n" + commentFile +
+           "\nЗаменить его набранным комментарием? Прежнее содержимое файла будет потеряно.";
 }
 
 bool pathExists(const std::string& utf8Path) {
@@ -89,8 +114,9 @@ CommentRead readCommentFile(const std::string& path) {
 }
 
 std::string writeCommentFile(const std::string& path, const RichText& text) {
-    if (storage::replaceFile(path, writeRtf(text))) return {};
-    return "Не удалось записать файл комментария " + path +
+    const storage::ReplaceResult written = storage::replaceFile(path, writeRtf(text));
+    if (written) return {};
+    return storage::withReason("Не удалось записать файл комментария " + path, written) +
            ".\nКомментарий не сохранён; старый файл не изменён.";
 }
 

@@ -31,6 +31,13 @@ CommentRead readCommentFile(const std::string& path);
 /// message; the old file is then untouched.
 std::string writeCommentFile(const std::string& path, const RichText& text);
 
+/// The message for a test whose comment file is the test file itself (a test named *.txt,
+/// or a comment file that is a link or another name of the test file); empty when they are
+/// two files. Such a comment file is never read or written.
+std::string commentFileClash(const std::string& commentFile, const std::string& testFile);
+/// The question asked before a comment file that could not be read is replaced.
+std::string replaceUnreadCommentQuestion(const std::string& commentFile);
+
 /// True when a file or folder exists at the UTF-8 path.
 bool pathExists(const std::string& utf8Path);
 /// The folder part of a path ("" when it has none).

@@ -49,6 +49,27 @@ int charsetCodePage(int charset) {
     }
 }
 
+/// The character at byte i of a UTF-8 text. A sequence that does not stand for a Unicode
+/// scalar value (a stray or missing continuation byte, an overlong form, a surrogate half, a
+/// value beyond U+10FFFF) is U+FFFD, over as many bytes as the text helper gives it, so that
+/// every path of the codec turns broken text into the same characters.
+char32_t scalarAt(std::string_view s, std::size_t i) {
+    const std::size_t n = text::charBytes(s, i);
+    const char32_t cp = text::codePointAt(s, i);
+    if (n == 1) return cp < 0x80 ? cp : 0xFFFD;
+    const char32_t smallest = n == 2 ? 0x80 : n == 3 ? 0x800 : 0x10000;
+    if (cp < smallest || (cp >= 0xD800 && cp < 0xE000) || cp > 0x10FFFF) return 0xFFFD;
+    return cp;
+}
+
+/// The text with every broken sequence replaced by U+FFFD.
+std::string wellFormed(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); i += text::charBytes(s, i)) text::appendCodePoint(out, scalarAt(s, i));
+    return out;
+}
+
 // ---- writer ----------------------------------------------------------------------------------
 
 /// Appends one code point of running text (or of a font name) as RTF.
@@ -87,7 +108,7 @@ void escape(std::string& out, char32_t cp) {
 }
 
 void escapeText(std::string& out, std::string_view utf8) {
-    for (std::size_t i = 0; i < utf8.size(); i += text::charBytes(utf8, i)) escape(out, text::codePointAt(utf8, i));
+    for (std::size_t i = 0; i < utf8.size(); i += text::charBytes(utf8, i)) escape(out, scalarAt(utf8, i));
 }
 
 template <typename T>
@@ -129,7 +150,7 @@ constexpr int kMaxWordLetters = 32;
 std::string writableFontName(std::string_view name) {
     std::string out;
     for (std::size_t i = 0; i < name.size(); i += text::charBytes(name, i)) {
-        const char32_t c = text::codePointAt(name, i);
+        const char32_t c = scalarAt(name, i);
         if (c != ';' && c >= 0x20 && c != 0x7F) text::appendCodePoint(out, c);
     }
     const auto first = out.find_first_not_of(' ');
@@ -548,7 +569,9 @@ private:
     Colour colour_;
 };
 
-bool validUtf8(std::string_view s) {
+/// True when the bytes are built like UTF-8: every byte above ASCII belongs to a sequence of
+/// a lead byte and its continuation bytes (what such a sequence stands for is not checked).
+bool shapedLikeUtf8(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {
         const std::size_t n = text::charBytes(s, i);
         if (n == 1 && static_cast<unsigned char>(s[i]) >= 0x80) return false;
@@ -640,7 +663,7 @@ RichText readRtf(std::string_view bytes) {
 RichText readPlainText(std::string_view bytes) {
     std::string utf8;
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        utf8 = std::string(bytes.substr(3));
+        utf8 = wellFormed(bytes.substr(3));
     } else if (bytes.size() >= 2 && (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF")) {
         const bool little = bytes[0] == '\xFF';
         unsigned pendingHigh = 0;
@@ -661,8 +684,8 @@ RichText readPlainText(std::string_view bytes) {
             }
         }
         if (pendingHigh) text::appendCodePoint(utf8, 0xFFFD);
-    } else if (validUtf8(bytes)) {
-        utf8 = std::string(bytes);
+    } else if (shapedLikeUtf8(bytes)) {
+        utf8 = wellFormed(bytes);
     } else {
         utf8 = storage::cp1251ToUtf8(bytes);
     }

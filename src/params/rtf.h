@@ -54,12 +54,13 @@ RichText normalized(RichText text);
 
 /// True when the bytes start like an RTF document ("{\rtf", after blanks or a UTF-8 mark).
 bool looksLikeRtf(std::string_view bytes);
-/// RTF bytes of a document (ASCII only).
+/// RTF bytes of a document (ASCII only); broken UTF-8 in the runs is written as U+FFFD.
 std::string writeRtf(const RichText& text);
 /// Reads RTF; never fails: what cannot be understood is skipped. The result is normalized.
 RichText readRtf(std::string_view bytes);
 /// Plain text: UTF-8 (with or without its mark), UTF-16 with its mark, else Windows-1251;
-/// one paragraph per line.
+/// one paragraph per line. Characters that UTF-8 or UTF-16 cannot carry (surrogate halves,
+/// overlong forms, stray bytes) are read as U+FFFD, as the RTF reader and the writer do.
 RichText readPlainText(std::string_view bytes);
 /// RTF when the bytes look like RTF, else plain text.
 RichText readRichText(std::string_view bytes);

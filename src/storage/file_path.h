@@ -12,5 +12,8 @@ namespace kvx::storage {
 std::filesystem::path pathFromUtf8(std::string_view utf8);
 /// The UTF-8 text of a path.
 std::string utf8FromPath(const std::filesystem::path& path);
+/// The file a path finally names: symbolic links are followed (also chains and relative
+/// targets); a dangling link names the file that its target would be.
+std::filesystem::path finalTarget(const std::filesystem::path& path);
 
 }  // namespace kvx::storage

@@ -192,8 +192,9 @@ SaveResult saveTestFile(TestDocument& doc, const std::string& path) {
         result.error = failure;
         return result;
     }
-    if (!replaceFile(path, writeTestFileBytes(doc))) {
-        result.error = failure;
+    const ReplaceResult written = replaceFile(path, writeTestFileBytes(doc));
+    if (!written) {
+        result.error = withReason(failure, written);
         return result;
     }
     doc.setFileName(path);

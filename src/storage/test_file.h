@@ -13,11 +13,12 @@ std::string writeTestFileBytes(const model::TestDocument& doc);
 
 struct SaveResult {
     bool ok = false;
-    std::string error;  ///< Russian message naming the path when the file could not be written
+    std::string error;  ///< Russian message naming the path (and why, when known) when the file could not be written
 };
 
 /// Writes the document to `path` through a temporary file beside it that replaces the
-/// target only when everything was written. On success sets `fileName` = path, `saved`
+/// target only when everything was written (see replaceFile: a file the user may not write
+/// is refused, some are written in place). On success sets `fileName` = path, `saved`
 /// = true and the title "KVX - " + path; on failure leaves the document and the old
 /// file untouched.
 SaveResult saveTestFile(model::TestDocument& doc, const std::string& path);

@@ -112,6 +112,39 @@ TEST(Rtf, ReadsWhatOtherProgramsWrite) {
     for (const auto& c : cases) EXPECT_EQ(plain(readRtf(c.rtf)), c.text) << c.what;
 }
 
+TEST(Rtf, BrokenCharactersReadAsReplacementOnEveryPath) {
+    // Malformed UTF-8, surrogate halves and values beyond U+10FFFF become U+FFFD, whichever
+    // way they come in, and what is read is written and read back unchanged.
+    const std::string bad = "\xEF\xBF\xBD";
+    auto text = [](std::string s) {
+        RichText t;
+        t.paragraphs.push_back({{{std::move(s), {}}}, Alignment::Left});
+        return t;
+    };
+    struct Case {
+        const char* what;
+        RichText read;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {"a lone surrogate in plain text", readRichText("\xED\xBB\xBF"), bad},
+        {"a surrogate pair in plain text", readRichText("a\xED\xA0\xBD\xED\xB8\x80" "b"), "a" + bad + bad + "b"},
+        {"beyond U+10FFFF", readRichText("\xF4\x90\x80\x80Ж"), bad + "Ж"},
+        {"an overlong form after the UTF-8 mark", readRichText("\xEF\xBB\xBF\xE0\x80\xAFx\xC0\xAF"), bad + "x" + bad + bad},
+        {"a stray byte after the UTF-8 mark", readRichText("\xEF\xBB\xBF" "a\xFF" "b\xD0"), "a" + bad + "b" + bad},
+        {"a lone surrogate in UTF-16", readRichText(std::string("\xFF\xFE\x00\xD8" "a\x00", 6)), bad + "a"},
+        {"a lone surrogate in RTF", readRichText("{\\rtf1 \\u-8449?x}"), bad + "x"},
+        {"a lone surrogate in the writer's input", readRtf(writeRtf(text("a\xED\xBB\xBF\xC1\x81z"))), "a" + bad + bad + bad + "z"},
+        {"Windows-1251 stays what it was", readRichText("\xED\xE0"), "на"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(plain(c.read), c.text) << c.what;
+        const std::string written = writeRtf(c.read);
+        EXPECT_EQ(readRtf(written), c.read) << c.what;
+        EXPECT_EQ(writeRtf(readRtf(written)), written) << c.what;
+    }
+}
+
 TEST(Rtf, ReadsFormatsOfOtherPrograms) {
     const std::string rtf =
         "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\froman\\fprq2\\fcharset204{\\*\\panose 02020603050405020304}Times New Roman;}"

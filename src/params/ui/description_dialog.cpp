@@ -186,12 +186,16 @@ void TfmTestInfo::load() {
     nameBeforeEdit_ = doc_.testName();
     path_->setText(q(doc_.descriptionFile()));
     commentFile_ = commentFilePath(doc_.fileName());
-    const CommentRead read = readCommentFile(commentFile_);
-    if (!read.error.empty()) prompter_.error(read.error);
-    if (read.exists && read.error.empty()) {
-        setComment(read.text);
+    commentUnread_ = false;
+    comment_->clear();
+    const std::string clash = commentFileClash(commentFile_, doc_.fileName());
+    if (!clash.empty()) {
+        prompter_.error(clash);  // the test file is never read as its own comment
     } else {
-        comment_->clear();
+        const CommentRead read = readCommentFile(commentFile_);
+        commentUnread_ = !read.error.empty();
+        if (commentUnread_) prompter_.error(read.error);
+        if (read.exists && read.error.empty()) setComment(read.text);
     }
     comment_->moveCursor(QTextCursor::Start);
 }
@@ -222,6 +226,16 @@ void TfmTestInfo::openDocument() {
 
 void TfmTestInfo::BitBtn1Click() {
     if (!comment_->document()->isEmpty()) {
+        // Whenever the dialog stays open, what was typed stays in it.
+        const std::string clash = commentFileClash(commentFile_, doc_.fileName());
+        if (!clash.empty()) {
+            prompter_.error(clash);
+            return;
+        }
+        if (commentUnread_ && pathExists(commentFile_) &&
+            prompter_.ask(replaceUnreadCommentQuestion(commentFile_), platform::Icon::Question,
+                          platform::Buttons::YesNo) != platform::Answer::Yes)
+            return;
         const std::string failure = writeCommentFile(commentFile_, comment());
         if (!failure.empty()) {
             prompter_.error(failure);  // the dialog stays open: nothing typed is lost

@@ -33,12 +33,15 @@ public:
                 std::string documentsFolder, QWidget* parent = nullptr);
 
     /// The fields from the document and the comment from the comment file (a file that cannot
-    /// be read is reported and leaves the comment empty).
+    /// be read is reported and leaves the comment empty; a comment file that is the test file
+    /// itself is reported and never read).
     void load();
     const std::string& commentFile() const { return commentFile_; }
 
-    /// "OK": writes the comment file when the comment is not empty (a failed write is reported
-    /// and the dialog stays open), then the name and the path go to the document.
+    /// "OK": writes the comment file when the comment is not empty, then the name and the path
+    /// go to the document. The dialog stays open, with the comment as typed, when the write
+    /// fails, when the comment file is the test file itself, and when the user does not answer
+    /// "Да" to replacing a comment file that could not be read.
     void BitBtn1Click();
     /// "...": chooses the description document.
     void chooseDocument();
@@ -71,6 +74,7 @@ private:
     platform::Shell& shell_;
     std::string documentsFolder_;
     std::string commentFile_;
+    bool commentUnread_ = false;  ///< the comment file exists but could not be read
     std::string nameBeforeEdit_;
 
     QLineEdit* name_ = nullptr;

@@ -9,6 +9,7 @@
 
 #include "storage/codepage.h"
 
+#include "../../platform/ordinary_user.h"
 #include "tbf_fixture.h"
 
 using namespace kvx;
@@ -232,6 +233,22 @@ TEST_F(SaveCommands, AFailedWriteShowsTheWritersMessageAndKeepsTheChanges) {
     EXPECT_NE(prompter.errors()[0].find(file), std::string::npos);
     EXPECT_FALSE(doc().saved());
     EXPECT_TRUE(doc().fileName().empty());
+
+    // A file the user may not write is refused, by "Сохранить" and by "Сохранить как...".
+    kvx::testing::asOrdinaryUser(folder(), [&] {
+        const std::string readOnly = writeTest("ro.kvx", "X");
+        const std::string before = readAll(readOnly);
+        std::filesystem::permissions(readOnly, std::filesystem::perms::owner_read);
+        const std::string refused = "Не удалось сохранить файл " + readOnly + ": нет права на запись в файл";
+        doc().setFileName(readOnly);
+        EXPECT_EQ(tbf().save(), SaveOutcome::Failed);
+        prompter.pickFile(readOnly);
+        prompter.answer(Answer::Yes);  // replace the existing file
+        EXPECT_EQ(tbf().saveAs(), SaveOutcome::Failed);
+        EXPECT_EQ(prompter.errors(), (std::vector<std::string>{prompter.errors()[0], refused, refused}));
+        EXPECT_FALSE(doc().saved());
+        EXPECT_EQ(readAll(readOnly), before);
+    });
 }
 
 TEST_F(SaveCommands, SaveAsWritesANewFileAndKeepsTheOldNameWhenCancelled) {

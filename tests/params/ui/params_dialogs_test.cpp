@@ -18,8 +18,10 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "../../app/ui/tbf_fixture.h"
+#include "../../platform/ordinary_user.h"
 #include "params/comment_file.h"
 #include "params/package.h"
 #include "params/ui/description_dialog.h"
@@ -446,11 +448,13 @@ TEST_F(ParamsDialogs, FailedCommentWriteKeepsTheDialogOpen) {
         d.browseButton()->click();
         EXPECT_EQ(d.pathField()->text().toStdString(), path("data/sheet.pdf"));
         type(d.commentField(), "текст");
+        prompter.answer(platform::Answer::Yes);  // replace the comment file that could not be read
         d.okButton()->click();
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(d.commentField()->toPlainText().toStdString(), "текст") << "nothing typed is lost";
     });
     EXPECT_FALSE(window().runDescriptionDialog());
+    EXPECT_EQ(prompter.questions[1].text, params::replaceUnreadCommentQuestion(path("chip.txt")));
     ASSERT_EQ(prompter.dialogs.size(), 1u);
     EXPECT_EQ(prompter.dialogs[0].kind, kvx::testing::ScriptedPrompter::Dialog::OpenWithFilter);
     EXPECT_EQ(prompter.dialogs[0].filter, params::ui::kDescriptionFilter);
@@ -470,4 +474,98 @@ TEST_F(ParamsDialogs, FailedCommentWriteKeepsTheDialogOpen) {
     });
     EXPECT_TRUE(window().runDescriptionDialog());
     EXPECT_EQ(readAll(path("chip.txt")), "\xef\xf0\xee\xf1\xf2\xee");
+}
+
+TEST_F(ParamsDialogs, TheTestFileIsNeverItsOwnComment) {
+    namespace fs = std::filesystem;
+    script.then<TFVCCGRD>([](TFVCCGRD& d) { d.okButton()->click(); });
+    window().newFile();
+    fs::create_directory(path("sub"));
+    enum class Link { None, Symbolic, Hard };
+    struct Case {
+        const char* what;
+        std::string test;
+        Link link;  // what the comment file is made as, beside the test
+    };
+    const std::vector<Case> cases = {
+        {"a test named .txt", path("same.txt"), Link::None},
+        {"a test reached through ..", path("sub/../dots.txt"), Link::None},
+        {"a comment file that links to the test", path("linked.kvx"), Link::Symbolic},
+        {"a comment file that is a second name of the test", path("named.kvx"), Link::Hard},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(storage::saveTestFile(doc(), c.test).ok);
+        const std::string comment = params::commentFilePath(c.test);
+        if (c.link == Link::Symbolic) fs::create_symlink(c.test, comment);
+        if (c.link == Link::Hard) fs::create_hard_link(c.test, comment);
+        const std::string bytes = readAll(c.test);
+        prompter.questions.clear();
+        script.then<TfmTestInfo>([&](TfmTestInfo& d) {
+            EXPECT_EQ(d.commentField()->toPlainText().toStdString(), "") << "the test's lines are not a comment";
+            type(d.commentField(), "текст");
+            d.okButton()->click();
+            EXPECT_TRUE(d.isVisible());
+            EXPECT_EQ(d.commentField()->toPlainText().toStdString(), "текст") << "nothing typed is lost";
+        });
+        EXPECT_FALSE(window().runDescriptionDialog());
+        const std::string message = params::commentFileClash(comment, c.test);
+        EXPECT_NE(message.find("Файл комментария совпадает с файлом теста:\n" + comment), std::string::npos);
+        EXPECT_EQ(prompter.errors(), std::vector<std::string>(2, message)) << "said when shown and at OK";
+        EXPECT_EQ(readAll(c.test), bytes) << "the test is untouched";
+        EXPECT_EQ(fs::is_symlink(comment), c.link == Link::Symbolic);
+    }
+    EXPECT_EQ(params::commentFileClash(path("chip.txt"), path("chip.kvx")), "") << "two files";
+    EXPECT_TRUE(script.used());
+}
+
+TEST_F(ParamsDialogs, ACommentFileThatCouldNotBeReadIsReplacedOnlyAfterYes) {
+    namespace fs = std::filesystem;
+    using fs::perms;
+    struct Case {
+        const char* what;
+        perms mode;
+        std::optional<platform::Answer> answer;  // none: nothing is asked
+        bool written;
+        const char* error;                       // the message at "OK", if any
+    };
+    const std::vector<Case> cases = {
+        {"unreadable, No", perms::none, platform::Answer::No, false, nullptr},
+        {"unreadable, Yes", perms::none, platform::Answer::Yes, false, "нет права на запись в файл"},
+        {"write-only, Yes", perms::owner_write, platform::Answer::Yes, true, nullptr},
+        {"read-only", perms::owner_read, std::nullopt, false, "нет права на запись в файл"},
+    };
+    kvx::testing::asOrdinaryUser(folder(), [&] {
+        showSavedTest();
+        const std::string file = path("chip.txt");
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.what);
+            writeBytes(file, "прежний");
+            fs::permissions(file, c.mode);
+            prompter.questions.clear();
+            script.then<TfmTestInfo>([&](TfmTestInfo& d) {
+                d.commentField()->clear();
+                type(d.commentField(), "новый");
+                if (c.answer) prompter.answer(*c.answer);
+                d.okButton()->click();
+                EXPECT_EQ(d.isVisible(), !c.written);
+                EXPECT_EQ(d.commentField()->toPlainText().toStdString(), "новый");
+            });
+            EXPECT_EQ(window().runDescriptionDialog(), c.written);
+            std::vector<std::string> asked;
+            for (const auto& q : prompter.questions) asked.push_back(q.text);
+            std::vector<std::string> expected;
+            if (c.mode != perms::owner_read) expected.push_back("Не удалось прочитать файл комментария " + file);
+            if (c.answer) expected.push_back(params::replaceUnreadCommentQuestion(file));
+            if (c.error)
+                expected.push_back("Не удалось записать файл комментария " + file + ": " + c.error +
+                                   ".\nКомментарий не сохранён; старый файл не изменён.");
+            EXPECT_EQ(asked, expected);
+            EXPECT_EQ(fs::status(file).permissions() & perms::all, c.mode);
+            fs::permissions(file, perms::owner_read | perms::owner_write);
+            const std::string now = readAll(file);
+            EXPECT_EQ(c.written ? now.substr(0, 5) : now, c.written ? "{\\rtf" : "прежний");
+        }
+        EXPECT_TRUE(script.used());
+    });
 }
