@@ -7,6 +7,8 @@
 #include <qdrawutil.h>
 #include <algorithm>
 
+#include "words/word_values.h"
+
 namespace kvx::diagram {
 
 using model::CellLevel;
@@ -125,6 +127,88 @@ void paintWaveformRow(QPainter& p, const TestDocument& doc, const DiagramView& v
     }
 }
 
+void paintWordLanes(QPainter& p, const TestDocument& doc, const DiagramView& v, QSize canvas, int firstTact,
+                    int lastTact, const QColor& buttonFace) {
+    const int w = std::max(1, v.cellWidth);
+    const int h = std::max(1, v.rowHeight);
+    const int words = static_cast<int>(doc.dataWords().size());
+    const int firstLaneTop = (displayRowTotal(doc) - v.rowOffset) * h;
+    if (words == 0 || lastTact < firstTact) return;
+    const QColor background = toQColor(v.backgroundColour);
+    const QColor inactive = toQColor(v.inactiveColour);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setFont(pinColumnFont());
+    const QFontMetrics fm(p.font());
+    const int minText = fm.horizontalAdvance(QStringLiteral("0…"));
+    const QBrush hatch(inactive, Qt::BDiagPattern);
+    for (int j = 0; j < words; ++j) {
+        const int top = firstLaneTop + j * h;
+        if (top + h <= 0) continue;
+        if (top >= canvas.height()) break;
+        const model::DataWord& word = doc.dataWords()[static_cast<size_t>(j)];
+        const QColor line = toQColor(word.effectiveDirection() == 0 ? v.inputColour : v.outputColour);
+        // The pin column names the word; its cell has the grid of a pin row.
+        p.fillRect(0, top, kPinColumnRight, h, background);
+        line1H(p, 0, kPinColumnRight + 1, top + h, QColor(Qt::black));
+        line1V(p, 0, top, top + h + 1, QColor(Qt::black));
+        const QString name = QString::fromStdString(word.wordName);
+        p.setPen(Qt::black);
+        p.drawText(QRect(4, top, kPinColumnRight - 8, h), Qt::AlignCenter | Qt::TextSingleLine,
+                   fm.elidedText(name, Qt::ElideRight, kPinColumnRight - 8));
+        line1H(p, kFirstCellX, canvas.width(), top + h, buttonFace);
+
+        // A bus between y1 and y2; a crossing of half-width d at every change of value. One
+        // tact more on each side tells whether the first and last stretch change at the edge.
+        const int y1 = top + std::max(2, h / 5);
+        const int y2 = top + h - std::max(2, h / 5);
+        const int mid = (y1 + y2) / 2;
+        const int d = std::min(3, w / 2);
+        const auto stretches = words::wordStretches(doc, j, firstTact - 1, lastTact + 1);
+        const auto xOf = [&](int tact) { return kPinColumnRight + (tact - firstTact) * w; };
+        for (size_t k = 0; k < stretches.size(); ++k) {
+            const words::WordStretch& s = stretches[k];
+            const int a = std::max(s.firstTact, firstTact);
+            const int b = std::min(s.lastTact, lastTact);
+            if (b < a) continue;
+            const bool openLeft = s.firstTact < firstTact;   // goes on left of the view
+            const bool openRight = s.lastTact > lastTact;    // and right of it
+            const int x0 = xOf(a);
+            const int x1 = xOf(b + 1);
+            const int l = openLeft ? x0 : x0 + d;
+            const int r = openRight ? x1 : x1 - d;
+            if (!s.defined) {
+                const QPoint shape[] = {{openLeft ? x0 : x0 + d, y1}, {r, y1}, {openRight ? x1 : x1, mid},
+                                        {r, y2}, {l, y2}, {x0, mid}};
+                p.setPen(Qt::NoPen);
+                p.setBrush(hatch);
+                p.drawPolygon(shape, 6);
+                p.setBrush(Qt::NoBrush);
+                line1H(p, l, r + 1, mid, inactive);
+                continue;
+            }
+            p.setPen(line);
+            p.drawLine(l, y1, r, y1);
+            p.drawLine(l, y2, r, y2);
+            if (!openLeft) {
+                p.drawLine(x0, mid, l, y1);
+                p.drawLine(x0, mid, l, y2);
+            }
+            if (!openRight) {
+                p.drawLine(r, y1, x1, mid);
+                p.drawLine(r, y2, x1, mid);
+            }
+            const int room = std::min(x1, canvas.width()) - std::max(x0, kFirstCellX) - 2 * d - 2;
+            if (room < minText) continue;
+            const QString text = QString::fromStdString(s.text);
+            const int left = std::max(l, kFirstCellX + 1);
+            p.drawText(QRect(left, y1, room, y2 - y1 + 1), Qt::AlignCenter | Qt::TextSingleLine,
+                       fm.horizontalAdvance(text) <= room ? text : fm.elidedText(text, Qt::ElideRight, room));
+        }
+    }
+    p.restore();
+}
+
 void paintPinColumn(QPainter& p, const TestDocument& doc, const DiagramView& v, QSize canvas) {
     const int total = displayRowTotal(doc);  // recounts the I/O pins
     const int h = v.rowHeight;
@@ -217,6 +301,8 @@ void paintDiagram(QPainter& p, const TestDocument& doc, const DiagramView& v, QS
         paintWaveformRow(p, doc, v, i, v.tactOffset + 1, lastTact, top);
     }
 
+    if (v.wordLanes) paintWordLanes(p, doc, v, canvas, v.tactOffset + 1, lastTact, face);
+
     line1V(p, kPinColumnRight, 0, canvas.height(), QColor(Qt::black));
     paintPinColumn(p, doc, v, canvas);
     highlightCell(p, doc, v, v.currentColumn, v.currentScreenRow, canvas, face);
@@ -228,7 +314,8 @@ void paintTactRuler(QPainter& p, const TestDocument& doc, const DiagramView& v, 
     p.setFont(rulerFont());
     p.setPen(Qt::black);
     const QFontMetrics fm(p.font());
-    for (const RulerLabel& l : rulerLabels(v.tactOffset, doc.tactCount(), v.cellWidth, strip.width())) {
+    for (const RulerLabel& l : rulerLabels(v.tactOffset, doc.tactCount(), v.cellWidth, strip.width(),
+                                                 v.timeOnRuler ? doc.testParameters().effectiveTactDuration() : 0)) {
         const QString text = QString::fromStdString(l.text);
         p.drawText(QRect(l.x, 3, fm.horizontalAdvance(text) + 1, fm.height()),
                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);

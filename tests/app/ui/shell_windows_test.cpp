@@ -408,7 +408,14 @@ TEST_F(MainWindowLayout, ViewMenuMirrorsTheBands) {
     QMenu* view = w.findChild<QMenu*>("viewMenu");
     QStringList items;
     for (QAction* a : view->actions()) items << a->text();
-    EXPECT_EQ(items, (QStringList{"Файл", "Диаграмма", "Функции", "Масштабирование", "Параметры", "Сервис", "корпус"}));
+    EXPECT_EQ(items, (QStringList{"Файл", "Диаграмма", "Функции", "Масштабирование", "Параметры", "Сервис", "корпус", "",
+                                  "Слова данных на диаграмме", "Время на линейке", "Перейти к такту..."}));
+    // The diagram's view options start off; the status bar names the current tact and its time.
+    EXPECT_FALSE(w.diagramArea()->wordLanesAction()->isChecked());
+    EXPECT_FALSE(w.diagramArea()->timeOnRulerAction()->isChecked());
+    auto* tactPanel = w.findChild<QLabel*>("tactStatusPanel");
+    ASSERT_NE(tactPanel, nullptr);
+    EXPECT_EQ(tactPanel->text(), "Такт 1, 0 мкс");
     QMetaObject::invokeMethod(view, "aboutToShow");
     EXPECT_TRUE(A.viewDiagram->isChecked());
     EXPECT_FALSE(A.viewFunctions->isChecked());  // the formula band starts hidden
