@@ -140,7 +140,9 @@ void paintWordLanes(QPainter& p, const TestDocument& doc, const DiagramView& v, 
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setFont(pinColumnFont());
     const QFontMetrics fm(p.font());
-    const int minText = fm.horizontalAdvance(QStringLiteral("0…"));
+    const int digitWidth = std::max(1, fm.horizontalAdvance(QLatin1Char('0')));
+    const int ellipsisWidth = fm.horizontalAdvance(QChar(0x2026));
+    const int minText = digitWidth + ellipsisWidth;
     const QBrush hatch(inactive, Qt::BDiagPattern);
     for (int j = 0; j < words; ++j) {
         const int top = firstLaneTop + j * h;
@@ -164,6 +166,7 @@ void paintWordLanes(QPainter& p, const TestDocument& doc, const DiagramView& v, 
         const int y2 = top + h - std::max(2, h / 5);
         const int mid = (y1 + y2) / 2;
         const int d = std::min(3, w / 2);
+        const int baseline = mid + (fm.ascent() - fm.descent()) / 2 + 1;
         const auto stretches = words::wordStretches(doc, j, firstTact - 1, lastTact + 1);
         const auto xOf = [&](int tact) { return kPinColumnRight + (tact - firstTact) * w; };
         for (size_t k = 0; k < stretches.size(); ++k) {
@@ -178,18 +181,13 @@ void paintWordLanes(QPainter& p, const TestDocument& doc, const DiagramView& v, 
             const int l = openLeft ? x0 : x0 + d;
             const int r = openRight ? x1 : x1 - d;
             if (!s.defined) {
-                const QPoint shape[] = {{openLeft ? x0 : x0 + d, y1}, {r, y1}, {openRight ? x1 : x1, mid},
-                                        {r, y2}, {l, y2}, {x0, mid}};
-                p.setPen(Qt::NoPen);
-                p.setBrush(hatch);
-                p.drawPolygon(shape, 6);
-                p.setBrush(Qt::NoBrush);
-                line1H(p, l, r + 1, mid, inactive);
+                p.fillRect(QRect(l, y1, std::max(0, r - l + 1), y2 - y1 + 1), hatch);
+                line1H(p, x0, x1 + 1, mid, inactive);
                 continue;
             }
+            line1H(p, l, r + 1, y1, line);
+            line1H(p, l, r + 1, y2, line);
             p.setPen(line);
-            p.drawLine(l, y1, r, y1);
-            p.drawLine(l, y2, r, y2);
             if (!openLeft) {
                 p.drawLine(x0, mid, l, y1);
                 p.drawLine(x0, mid, l, y2);
@@ -198,12 +196,19 @@ void paintWordLanes(QPainter& p, const TestDocument& doc, const DiagramView& v, 
                 p.drawLine(r, y1, x1, mid);
                 p.drawLine(r, y2, x1, mid);
             }
-            const int room = std::min(x1, canvas.width()) - std::max(x0, kFirstCellX) - 2 * d - 2;
+            // Digits have one width in the faces in use: the fit is counted, not measured, and a
+            // value too long for its stretch is cut with "…".
+            const int left = std::max(l, kFirstCellX) + 1;
+            const int room = std::min(r, canvas.width()) - left;
             if (room < minText) continue;
-            const QString text = QString::fromStdString(s.text);
-            const int left = std::max(l, kFirstCellX + 1);
-            p.drawText(QRect(left, y1, room, y2 - y1 + 1), Qt::AlignCenter | Qt::TextSingleLine,
-                       fm.horizontalAdvance(text) <= room ? text : fm.elidedText(text, Qt::ElideRight, room));
+            QString text = QString::fromStdString(s.text);
+            int width = static_cast<int>(text.size()) * digitWidth;
+            if (width > room) {
+                const int keep = std::max(1, (room - ellipsisWidth) / digitWidth);
+                text = text.left(keep) + QChar(0x2026);
+                width = keep * digitWidth + ellipsisWidth;
+            }
+            p.drawText(QPoint(left + (room - width) / 2, baseline), text);
         }
     }
     p.restore();

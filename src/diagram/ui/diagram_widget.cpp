@@ -256,7 +256,7 @@ DiagramWidget::DiagramWidget(model::TestDocument& doc, platform::Prompter& promp
         ruler_->update();
     });
     goToTactAction_ = new QAction(QStringLiteral("Перейти к такту..."), this);
-    goToTactAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    goToTactAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));  // Ctrl+G is the generator
     connect(goToTactAction_, &QAction::triggered, this, &DiagramWidget::goToTactDialog);
 
     setMinimumSize(kFirstCellX + 40, kHeaderHeight + 40);

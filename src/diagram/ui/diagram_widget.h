@@ -98,7 +98,7 @@ public:
     QAction* wordLanesAction() const { return wordLanesAction_; }
     /// "Время на линейке" (checkable): the ruler in microseconds.
     QAction* timeOnRulerAction() const { return timeOnRulerAction_; }
-    /// "Перейти к такту..." (Ctrl+G).
+    /// "Перейти к такту..." (Ctrl+Shift+G).
     QAction* goToTactAction() const { return goToTactAction_; }
     /// Makes `tact` the current tact of the current row, scrolling it into view; false for a
     /// tact outside the test.

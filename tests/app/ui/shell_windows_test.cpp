@@ -416,6 +416,8 @@ TEST_F(MainWindowLayout, ViewMenuMirrorsTheBands) {
     auto* tactPanel = w.findChild<QLabel*>("tactStatusPanel");
     ASSERT_NE(tactPanel, nullptr);
     EXPECT_EQ(tactPanel->text(), "Такт 1, 0 мкс");
+    for (const QKeySequence& k : A.generator->shortcuts())  // Ctrl+G stays the generator's
+        EXPECT_NE(k, w.diagramArea()->goToTactAction()->shortcut());
     QMetaObject::invokeMethod(view, "aboutToShow");
     EXPECT_TRUE(A.viewDiagram->isChecked());
     EXPECT_FALSE(A.viewFunctions->isChecked());  // the formula band starts hidden

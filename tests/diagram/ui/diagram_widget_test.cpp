@@ -775,7 +775,7 @@ TEST_F(DiagramWidgetTest, GoToTactAndTheTactStatus) {
     ASSERT_EQ(prompter.errors().size(), 1u);
     EXPECT_EQ(prompter.errors()[0], "\"12а\" не номер такта. Введите номер такта от 1 до 200");
     EXPECT_EQ(view().currentTact(), 120);
-    EXPECT_EQ(widget->goToTactAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_G));
+    EXPECT_EQ(widget->goToTactAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));
 }
 
 TEST_F(DiagramWidgetTest, BitColumnWidensForLongTactNumbers) {
