@@ -6,6 +6,7 @@
 #include <QPalette>
 #include <qdrawutil.h>
 #include <algorithm>
+#include <vector>
 
 #include "words/word_values.h"
 
@@ -144,6 +145,7 @@ void paintWordLanes(QPainter& p, const TestDocument& doc, const DiagramView& v, 
     const int ellipsisWidth = fm.horizontalAdvance(QChar(0x2026));
     const int minText = digitWidth + ellipsisWidth;
     const QBrush hatch(inactive, Qt::BDiagPattern);
+    std::vector<QLine> crossings;
     for (int j = 0; j < words; ++j) {
         const int top = firstLaneTop + j * h;
         if (top + h <= 0) continue;
@@ -187,14 +189,13 @@ void paintWordLanes(QPainter& p, const TestDocument& doc, const DiagramView& v, 
             }
             line1H(p, l, r + 1, y1, line);
             line1H(p, l, r + 1, y2, line);
-            p.setPen(line);
             if (!openLeft) {
-                p.drawLine(x0, mid, l, y1);
-                p.drawLine(x0, mid, l, y2);
+                crossings.emplace_back(x0, mid, l, y1);
+                crossings.emplace_back(x0, mid, l, y2);
             }
             if (!openRight) {
-                p.drawLine(r, y1, x1, mid);
-                p.drawLine(r, y2, x1, mid);
+                crossings.emplace_back(r, y1, x1, mid);
+                crossings.emplace_back(r, y2, x1, mid);
             }
             // Digits have one width in the faces in use: the fit is counted, not measured, and a
             // value too long for its stretch is cut with "…".
@@ -208,8 +209,13 @@ void paintWordLanes(QPainter& p, const TestDocument& doc, const DiagramView& v, 
                 text = text.left(keep) + QChar(0x2026);
                 width = keep * digitWidth + ellipsisWidth;
             }
+            p.setPen(line);
             p.drawText(QPoint(left + (room - width) / 2, baseline), text);
         }
+        // The slanted halves of the crossings in one call: one pen, many lines.
+        p.setPen(line);
+        p.drawLines(crossings.data(), static_cast<int>(crossings.size()));
+        crossings.clear();
     }
     p.restore();
 }
