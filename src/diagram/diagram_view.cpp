@@ -1,6 +1,8 @@
 #include "diagram/diagram_view.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string>
 
 namespace kvx::diagram {
 
@@ -83,7 +85,8 @@ const char* bitText(model::CellLevel level) {
     return level == model::kLow ? "0" : level == model::kHigh ? "1" : "x";
 }
 
-std::vector<RulerLabel> rulerLabels(int tactOffset, int tactCount, int cellWidth, int stripWidth) {
+std::vector<RulerLabel> rulerLabels(int tactOffset, int tactCount, int cellWidth, int stripWidth,
+                                    int tactMicroseconds) {
     std::vector<RulerLabel> out;
     const int w = cellWidth;
     const int h = w / 2;
@@ -97,9 +100,17 @@ std::vector<RulerLabel> rulerLabels(int tactOffset, int tactCount, int cellWidth
             label = b + 1;
             offset = b < 1000 ? 12 : b < 10000 ? 17 : b < 100000 ? 20 : b < 1000000 ? 24 : 28;
         }
+        std::string text = std::to_string(label);
+        if (tactMicroseconds > 0) {
+            // A time is wider than the tact number: it keeps its right end where a number of
+            // as many digits would end.
+            text = std::to_string(static_cast<long long>(label - 1) * tactMicroseconds);
+            static constexpr int kOffsets[] = {4, 4, 7, 12, 17, 20, 24, 28, 32, 36, 40, 44};
+            offset = kOffsets[std::min<size_t>(text.size(), std::size(kOffsets) - 1)];
+        }
         const long long x = static_cast<long long>(label) * w - h - shift - offset;
         if (x >= stripWidth) break;  // the labels only grow to the right from here on
-        out.push_back({static_cast<int>(x), std::to_string(label)});
+        out.push_back({static_cast<int>(x), std::move(text)});
     }
     return out;
 }
@@ -136,6 +147,30 @@ std::string algorithmStatusText(const TestDocument& doc) {
                                         "Алгоритм ОЗУ"};
     const int a = doc.activeAlgorithm();
     return names[(a >= 0 && a <= 3) ? a : 0];
+}
+
+std::string tactStatusText(const TestDocument& doc, int tact) {
+    const long long start = static_cast<long long>(tact - 1) * doc.testParameters().effectiveTactDuration();
+    return "Такт " + std::to_string(tact) + ", " + std::to_string(start) + " мкс";
+}
+
+TactInput parseTactInput(const std::string& text, int tactCount) {
+    const size_t b = text.find_first_not_of(" \t");
+    const size_t e = text.find_last_not_of(" \t");
+    const std::string digits = b == std::string::npos ? std::string() : text.substr(b, e - b + 1);
+    const std::string range = "Введите номер такта от 1 до " + std::to_string(tactCount);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos)
+        return {0, "\"" + text + "\" не номер такта. " + range};
+    // Leading zeros are allowed; more digits than any tact count has are out of range.
+    const size_t first = std::min(digits.find_first_not_of('0'), digits.size());
+    const std::string significant = digits.substr(first);
+    if (significant.empty() || significant.size() > 9 || std::stoi(significant) > tactCount)
+        return {0, "В тесте нет такта " + digits + ". " + range};
+    return {std::stoi(significant), {}};
+}
+
+int scrolledRowTotal(const TestDocument& doc, const DiagramView& v) {
+    return displayRowTotal(doc) + (v.wordLanes ? static_cast<int>(doc.dataWords().size()) : 0);
 }
 
 }  // namespace kvx::diagram

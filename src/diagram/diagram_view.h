@@ -42,6 +42,9 @@ struct DiagramView {
     Rgb vccColour = 0x000000;
     Rgb gndColour = 0x000000;
 
+    bool wordLanes = false;    ///< one lane per data word below the signal rows
+    bool timeOnRuler = false;  ///< the ruler names the start time of its tacts in microseconds
+
     /// Absolute tact of the current cell.
     int currentTact() const { return tactOffset + currentColumn; }
 };
@@ -100,8 +103,10 @@ struct RulerLabel {
     std::string text;
 };
 /// Labels of the tact ruler whose left edge lies before `stripWidth`: every fourth tact up to 99,
-/// from 100 on 101, 105, 109 ...
-std::vector<RulerLabel> rulerLabels(int tactOffset, int tactCount, int cellWidth, int stripWidth);
+/// from 100 on 101, 105, 109 ... With `tactMicroseconds` above 0 the same tacts are labelled with
+/// their start time, (tact - 1) x tactMicroseconds.
+std::vector<RulerLabel> rulerLabels(int tactOffset, int tactCount, int cellWidth, int stripWidth,
+                                    int tactMicroseconds = 0);
 
 // ---- scroll bars -----------------------------------------------------------
 
@@ -120,6 +125,17 @@ ScrollRange horizontalRangeForTactField(int tactCount, int cellWidth, int canvas
 
 /// "Тип корпуса = DIP40" and the like.
 std::string packageStatusText(const model::TestDocument& doc);
+/// "Такт 17, 64 мкс": a tact and its start time at the test's tact duration.
+std::string tactStatusText(const model::TestDocument& doc, int tact);
+/// The tact a "go to tact" text names (spaces around it allowed), or a Russian message when it
+/// is not a tact of the test.
+struct TactInput {
+    int tact = 0;
+    std::string error;  ///< empty when `tact` is valid
+};
+TactInput parseTactInput(const std::string& text, int tactCount);
+/// Rows of the vertical scroll range: the display rows, and the word lanes when they are shown.
+int scrolledRowTotal(const model::TestDocument& doc, const DiagramView& v);
 /// Name of the active test algorithm, "Стандартный Алгоритм" by default.
 std::string algorithmStatusText(const model::TestDocument& doc);
 

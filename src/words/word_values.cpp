@@ -161,4 +161,44 @@ std::string formatInRadix(WordValue value, int radix) {
     }
 }
 
+std::vector<WordStretch> wordStretches(const model::TestDocument& doc, int wordIndex, int firstTact, int lastTact) {
+    std::vector<WordStretch> out;
+    const model::DataWord* w = wordAt(doc, wordIndex);
+    if (!w || lastTact < firstTact) return out;
+    const int test = doc.currentTest();
+    const int tactCount = doc.tactCount();
+    std::vector<const model::CellLevel*> rows;
+    for (int row : w->memberRows)
+        if (row != 0) rows.push_back(doc.rowData(test, row));
+    auto level = [&](const model::CellLevel* cells, int t) {
+        return (cells && t >= 1 && t <= tactCount) ? cells[t] : model::kInactive;
+    };
+    auto defined = [&](int t) {
+        if (rows.empty()) return false;
+        for (const model::CellLevel* cells : rows)
+            if (level(cells, t) > 1) return false;
+        return true;
+    };
+    auto sameLevels = [&](int a, int b) {
+        for (const model::CellLevel* cells : rows)
+            if (level(cells, a) != level(cells, b)) return false;
+        return true;
+    };
+    int start = firstTact;
+    bool startDefined = defined(firstTact);
+    for (int t = firstTact + 1; t <= lastTact + 1; ++t) {
+        if (t <= lastTact) {
+            const bool d = defined(t);
+            // Undefined tacts form one stretch whatever their levels are.
+            if (d == startDefined && (!d || sameLevels(t, t - 1))) continue;
+            out.push_back({start, t - 1, startDefined, startDefined ? wordValueText(doc, wordIndex, start) : kUndefinedValue});
+            start = t;
+            startDefined = d;
+        } else {
+            out.push_back({start, lastTact, startDefined, startDefined ? wordValueText(doc, wordIndex, start) : kUndefinedValue});
+        }
+    }
+    return out;
+}
+
 }  // namespace kvx::words

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/test_document.h"
 
@@ -35,6 +36,20 @@ std::optional<WordValue> wordValue(const model::TestDocument& doc, int wordIndex
 /// through setCell of the current test; members from bit 64 on get 0. Tacts below 1 and
 /// unknown words are ignored.
 void setWordValue(model::TestDocument& doc, int wordIndex, int tact, WordValue value);
+
+/// A stretch of tacts over which a word keeps one value (or stays undefined).
+struct WordStretch {
+    int firstTact = 0;
+    int lastTact = 0;
+    bool defined = false;
+    std::string text;  ///< wordValueText of the stretch
+    bool operator==(const WordStretch&) const = default;
+};
+/// The stretches of equal value of a word over the tacts first..last of the current test (a
+/// tact beyond the tact count is undefined). Reads only the member cells of those tacts, so a
+/// view of a long test costs what its visible part costs. Empty for an unknown word or an
+/// empty window.
+std::vector<WordStretch> wordStretches(const model::TestDocument& doc, int wordIndex, int firstTact, int lastTact);
 
 /// Positional value of a text in base 2 / 8; every character must be a decimal digit (not checked
 /// against the base), otherwise nullopt. Empty text gives 0.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "diagram/diagram_view.h"
+#include "words/word_values.h"
 
 namespace kvx::diagram {
 namespace {
@@ -190,6 +191,56 @@ TEST(DiagramRuler, LongTestsStopAtTheStripEdge) {
     EXPECT_EQ(labels.front().text, "999005");
 }
 
+// The lane of a word shows the stretches of the visible tacts only, at every zoom step and
+// scroll position: a stretch that starts or ends outside the view is cut at its edge, two
+// undefined tacts with different levels are one stretch, tacts past the test are undefined.
+TEST(DiagramWordLanes, StretchesOfTheVisibleTactsAtZoomSteps) {
+    TestDocument doc;
+    doc.setPackage({model::PackageType::DIP, 14});
+    doc.setTactCount(30);
+    model::DataWord word;
+    word.wordName = "A";
+    word.radix = 10;
+    word.addMember(1);
+    word.addMember(2);
+    doc.dataWords().push_back(word);
+    // Value 3 on tacts 1..5, undefined on 6..7, 1 on 8..20, 2 on 21..30.
+    for (int t = 1; t <= 30; ++t) {
+        const int value = t <= 5 ? 3 : t <= 7 ? -1 : t <= 20 ? 1 : 2;
+        doc.setCell(0, 1, t, value < 0 ? (t == 6 ? model::kInactive : model::kHigh) : model::CellLevel(value & 1));
+        doc.setCell(0, 2, t, value < 0 ? (t == 7 ? model::kInactive : model::kLow) : model::CellLevel(value >> 1));
+    }
+    const int canvasWidth = kPinColumnRight + 84;
+    struct Case {
+        int cellWidth, tactOffset;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {21, 0, "1-5:3"},
+        {21, 4, "5-5:3 6-7:? 8-9:1"},
+        {19, 6, "7-7:? 8-11:1"},
+        {14, 4, "5-5:3 6-7:? 8-11:1"},
+        {14, 24, "25-30:2 31-31:?"},
+        {7, 4, "5-5:3 6-7:? 8-17:1"},
+        {3, 4, "5-5:3 6-7:? 8-20:1 21-30:2"},
+        {46, 19, "20-20:1 21-21:2"},
+    };
+    for (const Case& c : cases) {
+        const int last = lastPaintedTact(doc.tactCount(), c.tactOffset, canvasWidth, c.cellWidth, true);
+        std::string got;
+        for (const auto& s : words::wordStretches(doc, 0, c.tactOffset + 1, last)) {
+            if (!got.empty()) got += ' ';
+            got += std::to_string(s.firstTact) + "-" + std::to_string(s.lastTact) + ":" + (s.defined ? s.text : "?");
+            if (!s.defined) EXPECT_EQ(s.text, words::kUndefinedValue);
+        }
+        EXPECT_EQ(got, c.expected) << "cell width " << c.cellWidth << ", offset " << c.tactOffset;
+    }
+    EXPECT_TRUE(words::wordStretches(doc, 1, 1, 30).empty());  // no such word
+    doc.dataWords().push_back(model::DataWord{});               // a word without members
+    ASSERT_EQ(words::wordStretches(doc, 1, 3, 9).size(), 1u);
+    EXPECT_FALSE(words::wordStretches(doc, 1, 3, 9)[0].defined);
+}
+
 TEST(DiagramColours, LineColourFollowsThePinType) {
     TestDocument doc;
     doc.setPackage({model::PackageType::DIP, 8});
@@ -229,6 +280,61 @@ TEST(DiagramColours, FunctionRowWithoutFormulaIsRed) {
     doc.setPinType(53, "O/i=F(c)");
     EXPECT_TRUE(typeShownInRed(doc, 53));
     EXPECT_FALSE(typeShownInRed(doc, 3));
+}
+
+// Time on the ruler and in the status bar: tact t starts at (t - 1) x the tact duration; a
+// duration outside 1..8 counts as 2. The time labels keep the tacts and the columns of the
+// tact numbers, their right end where a number of as many digits would end.
+TEST(DiagramStatus, TactTimesOnTheRulerAndInTheStatusBar) {
+    TestDocument doc;
+    struct Case {
+        int duration, tact;
+        const char* status;
+    };
+    const Case cases[] = {{2, 1, "Такт 1, 0 мкс"}, {4, 17, "Такт 17, 64 мкс"}, {8, 1000000, "Такт 1000000, 7999992 мкс"},
+                          {0, 17, "Такт 17, 32 мкс"}, {9, 3, "Такт 3, 4 мкс"}};
+    for (const Case& c : cases) {
+        doc.testParameters().tactDuration = c.duration;
+        EXPECT_EQ(tactStatusText(doc, c.tact), c.status);
+    }
+    const auto numbers = rulerLabels(0, 120, 21, 1 << 30);
+    const auto times = rulerLabels(0, 120, 21, 1 << 30, 4);
+    ASSERT_EQ(times.size(), numbers.size());
+    EXPECT_EQ(times[0].text, "12");    // tact 4
+    EXPECT_EQ(times[0].x, numbers[0].x - 3);
+    EXPECT_EQ(times[2].text, "44");    // tact 12
+    EXPECT_EQ(times[2].x, numbers[2].x);
+    EXPECT_EQ(times[24].text, "400");  // tact 101
+    EXPECT_EQ(times[24].x, numbers[24].x);
+    const auto far = rulerLabels(999000, 1000000, 21, 1800, 8);
+    ASSERT_FALSE(far.empty());
+    EXPECT_EQ(far.front().text, std::to_string(999004 * 8));
+    for (const auto& l : far) EXPECT_LT(l.x, 1800);
+}
+
+TEST(DiagramStatus, GoToTactInput) {
+    struct Case {
+        const char* text;
+        int tact;  // 0: refused
+        const char* error;
+    };
+    const Case cases[] = {
+        {"17", 17, ""},
+        {" 0040 ", 40, ""},
+        {"100", 100, ""},
+        {"101", 0, "В тесте нет такта 101. Введите номер такта от 1 до 100"},
+        {"0", 0, "В тесте нет такта 0. Введите номер такта от 1 до 100"},
+        {"99999999999999999999", 0, "В тесте нет такта 99999999999999999999. Введите номер такта от 1 до 100"},
+        {"", 0, "\"\" не номер такта. Введите номер такта от 1 до 100"},
+        {"-5", 0, "\"-5\" не номер такта. Введите номер такта от 1 до 100"},
+        {"1 7", 0, "\"1 7\" не номер такта. Введите номер такта от 1 до 100"},
+        {"такт", 0, "\"такт\" не номер такта. Введите номер такта от 1 до 100"},
+    };
+    for (const Case& c : cases) {
+        const TactInput r = parseTactInput(c.text, 100);
+        EXPECT_EQ(r.tact, c.tact) << c.text;
+        EXPECT_EQ(r.error, c.error) << c.text;
+    }
 }
 
 TEST(DiagramStatus, PackageAndAlgorithmTexts) {

@@ -315,6 +315,15 @@ void TBF::createMenus() {
     viewMenu_->addSeparator();
     A.zoomToFit = viewMenu_->addAction(QStringLiteral("По размеру окна"), diagram_, &diagram::DiagramWidget::zoomToFit);
     connect(viewMenu_, &QMenu::aboutToShow, this, &TBF::updateViewChecks);
+    // The diagram's own view options; the status bar shows its current tact and time.
+    viewMenu_->addAction(diagram_->wordLanesAction());
+    viewMenu_->addAction(diagram_->timeOnRulerAction());
+    viewMenu_->addAction(diagram_->goToTactAction());
+    auto* tactPanel = new QLabel(diagram_->tactStatus(), statusBar());
+    tactPanel->setObjectName(QStringLiteral("tactStatusPanel"));
+    statusBar()->addPermanentWidget(tactPanel);
+    connect(diagram_, &diagram::DiagramWidget::tactStatusChanged, tactPanel, &QLabel::setText);
+    connect(diagram_, &diagram::DiagramWidget::dataTableRequested, this, &TBF::runTable);
 
     QMenu* parameters = bar->addMenu(QStringLiteral("Параметры"));
     parameters->addAction(A.packageParameters);

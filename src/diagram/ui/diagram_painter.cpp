@@ -6,6 +6,9 @@
 #include <QPalette>
 #include <qdrawutil.h>
 #include <algorithm>
+#include <vector>
+
+#include "words/word_values.h"
 
 namespace kvx::diagram {
 
@@ -125,6 +128,98 @@ void paintWaveformRow(QPainter& p, const TestDocument& doc, const DiagramView& v
     }
 }
 
+void paintWordLanes(QPainter& p, const TestDocument& doc, const DiagramView& v, QSize canvas, int firstTact,
+                    int lastTact, const QColor& buttonFace) {
+    const int w = std::max(1, v.cellWidth);
+    const int h = std::max(1, v.rowHeight);
+    const int words = static_cast<int>(doc.dataWords().size());
+    const int firstLaneTop = (displayRowTotal(doc) - v.rowOffset) * h;
+    if (words == 0 || lastTact < firstTact) return;
+    const QColor background = toQColor(v.backgroundColour);
+    const QColor inactive = toQColor(v.inactiveColour);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setFont(pinColumnFont());
+    const QFontMetrics fm(p.font());
+    const int digitWidth = std::max(1, fm.horizontalAdvance(QLatin1Char('0')));
+    const int ellipsisWidth = fm.horizontalAdvance(QChar(0x2026));
+    const int minText = digitWidth + ellipsisWidth;
+    const QBrush hatch(inactive, Qt::BDiagPattern);
+    std::vector<QLine> crossings;
+    for (int j = 0; j < words; ++j) {
+        const int top = firstLaneTop + j * h;
+        if (top + h <= 0) continue;
+        if (top >= canvas.height()) break;
+        const model::DataWord& word = doc.dataWords()[static_cast<size_t>(j)];
+        const QColor line = toQColor(word.effectiveDirection() == 0 ? v.inputColour : v.outputColour);
+        // The pin column names the word; its cell has the grid of a pin row.
+        p.fillRect(0, top, kPinColumnRight, h, background);
+        line1H(p, 0, kPinColumnRight + 1, top + h, QColor(Qt::black));
+        line1V(p, 0, top, top + h + 1, QColor(Qt::black));
+        const QString name = QString::fromStdString(word.wordName);
+        p.setPen(Qt::black);
+        p.drawText(QRect(4, top, kPinColumnRight - 8, h), Qt::AlignCenter | Qt::TextSingleLine,
+                   fm.elidedText(name, Qt::ElideRight, kPinColumnRight - 8));
+        line1H(p, kFirstCellX, canvas.width(), top + h, buttonFace);
+
+        // A bus between y1 and y2; a crossing of half-width d at every change of value. One
+        // tact more on each side tells whether the first and last stretch change at the edge.
+        const int y1 = top + std::max(2, h / 5);
+        const int y2 = top + h - std::max(2, h / 5);
+        const int mid = (y1 + y2) / 2;
+        const int d = std::min(3, w / 2);
+        const int baseline = mid + (fm.ascent() - fm.descent()) / 2 + 1;
+        const auto stretches = words::wordStretches(doc, j, firstTact - 1, lastTact + 1);
+        const auto xOf = [&](int tact) { return kPinColumnRight + (tact - firstTact) * w; };
+        for (size_t k = 0; k < stretches.size(); ++k) {
+            const words::WordStretch& s = stretches[k];
+            const int a = std::max(s.firstTact, firstTact);
+            const int b = std::min(s.lastTact, lastTact);
+            if (b < a) continue;
+            const bool openLeft = s.firstTact < firstTact;   // goes on left of the view
+            const bool openRight = s.lastTact > lastTact;    // and right of it
+            const int x0 = xOf(a);
+            const int x1 = xOf(b + 1);
+            const int l = openLeft ? x0 : x0 + d;
+            const int r = openRight ? x1 : x1 - d;
+            if (!s.defined) {
+                p.fillRect(QRect(l, y1, std::max(0, r - l + 1), y2 - y1 + 1), hatch);
+                line1H(p, x0, x1 + 1, mid, inactive);
+                continue;
+            }
+            line1H(p, l, r + 1, y1, line);
+            line1H(p, l, r + 1, y2, line);
+            if (!openLeft) {
+                crossings.emplace_back(x0, mid, l, y1);
+                crossings.emplace_back(x0, mid, l, y2);
+            }
+            if (!openRight) {
+                crossings.emplace_back(r, y1, x1, mid);
+                crossings.emplace_back(r, y2, x1, mid);
+            }
+            // Digits have one width in the faces in use: the fit is counted, not measured, and a
+            // value too long for its stretch is cut with "…".
+            const int left = std::max(l, kFirstCellX) + 1;
+            const int room = std::min(r, canvas.width()) - left;
+            if (room < minText) continue;
+            QString text = QString::fromStdString(s.text);
+            int width = static_cast<int>(text.size()) * digitWidth;
+            if (width > room) {
+                const int keep = std::max(1, (room - ellipsisWidth) / digitWidth);
+                text = text.left(keep) + QChar(0x2026);
+                width = keep * digitWidth + ellipsisWidth;
+            }
+            p.setPen(line);
+            p.drawText(QPoint(left + (room - width) / 2, baseline), text);
+        }
+        // The slanted halves of the crossings in one call: one pen, many lines.
+        p.setPen(line);
+        p.drawLines(crossings.data(), static_cast<int>(crossings.size()));
+        crossings.clear();
+    }
+    p.restore();
+}
+
 void paintPinColumn(QPainter& p, const TestDocument& doc, const DiagramView& v, QSize canvas) {
     const int total = displayRowTotal(doc);  // recounts the I/O pins
     const int h = v.rowHeight;
@@ -217,6 +312,8 @@ void paintDiagram(QPainter& p, const TestDocument& doc, const DiagramView& v, QS
         paintWaveformRow(p, doc, v, i, v.tactOffset + 1, lastTact, top);
     }
 
+    if (v.wordLanes) paintWordLanes(p, doc, v, canvas, v.tactOffset + 1, lastTact, face);
+
     line1V(p, kPinColumnRight, 0, canvas.height(), QColor(Qt::black));
     paintPinColumn(p, doc, v, canvas);
     highlightCell(p, doc, v, v.currentColumn, v.currentScreenRow, canvas, face);
@@ -228,7 +325,8 @@ void paintTactRuler(QPainter& p, const TestDocument& doc, const DiagramView& v, 
     p.setFont(rulerFont());
     p.setPen(Qt::black);
     const QFontMetrics fm(p.font());
-    for (const RulerLabel& l : rulerLabels(v.tactOffset, doc.tactCount(), v.cellWidth, strip.width())) {
+    for (const RulerLabel& l : rulerLabels(v.tactOffset, doc.tactCount(), v.cellWidth, strip.width(),
+                                                 v.timeOnRuler ? doc.testParameters().effectiveTactDuration() : 0)) {
         const QString text = QString::fromStdString(l.text);
         p.drawText(QRect(l.x, 3, fm.horizontalAdvance(text) + 1, fm.height()),
                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);

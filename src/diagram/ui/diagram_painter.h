@@ -42,6 +42,11 @@ void paintDiagram(QPainter& p, const model::TestDocument& doc, const DiagramView
 /// Levels of display row `displayRow` for tacts first..last in the band whose top is `bandTop`.
 void paintWaveformRow(QPainter& p, const model::TestDocument& doc, const DiagramView& v, int displayRow,
                       int firstTact, int lastTact, int bandTop);
+/// One lane per data word below the signal rows, for tacts first..last: the word's name in the
+/// pin column, its value written in each stretch of equal value, a crossing where the value
+/// changes and hatching where it is undefined. Only the visible tacts are read.
+void paintWordLanes(QPainter& p, const model::TestDocument& doc, const DiagramView& v, QSize canvas, int firstTact,
+                    int lastTact, const QColor& buttonFace);
 /// Pin grid, the current row's pin cells, numbers, types and names.
 void paintPinColumn(QPainter& p, const model::TestDocument& doc, const DiagramView& v, QSize canvas);
 /// Fills one cell with `activeCellColour`, outlined in the grid colour, and redraws its row's

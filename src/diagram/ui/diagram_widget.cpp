@@ -7,6 +7,9 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QContextMenuEvent>
+#include <QAction>
+#include <QInputDialog>
+#include <QKeySequence>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -51,6 +54,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         paintTactRuler(p, owner_.doc_, owner_.view_, size(), buttonFaceColour());
+        owner_.updateTactStatus();
     }
 
 private:
@@ -124,6 +128,7 @@ protected:
         p.setClipRect(0, 0, width(), h);
         paintDiagram(p, owner_.doc_, owner_.view_, QSize(width(), h), o);
         owner_.paintBlock(p, QRect(kFirstCellX, 0, width() - kFirstCellX, h));
+        owner_.updateTactStatus();  // every move of the current cell repaints the canvas
     }
     void mousePressEvent(QMouseEvent* e) override {
         if (e->button() == Qt::LeftButton || e->button() == Qt::RightButton)
@@ -131,6 +136,14 @@ protected:
     }
     void mouseDoubleClickEvent(QMouseEvent* e) override {
         if (e->button() != Qt::LeftButton) return;
+        const QPoint pos = e->position().toPoint();
+        if (owner_.view_.wordLanes && pos.x() > kPinColumnRight && pos.y() >= owner_.firstLaneTop() &&
+            pos.y() < owner_.canvasHeight()) {
+            // A lane: its tact becomes current and the data table opens there.
+            const int tact = owner_.view_.tactOffset + (pos.x() - kFirstCellX) / std::max(1, owner_.view_.cellWidth) + 1;
+            if (owner_.goToTact(tact)) emit owner_.dataTableRequested();
+            return;
+        }
         owner_.PaintBox1MouseDown(e->button(), e->position().toPoint(), true);
         owner_.PaintBox1DblClick();
     }
@@ -266,6 +279,22 @@ DiagramWidget::DiagramWidget(model::TestDocument& doc, platform::Prompter& promp
     ctxWords_ = ctxService_->addAction(QStringLiteral("&Слова данных"), this, &DiagramWidget::dataWordsRequested);
     disableContextMenuItems();
 
+    wordLanesAction_ = new QAction(QStringLiteral("Слова данных на диаграмме"), this);
+    wordLanesAction_->setCheckable(true);
+    connect(wordLanesAction_, &QAction::toggled, this, [this](bool on) {
+        view_.wordLanes = on;
+        refresh();
+    });
+    timeOnRulerAction_ = new QAction(QStringLiteral("Время на линейке"), this);
+    timeOnRulerAction_->setCheckable(true);
+    connect(timeOnRulerAction_, &QAction::toggled, this, [this](bool on) {
+        view_.timeOnRuler = on;
+        ruler_->update();
+    });
+    goToTactAction_ = new QAction(QStringLiteral("Перейти к такту..."), this);
+    goToTactAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));  // Ctrl+G is the generator
+    connect(goToTactAction_, &QAction::triggered, this, &DiagramWidget::goToTactDialog);
+
     setMinimumSize(kFirstCellX + 40, kHeaderHeight + 40);
     panelColour_ = view_.backgroundColour;
     placeChildren();
@@ -280,8 +309,9 @@ QWidget* DiagramWidget::headerStrip() const { return header_; }
 int DiagramWidget::canvasWidth() const { return canvas_->width(); }
 int DiagramWidget::areaHeight() const { return canvas_->height(); }
 int DiagramWidget::canvasHeight() const {
-    return std::max(0, displayRowTotal(doc_) - view_.rowOffset) * view_.rowHeight + 1;
+    return std::max(0, scrolledRowTotal(doc_, view_) - view_.rowOffset) * view_.rowHeight + 1;
 }
+int DiagramWidget::firstLaneTop() const { return (displayRowTotal(doc_) - view_.rowOffset) * view_.rowHeight; }
 int DiagramWidget::wholeRowsInArea() const { return areaHeight() / std::max(1, view_.rowHeight); }
 int DiagramWidget::visibleColumns() const {
     return (canvasWidth() - kPinColumnRight) / std::max(1, view_.cellWidth);
@@ -335,7 +365,9 @@ void DiagramWidget::updateScrollBars() {
     const int oldTactOffset = view_.tactOffset;
     // Showing one bar narrows the room of the other: settle both twice.
     for (int pass = 0; pass < 2; ++pass) {
-        const ScrollRange v = verticalRange(displayRowTotal(doc_), view_.rowHeight, areaHeight());
+        ScrollRange v = verticalRange(scrolledRowTotal(doc_, view_), view_.rowHeight, areaHeight());
+        // Below the lanes the last signal row stays in view: the current row is always a row.
+        if (v.shown && view_.wordLanes) v.maximum = std::min(v.maximum, std::max(1, displayRowTotal(doc_)));
         if (v.shown) {
             if (vbar_->value() > v.maximum) vbar_->setValue(v.maximum);
             vbar_->setRange(1, v.maximum);
@@ -378,6 +410,52 @@ void DiagramWidget::repaintAll() {
     ruler_->update();
     bits_->update();
     header_->update();
+    updateTactStatus();
+}
+
+QString DiagramWidget::tactStatus() const {
+    return QString::fromStdString(tactStatusText(doc_, std::max(1, view_.currentTact())));
+}
+
+void DiagramWidget::updateTactStatus() {
+    const QString text = tactStatus();
+    if (text == tactStatus_) return;
+    tactStatus_ = text;
+    emit tactStatusChanged(text);
+}
+
+bool DiagramWidget::goToTact(int tact) {
+    if (!diagramShown() || tact < 1 || tact > doc_.tactCount()) return false;
+    if (view_.currentColumn < 1) view_.currentColumn = 1;
+    const int columns = std::max(1, visibleColumns());
+    if (tact <= view_.tactOffset || tact > view_.tactOffset + columns) {
+        // Scrolled so that the tact is the first visible one, or as far as the bar goes.
+        if (!hbar_->isHidden()) hbar_->setValue(std::clamp(tact, hbar_->minimum(), hbar_->maximum()));
+    }
+    view_.currentColumn = tact - view_.tactOffset;
+    updateBitColumn();
+    repaintAll();
+    emit currentRowChanged(view_.currentRow);
+    return true;
+}
+
+void DiagramWidget::goToTactDialog() {
+    if (!diagramShown()) return;
+    QString text = QString::number(std::max(1, view_.currentTact()));
+    for (;;) {
+        bool ok = false;
+        text = QInputDialog::getText(this, QStringLiteral("Перейти к такту"),
+                                     QStringLiteral("Номер такта (1–%1):").arg(doc_.tactCount()), QLineEdit::Normal,
+                                     text, &ok);
+        if (!ok) return;
+        const TactInput input = parseTactInput(text.toStdString(), doc_.tactCount());
+        if (input.error.empty()) {
+            goToTact(input.tact);
+            canvas_->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        prompter_.error(input.error);  // the dialog opens again with the text kept
+    }
 }
 
 void DiagramWidget::updateStatus() {

@@ -93,6 +93,21 @@ public:
     /// "&Правка": undo, redo and the block commands, filled by the main window.
     QMenu* contextEditMenu() const { return ctxEdit_; }
 
+    // View options of the "Вид" menu; none of them is stored in the test.
+    /// "Слова данных на диаграмме" (checkable): one lane per data word below the signal rows.
+    QAction* wordLanesAction() const { return wordLanesAction_; }
+    /// "Время на линейке" (checkable): the ruler in microseconds.
+    QAction* timeOnRulerAction() const { return timeOnRulerAction_; }
+    /// "Перейти к такту..." (Ctrl+Shift+G).
+    QAction* goToTactAction() const { return goToTactAction_; }
+    /// Makes `tact` the current tact of the current row, scrolling it into view; false for a
+    /// tact outside the test.
+    bool goToTact(int tact);
+    /// "Такт 17, 64 мкс" for the current tact.
+    QString tactStatus() const;
+    /// Screen y of the first word lane (below the last signal row).
+    int firstLaneTop() const;
+
 public slots:
     void zoomIn();
     void zoomOut();
@@ -142,6 +157,10 @@ signals:
     void documentEdited();
     /// The tact-count field should show this count.
     void tactCountShown(int tactCount);
+    /// The current tact or its start time changed: "Такт 17, 64 мкс".
+    void tactStatusChanged(QString text);
+    /// A double click on a word lane made its tact current: the data table should open there.
+    void dataTableRequested();
     /// A short note for the status bar, about a command that could not do anything.
     void noteShown(QString text);
     /// Context-menu commands carried out by other windows; the items are enabled only
@@ -206,6 +225,8 @@ private:
     void updateStatus();
     void updateBitColumn();
     void repaintAll();
+    void updateTactStatus();
+    void goToTactDialog();
     void edited();
     void syncCurrentRow();
     int wholeRowsInArea() const;
@@ -245,6 +266,10 @@ private:
     QAction* ctxGenerator_ = nullptr;
     QAction* ctxFunction_ = nullptr;
     QAction* ctxWords_ = nullptr;
+    QAction* wordLanesAction_ = nullptr;
+    QAction* timeOnRulerAction_ = nullptr;
+    QAction* goToTactAction_ = nullptr;
+    QString tactStatus_;
 
     Rgb panelColour_ = 0xFFFFFF;
     int bitColumnWidth_ = 30;

@@ -21,7 +21,7 @@ PictureArea wholeDiagram(const model::TestDocument& doc, const diagram::DiagramV
     a.view.currentScreenRow = 0;
     a.view.currentRow = 0;
     const long long width = diagram::kFirstCellX + static_cast<long long>(doc.tactCount()) * view.cellWidth + 1;
-    const long long height = static_cast<long long>(diagram::displayRowTotal(doc)) * view.rowHeight + 1;
+    const long long height = static_cast<long long>(diagram::scrolledRowTotal(doc, view)) * view.rowHeight + 1;
     a.canvas = QSize(static_cast<int>(std::min<long long>(width, kMaxPictureSide + 1LL)),
                      static_cast<int>(std::min<long long>(height, kMaxPictureSide + 1LL)));
     a.wantedWidth = width;

@@ -124,6 +124,7 @@ TestSheet::TestSheet(const model::TestDocument& doc, const SheetOptions& options
       diagram_(static_cast<int>(content.width()), static_cast<int>(content.height()) - kPageHeadHeight,
                diagram::displayRowTotal(doc), tacts_, kSheetCellWidth, options.view.rowHeight) {
     view_.cellWidth = kSheetCellWidth;
+    view_.wordLanes = false;  // the page bands hold the signal rows only
     view_.currentColumn = view_.currentScreenRow = view_.currentRow = 0;
     const SheetContents c = sheetContents(doc, options.date.empty() ? today() : options.date, tacts_.first, tacts_.last);
     text_ = textPages(doc, c, QSizeF(content.width(), content.height() - kPageHeadHeight));

@@ -22,7 +22,8 @@ namespace kvx::tool {
 
 namespace {
 
-const char* kRenderUsage = "Использование: kvxtool render IN -o OUT.png|OUT.svg [--width W] [--height H]\n";
+const char* kRenderUsage =
+    "Использование: kvxtool render IN -o OUT.png|OUT.svg [--width W] [--height H] [--words] [--time]\n";
 
 int fail(const std::string& message) {
     std::cerr << "kvxtool: " << message << "\n";
@@ -45,6 +46,7 @@ int runRender(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "render") first = 2;
     std::string in, out;
     std::optional<int> width, height;
+    diagram::DiagramView view;
     for (int i = first; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&](const char* what) -> std::optional<std::string> {
@@ -61,6 +63,10 @@ int runRender(int argc, char** argv) {
             auto n = v ? parseSize(*v) : std::nullopt;
             if (!n) return fail("неверный размер " + a + (v ? " " + *v : std::string()) + "\n" + kRenderUsage);
             (a == "--width" ? width : height) = *n;
+        } else if (a == "--words") {
+            view.wordLanes = true;
+        } else if (a == "--time") {
+            view.timeOnRuler = true;
         } else if (in.empty() && !a.empty() && a[0] != '-') {
             in = a;
         } else {
@@ -85,8 +91,9 @@ int runRender(int argc, char** argv) {
     if (r.status == storage::LoadStatus::PackageRejected) return fail("тест не загружен: " + in);
 
     // The same picture as "Экспорт" > "Рисунок..." of the whole diagram: start view values,
-    // no current cell; --width and --height give the picture's size.
-    exchange::ui::PictureArea area = exchange::ui::wholeDiagram(doc, diagram::DiagramView{});
+    // no current cell; --width and --height give the picture's size, --words adds the lanes of
+    // the data words and --time puts the tacts' start times on the ruler.
+    exchange::ui::PictureArea area = exchange::ui::wholeDiagram(doc, view);
     if (width) area.canvas.setWidth(*width);
     if (height) {
         if (*height <= diagram::kHeaderHeight)

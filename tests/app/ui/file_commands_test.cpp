@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QToolBar>
 
+#include "diagram/ui/diagram_widget.h"
 #include "storage/codepage.h"
 
 #include "../../platform/ordinary_user.h"
@@ -174,6 +175,34 @@ TEST_F(NewTest, YesThenCancelledSaveDialogKeepsTheChanges) {
 }
 
 // ---- save and save as ----------------------------------------------------------------------
+
+// View options are not part of the test: a session that only looks at it (lanes, time on the
+// ruler, going to a tact, zoom) leaves it saved, and saving writes the very same bytes.
+TEST_F(SaveCommands, ViewOptionsChangeNoByteOfTheTest) {
+    model::TestDocument source;
+    model::Package p;
+    p.pinCount = 8;
+    source.setPackage(p);
+    source.setTactCount(300);
+    model::DataWord word;
+    word.wordName = "A";
+    word.addMember(1);
+    word.addMember(2);
+    source.dataWords().push_back(word);
+    const std::string file = path("view.kvx");
+    ASSERT_TRUE(storage::saveTestFile(source, file).ok);
+    const std::string before = readAll(file);
+    ASSERT_EQ(tbf().loadFile(file), LoadOutcome::Loaded);
+    diagram::DiagramWidget* d = tbf().diagramArea();
+    d->wordLanesAction()->trigger();
+    d->timeOnRulerAction()->trigger();
+    EXPECT_TRUE(d->goToTact(250));
+    d->zoomOut();
+    QApplication::processEvents();
+    EXPECT_TRUE(doc().saved());
+    EXPECT_EQ(tbf().save(), SaveOutcome::Saved);
+    EXPECT_EQ(readAll(file), before);
+}
 
 TEST_F(SaveCommands, NeverSavedTestAsksForANameAndTitlesTheWindowWithIt) {
     showChangedTest();

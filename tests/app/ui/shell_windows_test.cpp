@@ -408,9 +408,18 @@ TEST_F(MainWindowLayout, ViewMenuMirrorsTheBands) {
     QMenu* view = w.findChild<QMenu*>("viewMenu");
     QStringList items;
     for (QAction* a : view->actions()) items << a->text();
-    EXPECT_EQ(items, (QStringList{"Файл", "Диаграмма", "Функции", "Масштабирование", "Параметры", "Сервис", "корпус",
-                                  "", "По размеру окна"}));
-    EXPECT_EQ(view->actions().last(), A.zoomToFit);
+    EXPECT_EQ(items, (QStringList{"Файл", "Диаграмма", "Функции", "Масштабирование", "Параметры", "Сервис", "корпус", "",
+                                  "По размеру окна", "Слова данных на диаграмме", "Время на линейке",
+                                  "Перейти к такту..."}));
+    EXPECT_EQ(view->actions().at(8), A.zoomToFit);
+    // The diagram's view options start off; the status bar names the current tact and its time.
+    EXPECT_FALSE(w.diagramArea()->wordLanesAction()->isChecked());
+    EXPECT_FALSE(w.diagramArea()->timeOnRulerAction()->isChecked());
+    auto* tactPanel = w.findChild<QLabel*>("tactStatusPanel");
+    ASSERT_NE(tactPanel, nullptr);
+    EXPECT_EQ(tactPanel->text(), "Такт 1, 0 мкс");
+    for (const QKeySequence& k : A.generator->shortcuts())  // Ctrl+G stays the generator's
+        EXPECT_NE(k, w.diagramArea()->goToTactAction()->shortcut());
     QMetaObject::invokeMethod(view, "aboutToShow");
     EXPECT_TRUE(A.viewDiagram->isChecked());
     EXPECT_FALSE(A.viewFunctions->isChecked());  // the formula band starts hidden

@@ -9,6 +9,7 @@
 #include "diagram/diagram_view.h"
 #include "diagram/ui/diagram_painter.h"
 #include "model/test_document.h"
+#include "words/word_values.h"
 
 namespace kvx::diagram {
 namespace {
@@ -218,6 +219,65 @@ TEST(DiagramPaint, ScrolledViewDrawsFromTheFirstVisibleTact) {
     EXPECT_EQ(px(img, midX(1), 4), kPurple);
     EXPECT_EQ(px(img, midX(2), 17), kPurple);
     EXPECT_EQ(px(img, midX(3), 10), kGrey);
+}
+
+// The lane of a data word below the signal rows: a bus in the word's colour with a crossing
+// where the value changes, hatching where it is undefined, the value written in its stretch,
+// and nothing at all while the lanes are off.
+TEST(DiagramPaint, WordLanesDrawBusesBelowTheRows) {
+    TestDocument doc = eightPins();
+    doc.setTactCount(10);
+    model::DataWord word;
+    word.wordName = "D";
+    word.addMember(1);
+    word.addMember(2);
+    doc.dataWords().push_back(word);
+    // 3 on tacts 1..3, undefined on 4..5, 1 on 6..10.
+    for (int t = 1; t <= 10; ++t) {
+        doc.setCell(0, 1, t, t == 4 ? model::kInactive : model::kHigh);
+        doc.setCell(0, 2, t, t <= 3 ? model::kHigh : t == 5 ? model::kInactive : model::kLow);
+    }
+    DiagramView v;
+    const QSize size(kFirstCellX + 10 * 21 + 1, 9 * 21 + 1);
+    const QImage off = render(doc, v, size);
+    v.wordLanes = true;
+    const QImage on = render(doc, v, size);
+
+    const int top = 8 * 21, y1 = top + 4, y2 = top + 17, mid = (y1 + y2) / 2;
+    const int change = kPinColumnRight + 3 * 21;  // between tacts 3 and 4
+    const int defineAgain = kPinColumnRight + 5 * 21;  // between tacts 5 and 6
+    EXPECT_TRUE(columnsWith(off, y1, kFirstCellX, size.width() - 1, kPurple).empty());
+    EXPECT_TRUE(rowsWith(off, change - 1, top + 1, top + 20, kPurple).empty());
+    // Bus lines run through a stretch and stop short of a change, which crosses between them.
+    EXPECT_EQ(px(on, midX(1), y1), kPurple);
+    EXPECT_EQ(px(on, midX(1), y2), kPurple);
+    EXPECT_EQ(px(on, kPinColumnRight + 21, y1), kPurple);  // no crossing between tacts 1 and 2
+    EXPECT_EQ(px(on, kPinColumnRight + 21, y2), kPurple);
+    EXPECT_NE(px(on, change, y1), kPurple);
+    EXPECT_FALSE(rowsWith(on, change - 1, y1 + 2, y2 - 2, kPurple).empty());
+    EXPECT_FALSE(rowsWith(on, defineAgain + 1, y1 + 2, y2 - 2, kPurple).empty());
+    EXPECT_NE(px(on, defineAgain + 1, y1), kPurple);
+    // Hatching over the undefined tacts only.
+    int hatched = 0;
+    for (int x = change + 4; x < defineAgain - 4; ++x)
+        hatched += static_cast<int>(rowsWith(on, x, y1 + 1, mid - 2, kGrey).size());
+    EXPECT_GT(hatched, 10);
+    EXPECT_TRUE(rowsWith(on, midX(8), y1 + 1, y2 - 1, kGrey).empty());
+    // The value is written inside its stretch, and an edit changes it there and only there.
+    const QRect firstStretch(kFirstCellX + 4, y1 + 1, 3 * 21 - 8, y2 - y1 - 1);
+    const QRect lastStretch(defineAgain + 4, y1 + 1, 5 * 21 - 8, y2 - y1 - 1);
+    EXPECT_NE(on.copy(firstStretch), off.copy(firstStretch));
+    EXPECT_NE(on.copy(lastStretch), off.copy(lastStretch));
+    for (int t = 1; t <= 3; ++t) doc.setCell(0, 2, t, model::kLow);  // 3 becomes 1
+    const QImage edited = render(doc, v, size);
+    EXPECT_NE(edited.copy(firstStretch), on.copy(firstStretch));
+    EXPECT_EQ(edited.copy(lastStretch), on.copy(lastStretch));
+    // The word's name stands in the pin column of its lane.
+    const QRect nameCell(2, top + 2, kPinColumnRight - 4, 17);
+    EXPECT_NE(on.copy(nameCell), off.copy(nameCell));
+    QImage blank(nameCell.size(), QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    EXPECT_EQ(off.copy(nameCell), blank);
 }
 
 TEST(DiagramPaint, ZoomChangesTheBandGeometry) {

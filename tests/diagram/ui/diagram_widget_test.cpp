@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QAction>
 #include <QComboBox>
+#include <QInputDialog>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -839,6 +841,93 @@ TEST_F(DiagramWidgetTest, ResetsAndStatus) {
     EXPECT_EQ(view().currentRow, 1);
     EXPECT_EQ(view().tactOffset, 0);
     EXPECT_EQ(view().rowOffset, 0);
+}
+
+// The word lanes are view state: they lengthen the canvas and the vertical range, yet the last
+// signal row stays reachable as the current row; a double click on a lane makes its tact current
+// and asks for the data table without touching a level.
+TEST_F(DiagramWidgetTest, WordLanesScrollWithTheRowsAndOpenTheTable) {
+    open(40, 200, {1000, 400});
+    for (int i = 0; i < 51; ++i) {
+        model::DataWord w;
+        w.wordName = "W" + std::to_string(i);
+        w.addMember(1 + i % 40);
+        doc.dataWords().push_back(w);
+    }
+    doc.setSaved(true);
+    const int rowsHeight = widget->canvasHeight();
+    const int rowsMaximum = widget->verticalScrollBar()->maximum();
+    widget->wordLanesAction()->setChecked(true);
+    EXPECT_TRUE(view().wordLanes);
+    EXPECT_EQ(widget->canvasHeight(), rowsHeight + 51 * view().rowHeight);
+    EXPECT_GT(widget->verticalScrollBar()->maximum(), rowsMaximum);
+    EXPECT_LE(widget->verticalScrollBar()->maximum(), 40);
+    widget->verticalScrollBar()->setValue(widget->verticalScrollBar()->maximum());
+    EXPECT_EQ(view().currentRow, doc.signalRow(0, view().rowOffset + view().currentScreenRow));
+    EXPECT_GE(view().currentRow, 1);
+
+    QSignalSpy table(widget.get(), &DiagramWidget::dataTableRequested);
+    const int laneY = widget->firstLaneTop() + 2 * view().rowHeight + 5;
+    ASSERT_LT(laneY, widget->areaHeight());
+    const QPoint onLane(kPinColumnRight + 6 * view().cellWidth + 3, laneY);
+    QTest::mouseDClick(canvas(), Qt::LeftButton, {}, onLane);
+    EXPECT_EQ(table.count(), 1);
+    EXPECT_EQ(view().currentTact(), view().tactOffset + 7);
+    EXPECT_TRUE(doc.saved());
+
+    widget->wordLanesAction()->setChecked(false);
+    EXPECT_EQ(widget->verticalScrollBar()->maximum(), rowsMaximum);
+    QTest::mouseDClick(canvas(), Qt::LeftButton, {}, onLane);
+    EXPECT_EQ(table.count(), 1);  // no lanes, no table
+}
+
+// "Перейти к такту...": the tact becomes current and visible, the status bar follows; a bad
+// number is refused with a message and the dialog comes back with the text kept.
+TEST_F(DiagramWidgetTest, GoToTactAndTheTactStatus) {
+    open(8, 200);
+    doc.testParameters().tactDuration = 4;
+    QSignalSpy status(widget.get(), &DiagramWidget::tactStatusChanged);
+    struct Case {
+        int tact;
+        bool moved;
+        const char* text;
+    };
+    const Case cases[] = {{17, true, "Такт 17, 64 мкс"}, {200, true, "Такт 200, 796 мкс"}, {150, true, "Такт 150, 596 мкс"},
+                          {3, true, "Такт 3, 8 мкс"},    {0, false, "Такт 3, 8 мкс"},     {201, false, "Такт 3, 8 мкс"}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(widget->goToTact(c.tact), c.moved) << c.tact;
+        EXPECT_EQ(widget->tactStatus(), QString::fromUtf8(c.text));
+        EXPECT_GE(view().currentColumn, 1);
+        EXPECT_LE(view().currentColumn, (widget->canvasWidth() - kPinColumnRight) / view().cellWidth);
+        if (c.moved) {
+            EXPECT_EQ(view().currentTact(), c.tact);
+            ASSERT_GT(status.count(), 0);
+            EXPECT_EQ(status.last().at(0).toString(), QString::fromUtf8(c.text));
+        }
+    }
+    key(Qt::Key_Right);
+    EXPECT_EQ(status.last().at(0).toString(), QStringLiteral("Такт 4, 12 мкс"));
+
+    QString secondText;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        d->setTextValue(QStringLiteral("12а"));
+        d->accept();
+        QTimer::singleShot(0, [&] {
+            auto* again = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(again, nullptr);
+            secondText = again->textValue();
+            again->setTextValue(QStringLiteral("120"));
+            again->accept();
+        });
+    });
+    widget->goToTactAction()->trigger();
+    EXPECT_EQ(secondText, QStringLiteral("12а"));
+    ASSERT_EQ(prompter.errors().size(), 1u);
+    EXPECT_EQ(prompter.errors()[0], "\"12а\" не номер такта. Введите номер такта от 1 до 200");
+    EXPECT_EQ(view().currentTact(), 120);
+    EXPECT_EQ(widget->goToTactAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));
 }
 
 TEST_F(DiagramWidgetTest, BitColumnWidensForLongTactNumbers) {
