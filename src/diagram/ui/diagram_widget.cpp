@@ -909,10 +909,10 @@ void DiagramWidget::Memo1KeyDown(int key, Qt::KeyboardModifiers modifiers) {
             if (view_.currentTact() < doc_.tactCount()) moveRight();
             break;
         case Qt::Key_Home:
-            if (jump) goToTact(1);
+            if (jump) moveToTact(1);
             break;
         case Qt::Key_End:
-            if (jump) goToTact(doc_.tactCount());
+            if (jump) moveToTact(doc_.tactCount());
             else setLevelAndAdvance(model::kHigh);
             break;
         case Qt::Key_0:
@@ -938,7 +938,7 @@ void DiagramWidget::Memo1KeyDown(int key, Qt::KeyboardModifiers modifiers) {
     emit currentRowChanged(view_.currentRow);
 }
 
-void DiagramWidget::goToTact(int tact) {
+void DiagramWidget::moveToTact(int tact) {
     tact = std::clamp(tact, 1, std::max(1, doc_.tactCount()));
     const int columns = std::max(1, visibleColumns());
     int offset = view_.tactOffset;
