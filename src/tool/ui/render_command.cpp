@@ -17,6 +17,7 @@
 #include "exchange/ui/diagram_picture.h"
 #include "model/test_document.h"
 #include "storage/test_file.h"
+#include "tool/ui/drawing_session.h"
 
 namespace kvx::tool {
 
@@ -75,20 +76,9 @@ int runRender(int argc, char** argv) {
     }
     if (in.empty() || out.empty()) return fail(std::string("не указан файл теста или рисунка\n") + kRenderUsage);
 
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::unique_ptr<QGuiApplication> app;
-    if (!QGuiApplication::instance()) {
-        static int qtArgc = 1;
-        static char name[] = "kvxtool";
-        static char* qtArgv[] = {name, nullptr};
-        app = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
-    }
-
-    model::TestDocument doc;
-    const storage::LoadResult r = storage::loadTestFile(doc, in);
-    if (r.status == storage::LoadStatus::Unreadable) return fail(r.reason);
-    for (const std::string& m : r.messages) std::cerr << "kvxtool: " << m << "\n";
-    if (r.status == storage::LoadStatus::PackageRejected) return fail("тест не загружен: " + in);
+    DrawingSession session;
+    if (const std::string refused = startDrawing(session, in); !refused.empty()) return fail(refused);
+    const model::TestDocument& doc = session.doc;
 
     // The same picture as "Экспорт" > "Рисунок..." of the whole diagram: start view values,
     // no current cell; --width and --height give the picture's size, --words adds the lanes of

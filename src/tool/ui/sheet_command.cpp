@@ -11,6 +11,7 @@
 #include "sheet/sheet_layout.h"
 #include "sheet/ui/test_sheet.h"
 #include "storage/test_file.h"
+#include "tool/ui/drawing_session.h"
 #include "tool/sheet_command.h"
 
 namespace kvx::tool {
@@ -57,20 +58,9 @@ int runSheet(int argc, char** argv) {
     if (in.empty() || out.empty()) return fail(std::string("не указан файл теста или листа\n") + kUsage);
     if (sameFile(in, out)) return fail("лист теста нельзя записать в файл самого теста: " + out);
 
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::unique_ptr<QGuiApplication> app;
-    if (!QGuiApplication::instance()) {
-        static int qtArgc = 1;
-        static char name[] = "kvxtool";
-        static char* qtArgv[] = {name, nullptr};
-        app = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
-    }
-
-    model::TestDocument doc;
-    const storage::LoadResult r = storage::loadTestFile(doc, in);
-    if (r.status == storage::LoadStatus::Unreadable) return fail(r.reason);
-    for (const std::string& m : r.messages) std::cerr << "kvxtool: " << m << "\n";
-    if (r.status == storage::LoadStatus::PackageRejected) return fail("тест не загружен: " + in);
+    DrawingSession session;
+    if (const std::string refused = startDrawing(session, in); !refused.empty()) return fail(refused);
+    const model::TestDocument& doc = session.doc;
 
     sheet::ui::SheetOptions options;
     if (!tacts.empty()) {

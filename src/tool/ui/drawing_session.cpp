@@ -1,0 +1,24 @@
+#include "tool/ui/drawing_session.h"
+
+#include <iostream>
+
+#include "storage/test_file.h"
+
+namespace kvx::tool {
+
+std::string startDrawing(DrawingSession& session, const std::string& in) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!QGuiApplication::instance()) {
+        static int qtArgc = 1;
+        static char name[] = "kvxtool";
+        static char* qtArgv[] = {name, nullptr};
+        session.app = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
+    }
+    const storage::LoadResult r = storage::loadTestFile(session.doc, in);
+    if (r.status == storage::LoadStatus::Unreadable) return r.reason;
+    for (const std::string& m : r.messages) std::cerr << "kvxtool: " << m << "\n";
+    if (r.status == storage::LoadStatus::PackageRejected) return "тест не загружен: " + in;
+    return {};
+}
+
+}  // namespace kvx::tool

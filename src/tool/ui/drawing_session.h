@@ -1,0 +1,23 @@
+#pragma once
+// What the drawing commands of kvxtool (render, sheet) start with: the toolkit without a screen
+// and the test loaded as the editor loads it.
+
+#include <QGuiApplication>
+#include <memory>
+#include <string>
+
+#include "model/test_document.h"
+
+namespace kvx::tool {
+
+struct DrawingSession {
+    std::unique_ptr<QGuiApplication> app;  ///< empty when an application exists already
+    model::TestDocument doc;
+};
+
+/// Starts the toolkit (offscreen unless a platform is chosen) and loads `in` into the session's
+/// document; the reader's messages go to standard error. Returns the refusal, or "" when the
+/// test is loaded.
+std::string startDrawing(DrawingSession& session, const std::string& in);
+
+}  // namespace kvx::tool
