@@ -27,7 +27,7 @@ int portBit(const ModelPort& port, int index) {
 }
 
 std::optional<ModelInterface> readModelInterface(const std::string& compiled, const std::string& top,
-                                                 std::string& error) {
+                                                 std::string& error, std::vector<std::string>* topModules) {
     struct Scope {
         std::string name;
         std::vector<ModelPort> ports;
@@ -84,6 +84,7 @@ std::optional<ModelInterface> readModelInterface(const std::string& compiled, co
     }
     ModelInterface result;
     for (const auto& r : roots) result.roots.push_back(r.name);
+    if (topModules) *topModules = result.roots;
     std::string names;
     for (const auto& r : roots) names += (names.empty() ? "" : ", ") + r.name;
     const Scope* chosen = nullptr;

@@ -28,8 +28,9 @@ struct ModelInterface {
 
 /// Reads the compiled simulation file's text. `top` empty: the files must hold one top module.
 /// Nullopt with a Russian message when `top` is not a top module or the choice is not clear.
+/// `topModules`, when given, gets every top module of the files even then.
 std::optional<ModelInterface> readModelInterface(const std::string& compiled, const std::string& top,
-                                                 std::string& error);
+                                                 std::string& error, std::vector<std::string>* topModules = nullptr);
 
 /// Index in declaration order of the bit `index` of a port as the model declares it
 /// ([7:0] or [0:7]); -1 when the port has no such bit.

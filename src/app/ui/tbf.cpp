@@ -39,6 +39,7 @@
 #include "functions/ui/formula_band.h"
 #include "functions/ui/formula_dialog.h"
 #include "functions/ui/generator_dialog.h"
+#include "modelcheck/ui/model_check_dialog.h"
 #include "params/package.h"
 #include "params/ui/description_dialog.h"
 #include "params/ui/package_dialog.h"
@@ -335,6 +336,10 @@ void TBF::createMenus() {
     service->addAction(A.function);
     service->addAction(A.dataWords);
     service->addAction(A.table);
+    // The check of the test on a model of the chip; its marks go with the next change of the test.
+    auto* modelCheck = new modelcheck::ui::ModelCheckCommand(doc_, services_.prompter, services_.settings, *diagram_,
+                                                             [this] { return dialogFolder_; }, this);
+    service->addAction(modelCheck->action());
 
     A.testMenu = bar->addMenu(QStringLiteral("&Тест"));
     A.testMenu->addAction(A.addTest);
@@ -509,6 +514,8 @@ void TBF::createHistory() {
     const int limit = std::atoi(services_.settings.value("Software\\KVX_Editor", "UndoLimit").c_str());
     history_ = new DocumentHistory(doc_, limit > 0 ? limit : 1000, this);
     editCommands_ = new EditCommands(*this, *diagram_, *history_);
+    // A change made in any window ends the marks of a check on a model.
+    connect(&history_->stack(), &QUndoStack::indexChanged, diagram_, &diagram::DiagramWidget::clearMarkedCells);
     // Every open window shows the test as the undo or redo left it: the diagram (its current
     // row reaches the "F=" band and the formula dialog), the word editor, the generator and
     // the status bar.

@@ -128,6 +128,7 @@ protected:
         p.setClipRect(0, 0, width(), h);
         paintDiagram(p, owner_.doc_, owner_.view_, QSize(width(), h), o);
         owner_.paintBlock(p, QRect(kFirstCellX, 0, width() - kFirstCellX, h));
+        owner_.paintMarks(p, QRect(kFirstCellX, 0, width() - kFirstCellX, h));
         owner_.updateTactStatus();  // every move of the current cell repaints the canvas
     }
     void mousePressEvent(QMouseEvent* e) override {
@@ -439,6 +440,58 @@ bool DiagramWidget::goToTact(int tact) {
     return true;
 }
 
+bool DiagramWidget::goToCell(int row, int tact) {
+    if (!diagramShown() || tact < 1 || tact > doc_.tactCount()) return false;
+    const int total = displayRowTotal(doc_);
+    int position = 0;
+    for (int p = 1; p <= total && !position; ++p)
+        if (doc_.signalRow(doc_.currentTest(), p) == row) position = p;
+    if (!position) return false;
+    hidePinEditors();
+    const int rows = std::max(1, wholeRowsInArea());
+    if ((position <= view_.rowOffset || position > view_.rowOffset + rows) && !vbar_->isHidden())
+        vbar_->setValue(std::clamp(position - rows / 2, vbar_->minimum(), vbar_->maximum()));
+    view_.currentScreenRow = std::max(1, position - view_.rowOffset);
+    syncCurrentRow();
+    return goToTact(tact);
+}
+
+void DiagramWidget::setMarkedCells(std::vector<MarkedCell> cells) {
+    marked_ = std::move(cells);
+    canvas_->update();
+}
+
+void DiagramWidget::clearMarkedCells() {
+    if (marked_.empty()) return;
+    marked_.clear();
+    canvas_->update();
+}
+
+void DiagramWidget::paintMarks(QPainter& p, const QRect& cells) const {
+    if (marked_.empty()) return;
+    // Screen row of each document row shown.
+    std::vector<int> screenRow(2 * model::kPinRows + 1, 0);
+    const int total = displayRowTotal(doc_);
+    const int lastTact = view_.tactOffset + cells.width() / std::max(1, view_.cellWidth) + 1;
+    for (int pos = view_.rowOffset + 1; pos <= total; ++pos) {
+        const int row = doc_.signalRow(doc_.currentTest(), pos);
+        if (row >= 0 && row < static_cast<int>(screenRow.size())) screenRow[static_cast<size_t>(row)] = pos - view_.rowOffset;
+    }
+    p.save();
+    p.setClipRect(cells, Qt::IntersectClip);
+    p.setPen(QPen(QColor(0xE0, 0x00, 0x00), 2));
+    p.setBrush(Qt::NoBrush);
+    for (const MarkedCell& m : marked_) {
+        if (m.row < 0 || m.row >= static_cast<int>(screenRow.size()) || !screenRow[static_cast<size_t>(m.row)] ||
+            m.tact <= view_.tactOffset || m.tact > lastTact)
+            continue;
+        const QRect r(kFirstCellX + (m.tact - view_.tactOffset - 1) * view_.cellWidth,
+                      (screenRow[static_cast<size_t>(m.row)] - 1) * view_.rowHeight, view_.cellWidth, view_.rowHeight);
+        p.drawRect(r.adjusted(1, 1, -1, -1));
+    }
+    p.restore();
+}
+
 void DiagramWidget::goToTactDialog() {
     if (!diagramShown()) return;
     QString text = QString::number(std::max(1, view_.currentTact()));
@@ -472,6 +525,7 @@ void DiagramWidget::refresh() {
 }
 
 void DiagramWidget::documentRestored() {
+    clearMarkedCells();
     hidePinEditors();
     if (!block_.empty() &&
         (block_.lastPosition > displayRowTotal(doc_) || block_.lastTact > doc_.tactCount()))
@@ -481,6 +535,7 @@ void DiagramWidget::documentRestored() {
 }
 
 void DiagramWidget::resetForNewTest() {
+    marked_.clear();
     view_.currentColumn = 1;
     view_.currentScreenRow = 1;
     view_.tactOffset = 0;
@@ -600,7 +655,10 @@ void DiagramWidget::horizontalScrolled(int position) {
 
 // ---- editing helpers -------------------------------------------------------
 
-void DiagramWidget::edited() { emit documentEdited(); }
+void DiagramWidget::edited() {
+    clearMarkedCells();
+    emit documentEdited();
+}
 
 void DiagramWidget::recalculate() { functions::RecalculateFunctionPins(doc_); }
 

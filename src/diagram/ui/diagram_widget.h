@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QString>
 #include <QWidget>
+#include <vector>
 
 #include "platform/prompter.h"
 #include "diagram/block_editing.h"
@@ -103,6 +104,19 @@ public:
     /// Makes `tact` the current tact of the current row, scrolling it into view; false for a
     /// tact outside the test.
     bool goToTact(int tact);
+    /// Makes the cell of document row `row` at `tact` current, scrolling it into view; false
+    /// for a row or tact the diagram does not show.
+    bool goToCell(int row, int tact);
+    /// Cells framed in red over the diagram (view state, not part of the test): the next edit,
+    /// undo, redo or another test clears them.
+    struct MarkedCell {
+        int row = 0;
+        int tact = 0;
+        bool operator==(const MarkedCell&) const = default;
+    };
+    void setMarkedCells(std::vector<MarkedCell> cells);
+    const std::vector<MarkedCell>& markedCells() const { return marked_; }
+    void clearMarkedCells();
     /// "Такт 17, 64 мкс" for the current tact.
     QString tactStatus() const;
     /// Screen y of the first word lane (below the last signal row).
@@ -241,6 +255,7 @@ private:
     void clearBlock();
     void paste(bool insert);
     void paintBlock(QPainter& p, const QRect& cells) const;
+    void paintMarks(QPainter& p, const QRect& cells) const;
 
     model::TestDocument& doc_;
     platform::Prompter& prompter_;
@@ -283,6 +298,7 @@ private:
     bool updatingBars_ = false;
     bool selectingBlock_ = false;
     CellRange block_;
+    std::vector<MarkedCell> marked_;
     int anchorPosition_ = 0;
     int anchorTact_ = 0;
 };
