@@ -105,6 +105,17 @@ void expectSameDocument(const TestDocument& got, const TestDocument& want, const
             ASSERT_EQ(got.getCell(0, r, t), want.getCell(0, r, t)) << what << " row " << r << " tact " << t;
 }
 
+/// The words and addresses of a random RAM test: address word 0..2, data word 1..2, 0..9 and
+/// up to four more addresses.
+void randomRamWords(Random& rnd, model::AlgorithmSettings& a) {
+    a.addressWord = rnd(0, 2);
+    a.dataWord = rnd(1, 2);
+    a.writeAddressWord = rnd(0, 2);
+    a.writeDataWord = rnd(0, 2);
+    a.startAddress = static_cast<std::uint64_t>(rnd(0, 9));
+    a.endAddress = a.startAddress + static_cast<std::uint64_t>(rnd(0, 4));
+}
+
 TEST(Expansion, RandomDocumentsMatchTheModel) {
     struct Case {
         const char* name;
@@ -143,12 +154,7 @@ TEST(Expansion, RandomDocumentsMatchTheModel) {
              a.addressTact = rnd(1, L);
              a.addressTactCount = rnd(1, 4);
              a.dataTact = rnd(1, L);
-             a.addressWord = rnd(0, 2);
-             a.dataWord = rnd(1, 2);
-             a.writeAddressWord = rnd(0, 2);
-             a.writeDataWord = rnd(0, 2);
-             a.startAddress = static_cast<std::uint64_t>(rnd(0, 9));
-             a.endAddress = a.startAddress + static_cast<std::uint64_t>(rnd(0, 4));
+             randomRamWords(rnd, a);
              a.startTact = rnd(1, 3);  // read cycle first, or both starts equal: split at the write address
              a.writeStartTact = a.startTact + rnd(0, 3);
              return d;
@@ -165,12 +171,7 @@ TEST(Expansion, RandomDocumentsMatchTheModel) {
              a.addressTact = rnd(1, L);
              a.addressTactCount = rnd(1, 4);
              a.dataTact = rnd(1, L);
-             a.addressWord = rnd(0, 2);
-             a.dataWord = rnd(1, 2);
-             a.writeAddressWord = rnd(0, 2);
-             a.writeDataWord = rnd(0, 2);
-             a.startAddress = static_cast<std::uint64_t>(rnd(0, 9));
-             a.endAddress = a.startAddress + static_cast<std::uint64_t>(rnd(0, 4));
+             randomRamWords(rnd, a);
              return d;
          }, modelRam, ExpandRam},
         {"RAM cycles drawn in either order", 16, 40, [](Random& rnd) {
@@ -184,12 +185,7 @@ TEST(Expansion, RandomDocumentsMatchTheModel) {
              a.addressTact = Wl + rnd(1, std::max(1, Rl));
              a.addressTactCount = rnd(1, 4);
              a.dataTact = Wl + rnd(1, std::max(1, Rl));
-             a.addressWord = rnd(0, 2);
-             a.dataWord = rnd(1, 2);
-             a.writeAddressWord = rnd(0, 2);
-             a.writeDataWord = rnd(0, 2);
-             a.startAddress = static_cast<std::uint64_t>(rnd(0, 9));
-             a.endAddress = a.startAddress + static_cast<std::uint64_t>(rnd(0, 4));
+             randomRamWords(rnd, a);
              return d;
          }, modelRamDrawnReadFirst, ExpandRam},
     };
