@@ -130,8 +130,13 @@ CheckOutcome checkModel(const TestDocument& doc, const CheckOptions& options) {
     args = {kSimulator, "-n", utf8(dir / "check.vvp"), "+vectors=" + utf8(dir / kVectorFile),
             "+result=" + utf8(result)};
     if (!options.vcdPath.empty()) args.push_back("+vcd=" + options.vcdPath);
-    run = runProgram(args, utf8(dir / "simulate.log"));
+    run = runProgram(args, utf8(dir / "simulate.log"), options.timeLimitSeconds);
     out.times.simulate = seconds(started);
+    if (options.timeLimitSeconds > 0 && run.exitCode == kTimedOut) {
+        out.error = "Симуляция не закончилась за " + std::to_string(options.timeLimitSeconds) +
+                    " с и остановлена: модель, видимо, зациклилась (или задайте больше времени, --time-limit)";
+        return out;
+    }
     if (run.exitCode != 0) {
         out.error = "Симуляция завершилась с ошибкой:\n" + trimmed(run.output);
         return out;

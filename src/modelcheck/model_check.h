@@ -30,6 +30,7 @@ struct CheckOptions {
     std::vector<exchange::MapEntry> map;  ///< the map when !autoMap
     int samplePercent = 100;
     std::string vcdPath;              ///< keep the simulation trace here (empty: no trace)
+    int timeLimitSeconds = 600;       ///< the simulation is stopped after this time (0: never)
     std::string workFolder;           ///< where the files go; empty: a temporary folder, removed afterwards
 };
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
 
 #ifdef _WIN32
 #include <process.h>
@@ -64,9 +65,18 @@ bool programAvailable(const std::string& program) {
 #endif
 }
 
-ProgramRun runProgram(const std::vector<std::string>& arguments, const std::string& logPath) {
+ProgramRun runProgram(const std::vector<std::string>& arguments, const std::string& logPath,
+                      int timeLimitSeconds) {
     ProgramRun run;
-    run.exitCode = runShell(commandLine(arguments) + " <" + kNull + " >" + quoted(logPath) + " 2>&1");
+    std::vector<std::string> command = arguments;
+#ifndef _WIN32
+    // The system's timeout ends the program (and, five seconds later, kills it) with status 124.
+    if (timeLimitSeconds > 0 && programAvailable("timeout"))
+        command.insert(command.begin(), {"timeout", "-k", "5", std::to_string(timeLimitSeconds)});
+#else
+    (void)timeLimitSeconds;
+#endif
+    run.exitCode = runShell(commandLine(command) + " <" + kNull + " >" + quoted(logPath) + " 2>&1");
     std::ifstream in(std::filesystem::path(std::u8string(logPath.begin(), logPath.end())), std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();

@@ -17,9 +17,15 @@ struct ProgramRun {
 /// True when `program` is found on the search path.
 bool programAvailable(const std::string& program);
 
+/// Exit status of a program stopped because it ran past its time limit.
+inline constexpr int kTimedOut = 124;
+
 /// Runs program arguments[0] with the other arguments (UTF-8, passed as they are, without any
 /// interpretation by the shell) and waits for it; its output goes through the file `logPath`.
-ProgramRun runProgram(const std::vector<std::string>& arguments, const std::string& logPath);
+/// With `timeLimitSeconds` above 0 the program is stopped after that time and the run ends with
+/// kTimedOut (on POSIX, where the system's `timeout` is at hand; elsewhere there is no limit).
+ProgramRun runProgram(const std::vector<std::string>& arguments, const std::string& logPath,
+                      int timeLimitSeconds = 0);
 
 /// The command line runProgram gives the shell (shown in messages and tests).
 std::string commandLine(const std::vector<std::string>& arguments);

@@ -17,7 +17,7 @@ namespace kvx::tool {
 
 const char* const kModelUsage =
     "  kvxtool check-model TEST.kvx MODEL.v [MORE.v...] [--top MODULE] [--map MAP|auto]\n"
-    "                             [--sample P] [--vcd TRACE.vcd]\n"
+    "                             [--sample P] [--vcd TRACE.vcd] [--time-limit S]\n"
     "                             run the test on a Verilog model of the chip with Icarus Verilog:\n"
     "                             each tact drives the input rows (z where inactive), the outputs\n"
     "                             are compared at P percent of the tact (default 100: just before\n"
@@ -25,7 +25,8 @@ const char* const kModelUsage =
     "                             \"PORT word K\" as for import-vcd; auto (the default) maps ports\n"
     "                             named like pins, p<N>, pin<N>, VCC, GND and data words. One line\n"
     "                             per mismatch (the first 100), then \"Совпало N из M сравнений\";\n"
-    "                             exit status 0: all match, 1: mismatches, 2: refused files or map\n"
+    "                             exit status 0: all match, 1: mismatches, 2: refused files or map,\n"
+    "                             or a simulation that ran past S seconds (default 600)\n"
     "  kvxtool export-testbench TEST.kvx [MODEL.v...] [--top MODULE] [--map MAP|auto] [--sample P]\n"
     "                             -o DIR\n"
     "                             write the testbench (testbench.v) and its vectors (vectors.mem)\n"
@@ -176,14 +177,20 @@ int exportTestbench(int argc, char** argv) {
 }
 
 int checkModel(int argc, char** argv) {
-    const Arguments a = parse(argc, argv, {"--top", "--map", "--sample", "--vcd"});
+    const Arguments a = parse(argc, argv, {"--top", "--map", "--sample", "--vcd", "--time-limit"});
     if (!a.error.empty()) return fail(a.error);
     if (a.files.size() < 2)
         return fail("использование: kvxtool check-model TEST.kvx MODEL.v [MORE.v...] [--top MODULE] [--map MAP|auto] "
-                    "[--sample P] [--vcd TRACE.vcd]");
+                    "[--sample P] [--vcd TRACE.vcd] [--time-limit S]");
     modelcheck::CheckOptions options;
     if (const std::string e = readOptions(a, options); !e.empty()) return fail(e);
     if (auto it = a.options.find("--vcd"); it != a.options.end()) options.vcdPath = it->second;
+    if (auto it = a.options.find("--time-limit"); it != a.options.end()) {
+        const std::string& s = it->second;
+        if (s.empty() || s.size() > 6 || s.find_first_not_of("0123456789") != std::string::npos || std::stoi(s) < 1)
+            return fail("время симуляции «" + s + "» должно быть целым числом секунд от 1 до 999999");
+        options.timeLimitSeconds = std::stoi(s);
+    }
     model::TestDocument doc;
     if (!load(doc, a.files[0])) return 2;
     const auto outcome = modelcheck::checkModel(doc, options);

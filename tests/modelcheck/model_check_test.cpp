@@ -185,6 +185,10 @@ TEST(ModelCheck, RefusedModelsMapsAndAMissingSimulatorSayWhatIsWrong) {
     kvx::testing::TempDir dir;
     writeText(dir.file("broken.v"), "module hc00(input A1, output Y1;\nendmodule\n");
     writeText(dir.file("two.v"), "module a(input x); endmodule\nmodule b(input y); endmodule\n");
+    // A model that never lets the simulated time go on.
+    std::string looping = readAll(kExamples + "74hc00.v");
+    looping.replace(looping.rfind("endmodule"), 9, "reg spin = 0;\n    always @(spin) spin <= ~spin;\nendmodule");
+    writeText(dir.file("looping.v"), looping);
     const std::string map = readAll(kExamples + "74hc595.map");
     writeText(dir.file("missing.map"), map.substr(0, map.find("QH_serial")) + "QH_ser  pin 9\n");
     writeText(dir.file("reversed.map"), map.substr(0, map.find("QH_serial")) + "QH_serial pin 14\n");
@@ -210,6 +214,10 @@ TEST(ModelCheck, RefusedModelsMapsAndAMissingSimulatorSayWhatIsWrong) {
         {"check-model " + hc00 + " " + q(dir.file("absent.v")), "", {"kvxtool: Нет файла модели "}},
         {"check-model " + hc00 + " " + q(kExamples + "74hc00.v"), dir.file("empty-path"),
          {std::string("kvxtool: ") + modelcheck::kNoSimulator + "\n"}},
+        {"check-model " + hc00 + " " + q(dir.file("looping.v")) + " --time-limit 2", "",
+         {"kvxtool: Симуляция не закончилась за 2 с и остановлена: модель, видимо, зациклилась"}},
+        {"check-model " + hc00 + " " + q(kExamples + "74hc00.v") + " --time-limit 0", "",
+         {"kvxtool: время симуляции «0» должно быть целым числом секунд от 1 до 999999\n"}},
         {"check-model " + hc00 + " " + q(kExamples + "74hc00.v") + " --sample 101", "",
          {"kvxtool: момент сравнения «101» должен быть от 0 до 100 процентов такта\n"}},
     };
