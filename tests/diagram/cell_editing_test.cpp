@@ -43,9 +43,10 @@ TestDocument sixteenPins(int tacts = 16) {
     return doc;
 }
 
-TEST(CellEditing, EditableRowsByType) {
+/// Sixteen pins with a row of every kind: I/O pins 3 and 8 (the output row of 8 computed),
+/// a formula pin 4, NC 5, VCC 6, GND 7.
+TestDocument everyKindOfRow() {
     TestDocument doc = sixteenPins();
-    doc.setPinType(2, "O");
     doc.setPinType(3, "I/O");
     doc.setPinType(53, "O/i");
     doc.setPinType(4, "O=F(c)");
@@ -54,6 +55,12 @@ TEST(CellEditing, EditableRowsByType) {
     doc.setPinType(7, "GND");
     doc.setPinType(8, "I/O");
     doc.setPinType(58, "O/i=F(c)");
+    return doc;
+}
+
+TEST(CellEditing, EditableRowsByType) {
+    TestDocument doc = everyKindOfRow();
+    doc.setPinType(2, "O");
     for (int row : {1, 2, 3, 53, 58}) EXPECT_TRUE(isEditableRow(doc, row)) << row;
     for (int row : {0, 4, 5, 6, 7, 101}) EXPECT_FALSE(isEditableRow(doc, row)) << row;
     // The context menu accepts the plain output row but not a computed one.
@@ -123,15 +130,7 @@ TEST(BlockEditing, AFillGivesTheLevelToTheHandEditedRowsOfTheBlockOnly) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        TestDocument doc = sixteenPins();
-        doc.setPinType(3, "I/O");
-        doc.setPinType(53, "O/i");
-        doc.setPinType(4, "O=F(c)");
-        doc.setPinType(5, "NC");
-        doc.setPinType(6, "VCC");
-        doc.setPinType(7, "GND");
-        doc.setPinType(8, "I/O");
-        doc.setPinType(58, "O/i=F(c)");
+        TestDocument doc = everyKindOfRow();
         const int rows[] = {1, 2, 3, 53, 4, 5, 6, 7, 8, 58, 9, 10, 11, 12, 13, 14, 15, 16};
         for (int p = 1; p <= 18; ++p) {
             const int row = rows[p - 1];

@@ -427,13 +427,13 @@ void DiagramWidget::updateTactStatus() {
 
 bool DiagramWidget::goToTact(int tact) {
     if (!diagramShown() || tact < 1 || tact > doc_.tactCount()) return false;
-    if (view_.currentColumn < 1) view_.currentColumn = 1;
+    // The view scrolls as little as shows the tact.
     const int columns = std::max(1, visibleColumns());
-    if (tact <= view_.tactOffset || tact > view_.tactOffset + columns) {
-        // Scrolled so that the tact is the first visible one, or as far as the bar goes.
-        if (!hbar_->isHidden()) hbar_->setValue(std::clamp(tact, hbar_->minimum(), hbar_->maximum()));
-    }
-    view_.currentColumn = tact - view_.tactOffset;
+    int offset = view_.tactOffset;
+    if (tact <= offset) offset = tact - 1;
+    else if (tact > offset + columns) offset = tact - columns;
+    if (offset != view_.tactOffset && !hbar_->isHidden()) hbar_->setValue(offset + 1);
+    view_.currentColumn = std::max(1, tact - view_.tactOffset);
     updateBitColumn();
     repaintAll();
     emit currentRowChanged(view_.currentRow);
@@ -967,10 +967,10 @@ void DiagramWidget::Memo1KeyDown(int key, Qt::KeyboardModifiers modifiers) {
             if (view_.currentTact() < doc_.tactCount()) moveRight();
             break;
         case Qt::Key_Home:
-            if (jump) moveToTact(1);
+            if (jump) goToTact(1);
             break;
         case Qt::Key_End:
-            if (jump) moveToTact(doc_.tactCount());
+            if (jump) goToTact(doc_.tactCount());
             else setLevelAndAdvance(model::kHigh);
             break;
         case Qt::Key_0:
@@ -994,18 +994,6 @@ void DiagramWidget::Memo1KeyDown(int key, Qt::KeyboardModifiers modifiers) {
     updateBitColumn();
     updateStatus();
     emit currentRowChanged(view_.currentRow);
-}
-
-void DiagramWidget::moveToTact(int tact) {
-    tact = std::clamp(tact, 1, std::max(1, doc_.tactCount()));
-    const int columns = std::max(1, visibleColumns());
-    int offset = view_.tactOffset;
-    if (tact <= offset) offset = tact - 1;
-    else if (tact > offset + columns) offset = tact - columns;
-    if (offset != view_.tactOffset && !hbar_->isHidden()) hbar_->setValue(offset + 1);
-    view_.currentColumn = std::max(1, tact - view_.tactOffset);
-    updateBitColumn();
-    repaintAll();
 }
 
 // ---- blocks of cells -------------------------------------------------------

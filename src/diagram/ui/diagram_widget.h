@@ -213,8 +213,6 @@ private:
     void moveLeft();
     void moveRight();
     void setLevelAndAdvance(model::CellLevel level);
-    /// The current cell moves to `tact` of its row, the view scrolls as little as shows it.
-    void moveToTact(int tact);
     /// Every cell of the block in rows that take levels by hand gets `level`.
     void fillBlock(model::CellLevel level);
     /// The name editor moves to the next (step 1) or previous (-1) pin whose name can be
