@@ -4,10 +4,17 @@
 #include <utility>
 
 #include "version_info.h"
+#ifdef _WIN32
+#include "platform/win32/version_block.h"
+#endif
 
 namespace kvx::app {
 
 std::string readVersionValue(const std::string& name) {
+#ifdef _WIN32
+    // The values the build wrote into the program file's own version block.
+    return platform::win32::ownVersionValue(name);
+#else
     // The same names as a version block of an executable carries; names compare exactly.
     static const std::array<std::pair<const char*, const char*>, 6> table = {{
         {"FileVersion", KVX_VERSION_STRING},
@@ -20,6 +27,7 @@ std::string readVersionValue(const std::string& name) {
     for (const auto& [key, value] : table)
         if (name == key) return value;
     return {};
+#endif
 }
 
 }  // namespace kvx::app

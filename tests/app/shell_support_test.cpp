@@ -36,6 +36,7 @@ TEST(HelpFiles, TheChmFileIsNamedAfterTheProgram) {
     EXPECT_EQ(joinPath("/x", "a.html"), "/x/a.html");
 }
 
+// On Windows the values come from the version block the build puts into the program file.
 TEST(Version, KnownNamesGiveBuildDataAndOthersAreEmpty) {
     EXPECT_EQ(readVersionValue("FileVersion"), KVX_VERSION_STRING);
     EXPECT_FALSE(readVersionValue("FileVersion").empty());
@@ -43,7 +44,9 @@ TEST(Version, KnownNamesGiveBuildDataAndOthersAreEmpty) {
     EXPECT_EQ(readVersionValue("Support"), KVX_SUPPORT);
     EXPECT_EQ(readVersionValue("Email"), KVX_EMAIL);
     EXPECT_EQ(readVersionValue("ProductName"), "Редактор KVX");
-    EXPECT_EQ(readVersionValue("fileversion"), "");  // names compare exactly
+#ifndef _WIN32
+    EXPECT_EQ(readVersionValue("fileversion"), "");  // names compare exactly (Windows ignores case)
+#endif
     EXPECT_EQ(readVersionValue(""), "");
     EXPECT_EQ(readVersionValue("Comments"), "");
 }
