@@ -30,6 +30,9 @@
 #include "words/ui/rename_dialog.h"
 #include "handoff/handoff.h"
 #include "handoff/ui/editor_handoff_window.h"
+#ifdef _WIN32
+#include "handoff/win32/win32_shell.h"
+#endif
 
 int main(int argc, char** argv) {
     using namespace kvx::app;
@@ -64,7 +67,12 @@ int main(int argc, char** argv) {
 
         // 5. The windows, each with its placement restored; the main window first.
         platform::QtPrompter prompter;
+#ifdef _WIN32
+        // Help files open with the shell's verb, folder and window state, as the system offers them.
+        kvx::handoff::win32::Win32Shell shell;
+#else
         platform::QtShell shell;
+#endif
         const QFileInfo program(QCoreApplication::applicationFilePath());
         const ProgramLocation location{QCoreApplication::applicationDirPath().toStdString(),
                                        program.completeBaseName().toStdString()};
