@@ -1,15 +1,18 @@
 # Installation on Linux: the programs with their help files in lib/kvx-edit (the editor finds
-# its guide beside itself) and links to them in bin, the desktop entry, the icon in the hicolor
-# theme and the MIME type of test files, so that a file manager opens them with the editor.
+# its guide beside itself) and links to them in bin, their manual pages, the desktop entry, the
+# icon in the hicolor theme and the MIME type of test files, so that a file manager opens them
+# with the editor.
 include(GNUInstallDirs)
 set(KVX_PROGRAM_DIR lib/kvx-edit)
 
 install(TARGETS kvxtool RUNTIME DESTINATION ${KVX_PROGRAM_DIR})
+install(FILES ${CMAKE_SOURCE_DIR}/resources/man/kvxtool.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 set(KVX_LINKED_PROGRAMS kvxtool)
 if(TARGET KVX_Edit)
   install(TARGETS KVX_Edit RUNTIME DESTINATION ${KVX_PROGRAM_DIR})
   file(GLOB KVX_INSTALL_HELP CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/help/*)
   install(FILES ${KVX_INSTALL_HELP} DESTINATION ${KVX_PROGRAM_DIR})
+  install(FILES ${CMAKE_SOURCE_DIR}/resources/man/KVX_Edit.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   list(APPEND KVX_LINKED_PROGRAMS KVX_Edit)
 endif()
 install(CODE "

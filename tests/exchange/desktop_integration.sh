@@ -10,12 +10,13 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 for f in bin/kvxtool lib/kvx-edit/kvxtool share/applications/kvx-edit.desktop \
-         share/icons/hicolor/64x64/apps/kvx-edit.png share/mime/packages/kvx-edit.xml; do
+         share/icons/hicolor/64x64/apps/kvx-edit.png share/mime/packages/kvx-edit.xml share/man/man1/kvxtool.1; do
   [ -e "$prefix/$f" ] || fail "$f was not installed"
 done
 if [ -e "$build/KVX_Edit" ]; then
   [ -L "$prefix/bin/KVX_Edit" ] && [ -x "$prefix/bin/KVX_Edit" ] || fail "bin/KVX_Edit is no link to the editor"
   [ -e "$prefix/lib/kvx-edit/KVX_Edit_guide.html" ] || fail "the guide is not beside the editor"
+  [ -e "$prefix/share/man/man1/KVX_Edit.1" ] || fail "the editor's manual page was not installed"
 fi
 "$prefix/bin/kvxtool" dump "$src/examples/counter16.kvx" >/dev/null || fail "kvxtool does not run from bin"
 
