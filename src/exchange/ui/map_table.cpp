@@ -1,6 +1,8 @@
 #include "exchange/ui/map_table.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QScrollBar>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -57,6 +59,8 @@ ChooserFocus::ChooserFocus(QTableWidget* table) : QObject(table), table_(table) 
 
 void ChooserFocus::watch(QComboBox* box, int row) {
     box->setProperty("row", row);
+    // The wheel scrolls the table; it changes a chooser only when that has the focus.
+    box->setFocusPolicy(Qt::StrongFocus);
     box->installEventFilter(this);
     if (box->lineEdit()) box->lineEdit()->installEventFilter(this);
 }
@@ -69,6 +73,12 @@ bool ChooserFocus::eventFilter(QObject* watched, QEvent* event) {
                 if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) clicked_ = edit;
                 else edit->selectAll();
             }
+        }
+    } else if (event->type() == QEvent::Wheel) {
+        auto* box = qobject_cast<QComboBox*>(watched);
+        if (box && !box->hasFocus()) {
+            QCoreApplication::sendEvent(table_->verticalScrollBar(), event);
+            return true;
         }
     } else if (event->type() == QEvent::MouseButtonRelease && watched == clicked_) {
         if (!clicked_->hasSelectedText()) clicked_->selectAll();

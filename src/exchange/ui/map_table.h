@@ -40,6 +40,7 @@ QTableWidget* newMapTable(const QStringList& titles, QWidget* parent);
 /// A chooser of a map table that takes the focus is scrolled into view. The text of an
 /// editable one is selected, so that typing replaces the name with the text to search for; a
 /// click selects it when the button is released, since the line edit places its caret on the press.
+/// The mouse wheel over a chooser without the focus scrolls the table instead of changing the choice.
 class ChooserFocus : public QObject {
 public:
     explicit ChooserFocus(QTableWidget* table);

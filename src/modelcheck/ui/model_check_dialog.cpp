@@ -70,6 +70,8 @@ const char* const kListingText = "Чтение модулей и портов м
 
 /// What a chooser item stands for.
 enum ChoiceKind { NotMapped = 0, ByBits = 1, Target = 2 };
+/// Where the choice "по разрядам" stands in the list of a vector port.
+constexpr int kByBitsIndex = 1;
 constexpr int kKindRole = Qt::UserRole;
 constexpr int kTargetKindRole = Qt::UserRole + 1;
 constexpr int kNumberRole = Qt::UserRole + 2;
@@ -324,6 +326,8 @@ void ModelCheckDialog::listed(int exitCode, QProcess::ExitStatus status) {
         top_->clear();
         for (const auto& r : roots) top_->addItem(q(r));
         top_->setEditText(chosen);
+        // An empty field stands for the only top module of the files.
+        top_->lineEdit()->setPlaceholderText(roots.size() == 1 ? q(roots.front()) : QString());
     }
     updateEnabled();
     showPorts();
@@ -351,20 +355,25 @@ std::optional<ModelCheckDialog::MapChoices> ModelCheckDialog::readMapText(const 
     auto entries = exchange::parseMap(text, error);
     if (!entries) return std::nullopt;
     MapChoices out;
-    for (const auto& e : *entries) out.ports.insert(portOf(e.signal));
-    // "# PORT —": a port left out on purpose.
+    auto mention = [&out](const std::string& signal) {
+        out.ports.insert(portOf(signal));
+        if (portOf(signal) != signal) out.byBits.insert(portOf(signal));
+    };
+    for (const auto& e : *entries) mention(e.signal);
+    // "# PORT —": a port (or a bit) left out on purpose.
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {
         std::istringstream words(line);
         std::string hash, port, dash, more;
-        if (words >> hash >> port >> dash && !(words >> more) && hash == "#" && dash == kNotMapped)
-            out.ports.insert(portOf(port));
+        if (words >> hash >> port >> dash && !(words >> more) && hash == "#" && dash == kNotMapped) mention(port);
     }
     out.entries = std::move(*entries);
     return out;
 }
 
 QComboBox* ModelCheckDialog::chooser(int row) const { return qobject_cast<QComboBox*>(table_->cellWidget(row, 2)); }
+
+bool ModelCheckDialog::byBits(int row) const { return chooser(row)->currentData(kKindRole).toInt() == ByBits; }
 
 std::vector<std::string> ModelCheckDialog::buildTable(const MapChoices& choices, bool exact) {
     buildingTable_ = true;
@@ -428,6 +437,7 @@ std::vector<std::string> ModelCheckDialog::buildTable(const MapChoices& choices,
     };
 
     const auto automatic = autoMap(doc_, ports_);
+    std::vector<int> hidden;  // lines of bits of ports not mapped bit by bit
     for (std::size_t i = 0; i < ports_.size(); ++i) {
         const ModelPort& p = ports_[i];
         const int port = static_cast<int>(i);
@@ -453,16 +463,16 @@ std::vector<std::string> ModelCheckDialog::buildTable(const MapChoices& choices,
                                              : q(p.name),
                                  p.width);
         if (whole) place(box, *whole);
-        else if (!bits.empty()) box->setCurrentIndex(ByBits);
+        else if (p.width > 1 && (!bits.empty() || choices.byBits.count(p.name))) box->setCurrentIndex(kByBitsIndex);
         for (int b = 0; b < p.width && p.width > 1; ++b) {
             QComboBox* bitBox = addLine(port, b, QStringLiteral("    ") + q(bitName(p, b)), 1);
             if (const auto it = bits.find(b); it != bits.end() && !whole) place(bitBox, *it->second);
-            table_->setRowHidden(portRow + 1 + b, box->currentIndex() != ByBits);
+            if (!byBits(portRow)) hidden.push_back(portRow + 1 + b);
             connect(bitBox, &QComboBox::currentIndexChanged, this, &ModelCheckDialog::mapChanged);
         }
         // The lines of the bits are shown while the port is mapped bit by bit.
-        connect(box, &QComboBox::currentIndexChanged, this, [this, portRow, width = p.width](int index) {
-            for (int b = 0; b < width && width > 1; ++b) table_->setRowHidden(portRow + 1 + b, index != ByBits);
+        connect(box, &QComboBox::currentIndexChanged, this, [this, portRow, width = p.width] {
+            for (int b = 0; b < width && width > 1; ++b) table_->setRowHidden(portRow + 1 + b, !byBits(portRow));
             mapChanged();
         });
     }
@@ -474,7 +484,10 @@ std::vector<std::string> ModelCheckDialog::buildTable(const MapChoices& choices,
             if (!known) unplaced.push_back(lineOf(e) + "в модели нет порта «" + portOf(e.signal) + "»");
         }
     for (int row = 0; row < table_->rowCount(); ++row) focus_->watch(chooser(row), row);
-    table_->resizeColumnsToContents();
+    // The names of bits fit when their lines are shown; the last column keeps the rest of the width.
+    table_->resizeColumnToContents(0);
+    table_->resizeColumnToContents(1);
+    for (int row : hidden) table_->setRowHidden(row, true);
     buildingTable_ = false;
     return unplaced;
 }
@@ -482,6 +495,9 @@ ModelCheckDialog::MapChoices ModelCheckDialog::tableChoices() const {
     MapChoices out;
     out.entries = mapEntries();
     for (const auto& p : ports_) out.ports.insert(p.name);
+    for (int row = 0; row < static_cast<int>(lines_.size()); ++row)
+        if (lines_[static_cast<std::size_t>(row)].bit < 0 && byBits(row))
+            out.byBits.insert(ports_[static_cast<std::size_t>(lines_[static_cast<std::size_t>(row)].port)].name);
     return out;
 }
 
@@ -491,7 +507,7 @@ std::vector<exchange::MapEntry> ModelCheckDialog::mapEntries() const {
         const MapLine& line = lines_[static_cast<std::size_t>(row)];
         const ModelPort& p = ports_[static_cast<std::size_t>(line.port)];
         // A bit's line counts while its port is mapped bit by bit.
-        if (line.bit >= 0 && chooser(row - line.bit - 1)->currentIndex() != ByBits) continue;
+        if (line.bit >= 0 && !byBits(row - line.bit - 1)) continue;
         const QComboBox* box = chooser(row);
         if (box->currentData(kKindRole).toInt() != Target) continue;
         out.push_back({line.bit < 0 ? p.name : bitName(p, line.bit),
@@ -508,8 +524,7 @@ std::string ModelCheckDialog::mapText() const {
         const MapLine& line = lines_[static_cast<std::size_t>(row)];
         const ModelPort& p = ports_[static_cast<std::size_t>(line.port)];
         // A port mapped bit by bit is written as its bits, the bits of another port not at all.
-        const int portChoice = chooser(line.bit < 0 ? row : row - line.bit - 1)->currentIndex();
-        if (line.bit >= 0 ? portChoice != ByBits : portChoice == ByBits) continue;
+        if (byBits(line.bit < 0 ? row : row - line.bit - 1) != (line.bit >= 0)) continue;
         const QComboBox* box = chooser(row);
         const std::string name = line.bit < 0 ? p.name : bitName(p, line.bit);
         if (box->currentData(kKindRole).toInt() != Target) {

@@ -119,11 +119,12 @@ protected:
 
 private:
     enum class Step { Idle, Model, Testbench, Simulation };
-    /// The user's choices for ports by name: the lines of a map, and every port it speaks of
-    /// (a port spoken of without a line is not mapped).
+    /// The user's choices for ports by name: the lines of a map, every port it speaks of (a
+    /// port spoken of without a line is not mapped) and the ports it maps bit by bit.
     struct MapChoices {
         std::vector<exchange::MapEntry> entries;
         std::set<std::string> ports;
+        std::set<std::string> byBits;
     };
     /// One line of the table: a port, or one bit of a vector port.
     struct MapLine {
@@ -145,6 +146,8 @@ private:
     /// automatic map unless `exact`. Returns the lines of `choices` the table cannot show.
     std::vector<std::string> buildTable(const MapChoices& choices, bool exact);
     MapChoices tableChoices() const;
+    /// True when the port of table line `row` is mapped bit by bit.
+    bool byBits(int row) const;
     void mapChanged();
     void updateMapStatus();
     /// The map refused by the core for the current table; empty when it binds.
