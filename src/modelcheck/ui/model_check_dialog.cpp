@@ -337,6 +337,12 @@ void ModelCheckDialog::showPorts() {
     std::string error;
     std::optional<ModelInterface> model;
     if (!compiled_.empty()) model = readModelInterface(compiled_, top_->currentText().trimmed().toStdString(), error);
+    if (!compiled_.empty() && !model && top_->currentText().trimmed().isEmpty() && top_->count() > 1) {
+        QStringList names;
+        for (int i = 0; i < top_->count(); ++i) names << top_->itemText(i);
+        error = "В файлах модели несколько модулей верхнего уровня (" + names.join(QStringLiteral(", ")).toStdString() +
+                "): выберите верхний модуль";
+    }
     listError_ = compiled_.empty() ? listError_ : model ? std::string() : error;
     ports_ = model ? model->ports : std::vector<ModelPort>{};
     topName_ = model ? model->top : std::string();
@@ -412,14 +418,10 @@ std::vector<std::string> ModelCheckDialog::buildTable(const MapChoices& choices,
     std::vector<std::string> unplaced;
     std::set<const exchange::MapEntry*> placed;
     auto place = [&](QComboBox* box, const exchange::MapEntry& e) {
-        for (int i = 0; i < box->count(); ++i)
-            if (box->itemData(i, kKindRole).toInt() == Target &&
-                box->itemData(i, kTargetKindRole).toInt() == static_cast<int>(e.target.kind) &&
-                box->itemData(i, kNumberRole).toInt() == e.target.number) {
-                box->setCurrentIndex(i);
-                placed.insert(&e);
-                return;
-            }
+        if (selectTarget(box, e.target)) {
+            placed.insert(&e);
+            return;
+        }
         unplaced.push_back(lineOf(e) + "«" + trimmed(exchange::formatMap({e})) +
                            "»: в тесте нет такого вывода или слова той же разрядности");
     };
@@ -470,11 +472,8 @@ std::vector<std::string> ModelCheckDialog::buildTable(const MapChoices& choices,
             if (!byBits(portRow)) hidden.push_back(portRow + 1 + b);
             connect(bitBox, &QComboBox::currentIndexChanged, this, &ModelCheckDialog::mapChanged);
         }
-        // The lines of the bits are shown while the port is mapped bit by bit.
-        connect(box, &QComboBox::currentIndexChanged, this, [this, portRow, width = p.width] {
-            for (int b = 0; b < width && width > 1; ++b) table_->setRowHidden(portRow + 1 + b, !byBits(portRow));
-            mapChanged();
-        });
+        box->setProperty("word", wordOf(box));
+        connect(box, &QComboBox::currentIndexChanged, this, [this, box, portRow, width = p.width] { portChosen(box, portRow, width); });
     }
     if (exact)
         for (const auto& e : choices.entries) {
@@ -491,6 +490,48 @@ std::vector<std::string> ModelCheckDialog::buildTable(const MapChoices& choices,
     buildingTable_ = false;
     return unplaced;
 }
+
+bool ModelCheckDialog::selectTarget(QComboBox* box, const exchange::MapTarget& target) {
+    for (int i = 0; i < box->count(); ++i)
+        if (box->itemData(i, kKindRole).toInt() == Target &&
+            box->itemData(i, kTargetKindRole).toInt() == static_cast<int>(target.kind) &&
+            box->itemData(i, kNumberRole).toInt() == target.number) {
+            box->setCurrentIndex(i);
+            return true;
+        }
+    return false;
+}
+
+int ModelCheckDialog::wordOf(const QComboBox* box) {
+    return box->currentData(kKindRole).toInt() == Target &&
+                   box->currentData(kTargetKindRole).toInt() == static_cast<int>(exchange::MapTarget::Kind::Word)
+               ? box->currentData(kNumberRole).toInt()
+               : 0;
+}
+
+void ModelCheckDialog::portChosen(QComboBox* box, int portRow, int width) {
+    // A port that goes from a data word to bit by bit starts from the word's members, so that
+    // changing one bit leaves the others where they were.
+    const int word = box->property("word").toInt();
+    box->setProperty("word", wordOf(box));
+    if (width > 1 && byBits(portRow) && word >= 1 && word <= static_cast<int>(doc_.dataWords().size())) {
+        const auto members = doc_.dataWords()[static_cast<std::size_t>(word - 1)].members();
+        buildingTable_ = true;
+        for (int b = 0; b < width && b < static_cast<int>(members.size()); ++b) {
+            QComboBox* bitBox = chooser(portRow + 1 + b);
+            if (bitBox->currentData(kKindRole).toInt() != NotMapped) continue;
+            const int row = members[static_cast<std::size_t>(b)];
+            selectTarget(bitBox, row > model::kPinRows
+                                     ? exchange::MapTarget{exchange::MapTarget::Kind::Output, row - model::kPinRows}
+                                     : exchange::MapTarget{exchange::MapTarget::Kind::Pin, row});
+        }
+        buildingTable_ = false;
+    }
+    // The lines of the bits are shown while the port is mapped bit by bit.
+    for (int b = 0; b < width && width > 1; ++b) table_->setRowHidden(portRow + 1 + b, !byBits(portRow));
+    mapChanged();
+}
+
 ModelCheckDialog::MapChoices ModelCheckDialog::tableChoices() const {
     MapChoices out;
     out.entries = mapEntries();

@@ -146,6 +146,12 @@ private:
     /// automatic map unless `exact`. Returns the lines of `choices` the table cannot show.
     std::vector<std::string> buildTable(const MapChoices& choices, bool exact);
     MapChoices tableChoices() const;
+    /// Chooses `target` in `box`; false when the box does not offer it.
+    static bool selectTarget(QComboBox* box, const exchange::MapTarget& target);
+    /// The data word chosen in `box` (1-based), 0 for any other choice.
+    static int wordOf(const QComboBox* box);
+    /// The chooser of the port in line `portRow` changed.
+    void portChosen(QComboBox* box, int portRow, int width);
     /// True when the port of table line `row` is mapped bit by bit.
     bool byBits(int row) const;
     void mapChanged();

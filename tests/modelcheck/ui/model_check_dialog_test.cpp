@@ -159,11 +159,12 @@ TEST_F(ModelCheckDialogTest, ChecksTheCounterFramesItsMismatchesAndGoesToThem) {
 
 TEST_F(ModelCheckDialogTest, TheMapTableIsFilledFromTheNamesAndTheCheckUsesExactlyIt) {
     using Lines = std::vector<std::pair<std::string, std::string>>;
-    const Lines fromNames = {{"nMR", "1 nMR (I)"},   {"CP", "2 CP (I)"},       {"CEP", "7 CEP (I)"},
-                             {"CET", "10 CET (I)"},  {"nPE", "9 nPE (I)"},      {"D[3:0]", "W1 D (слово)"},
+    const Lines fromNames = {{"nMR", "1 nMR (I)"},  {"CP", "2 CP (I)"},         {"CEP", "7 CEP (I)"},
+                             {"CET", "10 CET (I)"}, {"nPE", "9 nPE (I)"},        {"D[3:0]", "W1 D (слово)"},
                              {"Q[3:0]", "W2 Q (слово)"}, {"TC", "15 TC (O)"}};
-    // Q0 and Q1 swapped bit by bit: the model's Q0 is compared with pin 13 (Q1) and its Q1 with
-    // pin 14 (Q0), so every tact where the two expected levels differ fails on both pins.
+    // Q0 and Q1 swapped bit by bit (the bits start from the members of the word Q): the model's
+    // Q0 is compared with pin 13 (Q1) and its Q1 with pin 14 (Q0), so every tact where the two
+    // expected levels differ fails on both pins.
     model::TestDocument counter;
     ASSERT_EQ(storage::loadTestFile(counter, kExamples + "74hc161.kvx").status, storage::LoadStatus::Loaded);
     std::vector<Marked> swapped;
@@ -176,9 +177,14 @@ TEST_F(ModelCheckDialogTest, TheMapTableIsFilledFromTheNamesAndTheCheckUsesExact
     const std::string nmrLeftOut = "Не назначены входы модели: nMR\nНе назначены строки теста: вывод 1 (nMR)";
 
     const std::string rest = "CP pin 2\nCEP pin 7\nCET pin 10\nnPE pin 9\nD word 1\n";
+    const std::string complete = "Все входы модели и все строки теста назначены";
+    const std::string mapFile = path("counter.map");
+    const std::string tcLeftOut = "Не назначены строки теста: вывод 15 (TC)";
     struct Case {
         const char* name;
+        std::string loaded;  // a map file loaded into the table
         Lines changes;  // lines of the table set by the user
+        Lines filled;   // lines the table fills itself after them (or shows after loading)
         std::string map;  // the table as a map text
         std::string status;
         std::vector<std::string> errors;
@@ -186,14 +192,19 @@ TEST_F(ModelCheckDialogTest, TheMapTableIsFilledFromTheNamesAndTheCheckUsesExact
         std::string progress;
     };
     const std::vector<Case> cases = {
-        {"filled from the names", {}, "nMR pin 1\n" + rest + "Q word 2\nTC pin 15\n", "Все входы модели и все строки теста назначены", {}, {},
+        {"filled from the names", "", {}, {}, "nMR pin 1\n" + rest + "Q word 2\nTC pin 15\n", complete, {}, {},
          "Совпало 370 из 370 сравнений"},
-        {"Q0 and Q1 swapped",
-         {{"Q[3:0]", "по разрядам"}, {"Q[0]", "13 Q1 (O)"}, {"Q[1]", "14 Q0 (O)"}, {"Q[2]", "12 Q2 (O)"},
-          {"Q[3]", "11 Q3 (O)"}},
-         "nMR pin 1\n" + rest + "Q[0] pin 13\nQ[1] pin 14\nQ[2] pin 12\nQ[3] pin 11\nTC pin 15\n", "Все входы модели и все строки теста назначены", {}, swapped,
+        {"Q0 and Q1 swapped", "",
+         {{"Q[3:0]", "по разрядам"}, {"Q[0]", "13 Q1 (O)"}, {"Q[1]", "14 Q0 (O)"}},
+         {{"Q[2]", "12 Q2 (O)"}, {"Q[3]", "11 Q3 (O)"}},
+         "nMR pin 1\n" + rest + "Q[0] pin 13\nQ[1] pin 14\nQ[2] pin 12\nQ[3] pin 11\nTC pin 15\n", complete, {}, swapped,
          "Совпало " + std::to_string(370 - swapped.size()) + " из 370 сравнений"},
-        {"nMR left out", {{"nMR", "—"}}, "# nMR —\n" + rest + "Q word 2\nTC pin 15\n", nmrLeftOut, {nmrLeftOut}, {}, ""},
+        {"nMR left out", "", {{"nMR", "—"}}, {}, "# nMR —\n" + rest + "Q word 2\nTC pin 15\n", nmrLeftOut, {nmrLeftOut}, {},
+         ""},
+        // A map file is the whole map: what it leaves out is not mapped, what the table cannot hold is said.
+        {"a map file without TC", "# the counter\nnMR pin 1\n" + rest + "Q word 2\nTE pin 3\n", {}, {{"TC", "—"}},
+         "nMR pin 1\n" + rest + "Q word 2\n# TC —\n", tcLeftOut,
+         {mapFile + ": строки, которых нет в таблице:\nСтрока 9 карты: в модели нет порта «TE»", tcLeftOut}, {}, ""},
     };
     showNewTest();
     for (const Case& c : cases) {
@@ -204,18 +215,28 @@ TEST_F(ModelCheckDialogTest, TheMapTableIsFilledFromTheNamesAndTheCheckUsesExact
         d.addModel();
         waitForEnd(d);
         ASSERT_EQ(mapLines(d), fromNames);
+        if (!c.loaded.empty()) {
+            writeBytes(mapFile, c.loaded);
+            prompter.pickFile(mapFile);
+            d.loadMap();
+        }
         Lines expected = fromNames;
+        auto expect = [&](const std::string& line, const std::string& choice) {
+            const auto at = std::find_if(expected.begin(), expected.end(), [&](const auto& l) { return l.first == line; });
+            if (at != expected.end()) at->second = choice;
+            else expected.push_back({line, choice});
+        };
         for (const auto& [line, choice] : c.changes) {
             int row = 0;
-            while (row < d.mapTable()->rowCount() && d.mapTable()->item(row, 0)->text().trimmed().toStdString() != line) ++row;
+            while (row < d.mapTable()->rowCount() && d.mapTable()->item(row, 0)->text().trimmed().toStdString() != line)
+                ++row;
             ASSERT_LT(row, d.mapTable()->rowCount()) << line;
             const int index = d.chooser(row)->findText(QString::fromStdString(choice));
             ASSERT_GE(index, 0) << choice;
             d.chooser(row)->setCurrentIndex(index);
-            const auto at = std::find_if(expected.begin(), expected.end(), [&](const auto& l) { return l.first == line; });
-            if (at != expected.end()) at->second = choice;
-            else expected.push_back({line, choice});
+            expect(line, choice);
         }
+        for (const auto& [line, choice] : c.filled) expect(line, choice);
         std::sort(expected.begin(), expected.end());
         Lines shown = mapLines(d);
         std::sort(shown.begin(), shown.end());
