@@ -4,9 +4,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QDialogButtonBox>
-#include <QFocusEvent>
 #include <QFormLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -18,7 +16,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "exchange/exchange_signals.h"
+#include "exchange/ui/map_table.h"
 
 namespace kvx::exchange::ui {
 
@@ -63,36 +61,6 @@ bool splitBit(std::string_view name, std::string_view& base, long long& index) {
     index = negative ? -v : v;
     return true;
 }
-
-/// A chooser that takes the focus is scrolled into view and its text is selected, so that
-/// typing replaces the name (or "—") with the text to search for. A click selects it when the
-/// button is released, since the line edit places its caret on the press.
-class ChooserFocus : public QObject {
-public:
-    explicit ChooserFocus(QTableWidget* table) : QObject(table), table_(table) {}
-    void watch(QComboBox* box, int row) {
-        box->setProperty("row", row);
-        box->installEventFilter(this);
-        box->lineEdit()->installEventFilter(this);
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::FocusIn) {
-            if (auto* box = qobject_cast<QComboBox*>(watched)) {
-                table_->scrollTo(table_->model()->index(box->property("row").toInt(), 3));
-                if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) clicked_ = box->lineEdit();
-                else box->lineEdit()->selectAll();
-            }
-        } else if (event->type() == QEvent::MouseButtonRelease && watched == clicked_) {
-            if (!clicked_->hasSelectedText()) clicked_->selectAll();
-            clicked_ = nullptr;
-        }
-        return false;
-    }
-
-private:
-    QTableWidget* table_;
-    QLineEdit* clicked_ = nullptr;
-};
 
 }  // namespace
 
@@ -197,30 +165,10 @@ TFVcdImport::TFVcdImport(const model::TestDocument& doc, std::shared_ptr<const V
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Сигналы файла VCD для строк теста:"), this));
 
-    table_ = new QTableWidget(this);
-    table_->setColumnCount(4);
-    table_->setHorizontalHeaderLabels(
-        {QStringLiteral("№"), QStringLiteral("Тип"), QStringLiteral("Имя"), QStringLiteral("Сигнал VCD")});
-    table_->verticalHeader()->hide();
-    table_->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_ = newMapTable({QStringLiteral("№"), QStringLiteral("Тип"), QStringLiteral("Имя"), QStringLiteral("Сигнал VCD")},
+                         this);
 
-    struct Line {
-        QString number, type, name;
-        Target target;
-    };
-    std::vector<Line> lines;
-    for (const RowSignal& r : rowSignals(doc)) {
-        if (model::isFunctionType(doc.pin(r.row).pinType)) continue;  // computed from the formula
-        const bool output = r.row > model::kPinRows;
-        const int pin = output ? r.row - model::kPinRows : r.row;
-        lines.push_back({QString::number(pin), q(doc.pin(r.row).pinType), q(doc.pin(pin).pinName),
-                         {{output ? MapTarget::Kind::Output : MapTarget::Kind::Pin, pin}, 1}});
-    }
-    for (const WordSignal& w : wordSignals(doc))
-        lines.push_back({QStringLiteral("W%1").arg(w.word + 1), QStringLiteral("Слово"),
-                         q(doc.dataWords()[static_cast<std::size_t>(w.word)].wordName),
-                         {{MapTarget::Kind::Word, w.word + 1}, static_cast<int>(w.rows.size())}});
+    const std::vector<MapTargetLine> lines = mapTargetLines(doc, MapRows::Levels);
 
     // The signals named like the rows, found in each width's list in one pass.
     const auto suggested = suggestMap(doc, *header);
@@ -228,8 +176,8 @@ TFVcdImport::TFVcdImport(const model::TestDocument& doc, std::shared_ptr<const V
     std::map<int, std::vector<std::size_t>> byWidth;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         for (const MapEntry& e : suggested)
-            if (e.target == lines[i].target.target) preset[i] = e.signal;
-        byWidth[lines[i].target.width].push_back(i);
+            if (e.target == lines[i].target) preset[i] = e.signal;
+        byWidth[lines[i].width].push_back(i);
     }
     std::vector<int> presetRow(lines.size(), 0);
     for (const auto& [width, members] : byWidth) {
@@ -240,17 +188,15 @@ TFVcdImport::TFVcdImport(const model::TestDocument& doc, std::shared_ptr<const V
         for (std::size_t k = 0; k < members.size(); ++k) presetRow[members[k]] = std::max(rows[k], 0);
     }
 
-    // Tab goes from chooser to chooser rather than from cell to cell.
-    table_->setTabKeyNavigation(false);
     auto* focus = new ChooserFocus(table_);
     table_->setRowCount(static_cast<int>(lines.size()));
     for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
-        const Line& l = lines[static_cast<std::size_t>(i)];
-        targets_.push_back(l.target);
+        const MapTargetLine& l = lines[static_cast<std::size_t>(i)];
+        targets_.push_back({l.target, l.width});
         table_->setItem(i, 0, new QTableWidgetItem(l.number));
         table_->setItem(i, 1, new QTableWidgetItem(l.type));
         table_->setItem(i, 2, new QTableWidgetItem(l.name));
-        VcdSignalList* list = lists_[l.target.width];
+        VcdSignalList* list = lists_[l.width];
         auto* box = new QComboBox(table_);
         box->setEditable(true);
         box->setInsertPolicy(QComboBox::NoInsert);

@@ -5,13 +5,18 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStandardItemModel>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -19,13 +24,16 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "diagram/ui/diagram_widget.h"
+#include "exchange/ui/map_table.h"
 #include "exchange/vcd_import.h"
 #include "modelcheck/model_check.h"
 #include "modelcheck/port_map.h"
 #include "modelcheck/process.h"
+#include "storage/file_replace.h"
 
 namespace kvx::modelcheck::ui {
 
@@ -50,11 +58,47 @@ std::vector<std::string> splitLines(const std::string& text) {
     return out;
 }
 
-/// The automatic map is asked for by this word (or an empty field).
-bool automaticMap(const QString& text) {
-    const QString t = text.trimmed();
-    return t.isEmpty() || t.compare(QStringLiteral("auto"), Qt::CaseInsensitive) == 0;
+std::string trimmed(std::string s) {
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
+    return s;
 }
+
+const char* const kNotMapped = "—";
+const char* const kByBits = "по разрядам";
+const char* const kReplaceQuestion = "Заменить существующий файл?";
+const char* const kListingText = "Чтение модулей и портов модели...";
+
+/// What a chooser item stands for.
+enum ChoiceKind { NotMapped = 0, ByBits = 1, Target = 2 };
+/// Where the choice "по разрядам" stands in the list of a vector port.
+constexpr int kByBitsIndex = 1;
+constexpr int kKindRole = Qt::UserRole;
+constexpr int kTargetKindRole = Qt::UserRole + 1;
+constexpr int kNumberRole = Qt::UserRole + 2;
+
+/// "Q" for "Q[2]"; the name itself otherwise.
+std::string portOf(const std::string& signal) {
+    const auto open = signal.rfind('[');
+    return open != std::string::npos && open > 0 && signal.back() == ']' ? signal.substr(0, open) : signal;
+}
+
+/// "d[2]": one bit of a vector port by its declared index.
+std::string bitName(const ModelPort& p, int bit) {
+    return p.name + "[" + std::to_string(p.msb >= p.lsb ? p.lsb + bit : p.lsb - bit) + "]";
+}
+
+QString direction(PortDirection d) {
+    return d == PortDirection::Input    ? QStringLiteral("вход")
+           : d == PortDirection::Output ? QStringLiteral("выход")
+                                        : QStringLiteral("вход/выход");
+}
+
+/// "Строка 3 карты: " for a line read from a map text.
+std::string lineOf(const exchange::MapEntry& e) {
+    return e.line > 0 ? "Строка " + std::to_string(e.line) + " карты: " : std::string();
+}
+
+std::filesystem::path fsPath(const std::string& utf8) { return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())); }
 
 }  // namespace
 
@@ -97,24 +141,48 @@ ModelCheckDialog::ModelCheckDialog(model::TestDocument& doc, platform::Prompter&
     top_ = new QComboBox(this);
     top_->setObjectName(QStringLiteral("topField"));
     top_->setEditable(true);
+    top_->setInsertPolicy(QComboBox::NoInsert);
     top_->setToolTip(QStringLiteral("Пусто: единственный верхний модуль файлов"));
     form->addRow(QStringLiteral("Верхний модуль:"), top_);
-    auto* mapRow = new QHBoxLayout;
-    map_ = new QLineEdit(QStringLiteral("auto"), this);
-    map_->setObjectName(QStringLiteral("mapField"));
-    map_->setToolTip(QStringLiteral("auto: порты, названные как выводы, p<N>, pin<N>, VCC, GND и слова данных; "
-                                    "иначе файл карты со строками «ПОРТ pin N», «ПОРТ out N», «ПОРТ word K»"));
-    mapFile_ = new QPushButton(QStringLiteral("Файл карты..."), this);
-    mapRow->addWidget(map_);
-    mapRow->addWidget(mapFile_);
-    form->addRow(QStringLiteral("Карта портов:"), mapRow);
+    layout->addLayout(form);
+
+    layout->addWidget(new QLabel(QStringLiteral("Порты модели и строки теста:"), this));
+    table_ = exchange::ui::newMapTable({QStringLiteral("Порт"), QStringLiteral("Вид"), QStringLiteral("Строка теста")}, this);
+    table_->setObjectName(QStringLiteral("mapTable"));
+    table_->setSelectionMode(QAbstractItemView::NoSelection);
+    focus_ = new exchange::ui::ChooserFocus(table_);
+    layout->addWidget(table_, 2);
+    auto* mapButtons = new QHBoxLayout;
+    fromNames_ = new QPushButton(QStringLiteral("Из имён"), this);
+    fromNames_->setToolTip(QStringLiteral("Назначить порты, названные как выводы, p<N>, pin<N>, VCC, GND и слова данных"));
+    loadMap_ = new QPushButton(QStringLiteral("Загрузить..."), this);
+    loadMap_->setToolTip(QStringLiteral("Файл карты: строки «ПОРТ pin N», «ПОРТ out N», «ПОРТ word K»"));
+    saveMap_ = new QPushButton(QStringLiteral("Сохранить..."), this);
+    saveMap_->setToolTip(QStringLiteral("Записать таблицу файлом карты (для kvxtool check-model --map)"));
+    busy_ = new QProgressBar(this);
+    busy_->setRange(0, 0);
+    busy_->setTextVisible(false);
+    busy_->setMaximumWidth(120);
+    busy_->hide();
+    mapButtons->addWidget(fromNames_);
+    mapButtons->addWidget(loadMap_);
+    mapButtons->addWidget(saveMap_);
+    mapButtons->addStretch();
+    mapButtons->addWidget(busy_);
+    layout->addLayout(mapButtons);
+    mapStatus_ = new QLabel(this);
+    mapStatus_->setObjectName(QStringLiteral("mapStatus"));
+    mapStatus_->setWordWrap(true);
+    layout->addWidget(mapStatus_);
+
+    auto* sampleForm = new QFormLayout;
     sample_ = new QSpinBox(this);
     sample_->setObjectName(QStringLiteral("sampleField"));
     sample_->setRange(0, 100);
     sample_->setValue(100);
     sample_->setSuffix(QStringLiteral(" % такта"));
-    form->addRow(QStringLiteral("Момент сравнения:"), sample_);
-    layout->addLayout(form);
+    sampleForm->addRow(QStringLiteral("Момент сравнения:"), sample_);
+    layout->addLayout(sampleForm);
 
     auto* buttons = new QHBoxLayout;
     progress_ = new QLabel(this);
@@ -135,19 +203,26 @@ ModelCheckDialog::ModelCheckDialog(model::TestDocument& doc, platform::Prompter&
 
     connect(add_, &QPushButton::clicked, this, &ModelCheckDialog::addModel);
     connect(remove_, &QPushButton::clicked, this, &ModelCheckDialog::removeModel);
-    connect(mapFile_, &QPushButton::clicked, this, &ModelCheckDialog::chooseMap);
+    connect(top_, &QComboBox::currentTextChanged, this, [this] {
+        if (!listing()) showPorts();
+    });
+    connect(fromNames_, &QPushButton::clicked, this, &ModelCheckDialog::fillFromNames);
+    connect(loadMap_, &QPushButton::clicked, this, &ModelCheckDialog::loadMap);
+    connect(saveMap_, &QPushButton::clicked, this, &ModelCheckDialog::saveMap);
     connect(run_, &QPushButton::clicked, this, &ModelCheckDialog::start);
     connect(cancel_, &QPushButton::clicked, this, &ModelCheckDialog::cancel);
     connect(mismatchList_, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { goToLine(mismatchList_->row(item)); });
-    resize(560, 460);
+    resize(600, 680);
+    updateEnabled();
 }
 
 ModelCheckDialog::~ModelCheckDialog() {
-    if (process_) {
-        process_->disconnect(this);
-        process_->kill();
-        process_->waitForFinished(3000);
+    // The check, the listing and listings given up that have not ended yet.
+    for (QProcess* p : findChildren<QProcess*>()) {
+        p->disconnect(this);
+        p->kill();
+        p->waitForFinished(3000);
     }
 }
 
@@ -159,10 +234,21 @@ std::vector<std::string> ModelCheckDialog::modelFiles() const {
 
 void ModelCheckDialog::loadForTest() {
     models_->clear();
-    if (!doc_.fileName().empty())
-        for (const auto& f : splitLines(settings_.value(kModelFilesKey, modelFilesName(doc_.fileName()))))
-            models_->addItem(q(f));
-    refreshTopModules();
+    choices_ = {};
+    std::string top;
+    if (!doc_.fileName().empty()) {
+        const std::string name = modelFilesName(doc_.fileName());
+        for (const auto& f : splitLines(settings_.value(kModelFilesKey, name))) models_->addItem(q(f));
+        std::string error;
+        if (auto remembered = readMapText(settings_.value(kModelMapsKey, name), error)) choices_ = std::move(*remembered);
+        top = settings_.value(kModelTopsKey, name);
+    }
+    {
+        const QSignalBlocker quiet(top_);
+        top_->clear();
+        top_->setEditText(q(top));
+    }
+    listModules();
 }
 
 void ModelCheckDialog::rememberModels() {
@@ -172,23 +258,420 @@ void ModelCheckDialog::rememberModels() {
     settings_.setValue(kModelFilesKey, modelFilesName(doc_.fileName()), value);
 }
 
-void ModelCheckDialog::refreshTopModules() {
-    const QString chosen = top_->currentText();
-    top_->clear();
-    const auto files = modelFiles();
-    if (!files.empty() && programAvailable(kCompiler)) {
-        // The model alone compiles in a moment; its compiled file names the top modules.
-        QTemporaryDir dir;
-        std::vector<std::string> args = {kCompiler, "-o", dir.filePath(QStringLiteral("model.vvp")).toStdString()};
-        args.insert(args.end(), files.begin(), files.end());
-        if (runProgram(args, dir.filePath(QStringLiteral("compile.log")).toStdString()).exitCode == 0) {
-            std::string error;
-            std::vector<std::string> roots;
-            readModelInterface(readText(dir.filePath(QStringLiteral("model.vvp"))), "", error, &roots);
-            for (const auto& r : roots) top_->addItem(q(r));
-        }
+void ModelCheckDialog::rememberMap() {
+    if (doc_.fileName().empty() || ports_.empty()) return;
+    const std::string name = modelFilesName(doc_.fileName());
+    settings_.setValue(kModelMapsKey, name, mapText());
+    settings_.setValue(kModelTopsKey, name, top_->currentText().trimmed().toStdString());
+}
+
+// ---- the modules and ports of the model files -------------------------------------------------
+
+void ModelCheckDialog::stopListing() {
+    if (!lister_) return;
+    QProcess* old = lister_;
+    lister_ = nullptr;
+    old->disconnect(this);
+    if (old->state() == QProcess::NotRunning) {
+        old->deleteLater();
+    } else {
+        // The compiler's folder stays until the compiler has gone.
+        connect(old, &QProcess::finished, old, [old, dir = std::move(listDir_)] { old->deleteLater(); });
+        old->kill();
     }
-    if (!chosen.isEmpty()) top_->setCurrentText(chosen);
+    listDir_.reset();
+}
+
+void ModelCheckDialog::listModules() {
+    stopListing();
+    const auto files = modelFiles();
+    compiled_.clear();
+    listError_.clear();
+    if (files.empty() || !programAvailable(kCompiler)) {
+        if (!files.empty()) listError_ = kNoSimulator;
+        showPorts();
+        return;
+    }
+    // The model alone compiles in a moment; its compiled file names the modules and their ports.
+    listDir_ = std::make_shared<QTemporaryDir>();
+    lister_ = new QProcess(this);
+    lister_->setProcessChannelMode(QProcess::MergedChannels);
+    lister_->setWorkingDirectory(listDir_->path());
+    QStringList args{QStringLiteral("-o"), listDir_->filePath(QStringLiteral("model.vvp"))};
+    for (const auto& f : files) args << q(f);
+    connect(lister_, &QProcess::finished, this, &ModelCheckDialog::listed);
+    connect(lister_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart) listed(-1, QProcess::CrashExit);
+    });
+    lister_->start(q(kCompiler), args);
+    updateEnabled();
+    updateMapStatus();
+}
+
+void ModelCheckDialog::listed(int exitCode, QProcess::ExitStatus status) {
+    if (!lister_) return;
+    const std::string output = trimmed(lister_->readAll().toStdString());
+    if (status == QProcess::NormalExit && exitCode == 0) compiled_ = readText(listDir_->filePath(QStringLiteral("model.vvp")));
+    else listError_ = exitCode == -1 && output.empty() ? kNoSimulator : "Модель не компилируется:\n" + output;
+    lister_->disconnect(this);
+    lister_->deleteLater();
+    lister_ = nullptr;
+    listDir_.reset();
+    std::string error;
+    std::vector<std::string> roots;
+    if (!compiled_.empty()) readModelInterface(compiled_, "", error, &roots);
+    {
+        const QSignalBlocker quiet(top_);
+        const QString chosen = top_->currentText();
+        top_->clear();
+        for (const auto& r : roots) top_->addItem(q(r));
+        top_->setEditText(chosen);
+        // An empty field stands for the only top module of the files.
+        top_->lineEdit()->setPlaceholderText(roots.size() == 1 ? q(roots.front()) : QString());
+    }
+    updateEnabled();
+    showPorts();
+}
+
+void ModelCheckDialog::showPorts() {
+    std::string error;
+    std::optional<ModelInterface> model;
+    if (!compiled_.empty()) model = readModelInterface(compiled_, top_->currentText().trimmed().toStdString(), error);
+    if (!compiled_.empty() && !model && top_->currentText().trimmed().isEmpty() && top_->count() > 1) {
+        QStringList names;
+        for (int i = 0; i < top_->count(); ++i) names << top_->itemText(i);
+        error = "В файлах модели несколько модулей верхнего уровня (" + names.join(QStringLiteral(", ")).toStdString() +
+                "): выберите верхний модуль";
+    }
+    listError_ = compiled_.empty() ? listError_ : model ? std::string() : error;
+    ports_ = model ? model->ports : std::vector<ModelPort>{};
+    topName_ = model ? model->top : std::string();
+    buildTable(choices_, false);
+    if (!ports_.empty()) {
+        choices_ = tableChoices();
+        rememberMap();
+    }
+    updateEnabled();
+    updateMapStatus();
+}
+
+// ---- the map table -------------------------------------------------------------------------------
+
+std::optional<ModelCheckDialog::MapChoices> ModelCheckDialog::readMapText(const std::string& text, std::string& error) {
+    auto entries = exchange::parseMap(text, error);
+    if (!entries) return std::nullopt;
+    MapChoices out;
+    auto mention = [&out](const std::string& signal) {
+        out.ports.insert(portOf(signal));
+        if (portOf(signal) != signal) out.byBits.insert(portOf(signal));
+    };
+    for (const auto& e : *entries) mention(e.signal);
+    // "# PORT —": a port (or a bit) left out on purpose.
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::string hash, port, dash, more;
+        if (words >> hash >> port >> dash && !(words >> more) && hash == "#" && dash == kNotMapped) mention(port);
+    }
+    out.entries = std::move(*entries);
+    return out;
+}
+
+QComboBox* ModelCheckDialog::chooser(int row) const { return qobject_cast<QComboBox*>(table_->cellWidget(row, 2)); }
+
+bool ModelCheckDialog::byBits(int row) const { return chooser(row)->currentData(kKindRole).toInt() == ByBits; }
+
+std::vector<std::string> ModelCheckDialog::buildTable(const MapChoices& choices, bool exact) {
+    buildingTable_ = true;
+    table_->setRowCount(0);
+    lines_.clear();
+    for (QStandardItemModel* list : choiceLists_) list->deleteLater();
+    choiceLists_.clear();
+
+    // What a line can go to: the rows for one bit, the data words of the same width for more.
+    const auto targets = exchange::ui::mapTargetLines(doc_, exchange::ui::MapRows::EveryPin);
+    std::map<int, QStandardItemModel*> lists;
+    auto listFor = [&](int width) {
+        QStandardItemModel*& list = lists[width];
+        if (list) return list;
+        list = new QStandardItemModel(this);
+        choiceLists_.push_back(list);
+        auto add = [list](const QString& text, int kind, const exchange::MapTarget& t = {}) {
+            auto* item = new QStandardItem(text);
+            item->setData(kind, kKindRole);
+            item->setData(static_cast<int>(t.kind), kTargetKindRole);
+            item->setData(t.number, kNumberRole);
+            list->appendRow(item);
+        };
+        add(q(kNotMapped), NotMapped);
+        if (width > 1) add(q(kByBits), ByBits);
+        for (const auto& t : targets) {
+            if (t.width != width) continue;
+            const bool word = t.target.kind == exchange::MapTarget::Kind::Word;
+            add(t.number + (t.name.isEmpty() ? QString() : QStringLiteral(" ") + t.name) +
+                    QStringLiteral(" (%1)").arg(word ? QStringLiteral("слово") : t.type),
+                Target, t.target);
+        }
+        return list;
+    };
+
+    std::vector<std::string> unplaced;
+    std::set<const exchange::MapEntry*> placed;
+    auto place = [&](QComboBox* box, const exchange::MapEntry& e) {
+        if (selectTarget(box, e.target)) {
+            placed.insert(&e);
+            return;
+        }
+        unplaced.push_back(lineOf(e) + "«" + trimmed(exchange::formatMap({e})) +
+                           "»: в тесте нет такого вывода или слова той же разрядности");
+    };
+    auto addLine = [&](int port, int bit, const QString& name, int width) {
+        const int row = table_->rowCount();
+        table_->insertRow(row);
+        lines_.push_back({port, bit});
+        table_->setItem(row, 0, new QTableWidgetItem(name));
+        table_->setItem(row, 1, new QTableWidgetItem(direction(ports_[static_cast<std::size_t>(port)].direction)));
+        auto* box = new QComboBox(table_);
+        box->setModel(listFor(width));
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        table_->setCellWidget(row, 2, box);
+        return box;
+    };
+
+    const auto automatic = autoMap(doc_, ports_);
+    std::vector<int> hidden;  // lines of bits of ports not mapped bit by bit
+    for (std::size_t i = 0; i < ports_.size(); ++i) {
+        const ModelPort& p = ports_[i];
+        const int port = static_cast<int>(i);
+        // The port's own line, else lines for its bits; a port the choices do not speak of is
+        // mapped from its name unless they are the whole map.
+        const exchange::MapEntry* whole = nullptr;
+        std::map<int, const exchange::MapEntry*> bits;
+        for (const auto& e : choices.entries) {
+            if (e.signal == p.name) {
+                if (!whole) whole = &e;
+                continue;
+            }
+            for (int b = 0; b < p.width && p.width > 1; ++b)
+                if (e.signal == bitName(p, b) && !bits.count(b)) bits[b] = &e;
+        }
+        if (!whole && bits.empty() && !exact && !choices.ports.count(p.name))
+            for (const auto& e : automatic)
+                if (e.signal == p.name) whole = &e;
+
+        const int portRow = table_->rowCount();
+        QComboBox* box = addLine(port, -1,
+                                 p.width > 1 ? q(p.name + "[" + std::to_string(p.msb) + ":" + std::to_string(p.lsb) + "]")
+                                             : q(p.name),
+                                 p.width);
+        if (whole) place(box, *whole);
+        else if (p.width > 1 && (!bits.empty() || choices.byBits.count(p.name))) box->setCurrentIndex(kByBitsIndex);
+        for (int b = 0; b < p.width && p.width > 1; ++b) {
+            QComboBox* bitBox = addLine(port, b, QStringLiteral("    ") + q(bitName(p, b)), 1);
+            if (const auto it = bits.find(b); it != bits.end() && !whole) place(bitBox, *it->second);
+            if (!byBits(portRow)) hidden.push_back(portRow + 1 + b);
+            connect(bitBox, &QComboBox::currentIndexChanged, this, &ModelCheckDialog::mapChanged);
+        }
+        box->setProperty("word", wordOf(box));
+        connect(box, &QComboBox::currentIndexChanged, this, [this, box, portRow, width = p.width] { portChosen(box, portRow, width); });
+    }
+    if (exact)
+        for (const auto& e : choices.entries) {
+            if (placed.count(&e)) continue;
+            const bool known = std::any_of(ports_.begin(), ports_.end(),
+                                           [&](const ModelPort& p) { return p.name == portOf(e.signal); });
+            if (!known) unplaced.push_back(lineOf(e) + "в модели нет порта «" + portOf(e.signal) + "»");
+        }
+    for (int row = 0; row < table_->rowCount(); ++row) focus_->watch(chooser(row), row);
+    // The names of bits fit when their lines are shown; the last column keeps the rest of the width.
+    table_->resizeColumnToContents(0);
+    table_->resizeColumnToContents(1);
+    for (int row : hidden) table_->setRowHidden(row, true);
+    buildingTable_ = false;
+    return unplaced;
+}
+
+bool ModelCheckDialog::selectTarget(QComboBox* box, const exchange::MapTarget& target) {
+    for (int i = 0; i < box->count(); ++i)
+        if (box->itemData(i, kKindRole).toInt() == Target &&
+            box->itemData(i, kTargetKindRole).toInt() == static_cast<int>(target.kind) &&
+            box->itemData(i, kNumberRole).toInt() == target.number) {
+            box->setCurrentIndex(i);
+            return true;
+        }
+    return false;
+}
+
+int ModelCheckDialog::wordOf(const QComboBox* box) {
+    return box->currentData(kKindRole).toInt() == Target &&
+                   box->currentData(kTargetKindRole).toInt() == static_cast<int>(exchange::MapTarget::Kind::Word)
+               ? box->currentData(kNumberRole).toInt()
+               : 0;
+}
+
+void ModelCheckDialog::portChosen(QComboBox* box, int portRow, int width) {
+    // A port that goes from a data word to bit by bit starts from the word's members, so that
+    // changing one bit leaves the others where they were.
+    const int word = box->property("word").toInt();
+    box->setProperty("word", wordOf(box));
+    if (width > 1 && byBits(portRow) && word >= 1 && word <= static_cast<int>(doc_.dataWords().size())) {
+        const auto members = doc_.dataWords()[static_cast<std::size_t>(word - 1)].members();
+        buildingTable_ = true;
+        for (int b = 0; b < width && b < static_cast<int>(members.size()); ++b) {
+            QComboBox* bitBox = chooser(portRow + 1 + b);
+            if (bitBox->currentData(kKindRole).toInt() != NotMapped) continue;
+            const int row = members[static_cast<std::size_t>(b)];
+            selectTarget(bitBox, row > model::kPinRows
+                                     ? exchange::MapTarget{exchange::MapTarget::Kind::Output, row - model::kPinRows}
+                                     : exchange::MapTarget{exchange::MapTarget::Kind::Pin, row});
+        }
+        buildingTable_ = false;
+    }
+    // The lines of the bits are shown while the port is mapped bit by bit.
+    for (int b = 0; b < width && width > 1; ++b) table_->setRowHidden(portRow + 1 + b, !byBits(portRow));
+    mapChanged();
+}
+
+ModelCheckDialog::MapChoices ModelCheckDialog::tableChoices() const {
+    MapChoices out;
+    out.entries = mapEntries();
+    for (const auto& p : ports_) out.ports.insert(p.name);
+    for (int row = 0; row < static_cast<int>(lines_.size()); ++row)
+        if (lines_[static_cast<std::size_t>(row)].bit < 0 && byBits(row))
+            out.byBits.insert(ports_[static_cast<std::size_t>(lines_[static_cast<std::size_t>(row)].port)].name);
+    return out;
+}
+
+std::vector<exchange::MapEntry> ModelCheckDialog::mapEntries() const {
+    std::vector<exchange::MapEntry> out;
+    for (int row = 0; row < static_cast<int>(lines_.size()); ++row) {
+        const MapLine& line = lines_[static_cast<std::size_t>(row)];
+        const ModelPort& p = ports_[static_cast<std::size_t>(line.port)];
+        // A bit's line counts while its port is mapped bit by bit.
+        if (line.bit >= 0 && !byBits(row - line.bit - 1)) continue;
+        const QComboBox* box = chooser(row);
+        if (box->currentData(kKindRole).toInt() != Target) continue;
+        out.push_back({line.bit < 0 ? p.name : bitName(p, line.bit),
+                       {static_cast<exchange::MapTarget::Kind>(box->currentData(kTargetKindRole).toInt()),
+                        box->currentData(kNumberRole).toInt()},
+                       0});
+    }
+    return out;
+}
+
+std::string ModelCheckDialog::mapText() const {
+    std::string out;
+    for (int row = 0; row < static_cast<int>(lines_.size()); ++row) {
+        const MapLine& line = lines_[static_cast<std::size_t>(row)];
+        const ModelPort& p = ports_[static_cast<std::size_t>(line.port)];
+        // A port mapped bit by bit is written as its bits, the bits of another port not at all.
+        if (byBits(line.bit < 0 ? row : row - line.bit - 1) != (line.bit >= 0)) continue;
+        const QComboBox* box = chooser(row);
+        const std::string name = line.bit < 0 ? p.name : bitName(p, line.bit);
+        if (box->currentData(kKindRole).toInt() != Target) {
+            out += "# " + name + " " + kNotMapped + "\n";
+            continue;
+        }
+        out += exchange::formatMap({{name,
+                                     {static_cast<exchange::MapTarget::Kind>(box->currentData(kTargetKindRole).toInt()),
+                                      box->currentData(kNumberRole).toInt()},
+                                     0}});
+    }
+    return out;
+}
+
+void ModelCheckDialog::mapChanged() {
+    if (buildingTable_) return;
+    choices_ = tableChoices();
+    rememberMap();
+    updateMapStatus();
+}
+
+std::string ModelCheckDialog::mapProblem(std::vector<std::string>* notes) const {
+    std::string error;
+    if (bindPorts(doc_, ports_, mapEntries(), error, notes)) return {};
+    return error;
+}
+
+void ModelCheckDialog::updateMapStatus() {
+    QString text;
+    bool problem = false;
+    if (listing()) {
+        text = QString::fromUtf8(kListingText);
+    } else if (ports_.empty()) {
+        text = modelFiles().empty() ? QStringLiteral("Добавьте файлы модели") : q(listError_);
+        problem = !modelFiles().empty();
+    } else {
+        std::vector<std::string> notes;
+        const std::string error = mapProblem(&notes);
+        problem = !error.empty();
+        text = problem ? q(error) : QStringLiteral("Все входы модели и все строки теста назначены");
+        for (const auto& n : notes) text += QStringLiteral("\n") + q(n);
+    }
+    mapStatus_->setText(text);
+    mapStatus_->setStyleSheet(problem ? QStringLiteral("color: #c00000") : QString());
+}
+
+void ModelCheckDialog::updateEnabled() {
+    const bool idle = !running();
+    for (QWidget* w : std::initializer_list<QWidget*>{models_, add_, remove_, sample_}) w->setEnabled(idle);
+    const bool ready = idle && !listing();
+    top_->setEnabled(ready);
+    run_->setEnabled(ready);
+    for (QWidget* w : std::initializer_list<QWidget*>{table_, fromNames_, loadMap_, saveMap_})
+        w->setEnabled(ready && !ports_.empty());
+    busy_->setVisible(listing());
+}
+
+void ModelCheckDialog::fillFromNames() {
+    if (running() || listing() || ports_.empty()) return;
+    buildTable({}, false);
+    mapChanged();
+}
+
+void ModelCheckDialog::loadMap() {
+    if (running() || listing() || ports_.empty()) return;
+    const auto file = prompter_.openOtherFileName(folder_ ? folder_() : std::string(), kMapFilter);
+    if (!file || file->empty()) return;
+    std::ifstream in(fsPath(*file), std::ios::binary);
+    if (!in) {
+        prompter_.error("Не удалось прочитать файл " + *file);
+        return;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string error;
+    const auto choices = readMapText(text.str(), error);
+    if (!choices) {
+        prompter_.error(*file + ": " + error);
+        return;
+    }
+    // The file is the whole map: a port it leaves out is not mapped.
+    const auto unplaced = buildTable(*choices, true);
+    mapChanged();
+    if (!unplaced.empty()) {
+        std::string message = *file + ": строки, которых нет в таблице:";
+        for (const auto& u : unplaced) message += "\n" + u;
+        prompter_.error(message);
+    }
+}
+
+void ModelCheckDialog::saveMap() {
+    if (ports_.empty()) return;
+    const auto path = prompter_.saveOtherFileName(folder_ ? folder_() : std::string(), kMapFilter, "map");
+    if (!path || path->empty()) return;
+    const QFileInfo target(q(*path));
+    if (target.exists() && !doc_.fileName().empty() &&
+        target.canonicalFilePath() == QFileInfo(q(doc_.fileName())).canonicalFilePath()) {
+        prompter_.error("Карту нельзя записать в файл самого теста: " + *path);
+        return;
+    }
+    if (target.exists() &&
+        prompter_.ask(kReplaceQuestion, platform::Icon::Question, platform::Buttons::YesNo) != platform::Answer::Yes)
+        return;
+    const std::string text = "# Порты модуля " + topName_ + "\n" + mapText();
+    if (const auto written = storage::replaceFile(*path, text); !written)
+        prompter_.error(storage::withReason("Не удалось записать файл " + *path, written));
 }
 
 void ModelCheckDialog::addModel() {
@@ -197,7 +680,7 @@ void ModelCheckDialog::addModel() {
     if (!file) return;
     if (models_->findItems(q(*file), Qt::MatchExactly).isEmpty()) models_->addItem(q(*file));
     rememberModels();
-    refreshTopModules();
+    listModules();
 }
 
 void ModelCheckDialog::removeModel() {
@@ -206,23 +689,15 @@ void ModelCheckDialog::removeModel() {
     if (row < 0) return;
     delete models_->takeItem(row);
     rememberModels();
-    refreshTopModules();
+    listModules();
 }
 
-void ModelCheckDialog::chooseMap() {
-    if (const auto file = prompter_.openOtherFileName(folder_ ? folder_() : std::string(), kMapFilter))
-        map_->setText(q(*file));
-}
-
-void ModelCheckDialog::setRunning(bool on) {
-    for (QWidget* w : std::initializer_list<QWidget*>{models_, add_, remove_, top_, map_, mapFile_, sample_, run_})
-        w->setEnabled(!on);
-}
 
 void ModelCheckDialog::start() {
-    if (running()) return;
+    if (running() || listing()) return;
     mismatches_.clear();
     mismatchList_->clear();
+    progress_->clear();
     firstMismatchLine_ = 0;
     diagram_.clearMarkedCells();
     runModels_ = modelFiles();
@@ -240,13 +715,20 @@ void ModelCheckDialog::start() {
         prompter_.error(kNoSimulator);
         return;
     }
+    // The map is the table's: what it leaves out is said before anything runs.
+    updateMapStatus();
+    if (const std::string problem = ports_.empty() ? std::string() : mapProblem(); !problem.empty()) {
+        prompter_.error(problem);
+        return;
+    }
     work_ = std::make_unique<QTemporaryDir>();
     if (!work_->isValid()) {
         prompter_.error("Не удалось создать временную папку для проверки");
         return;
     }
     snapshot_ = std::make_unique<model::TestDocument>(doc_);
-    setRunning(true);
+    step_ = Step::Model;
+    updateEnabled();
     std::vector<std::string> args = {kCompiler, "-o", work_->filePath(QStringLiteral("model.vvp")).toStdString()};
     args.insert(args.end(), runModels_.begin(), runModels_.end());
     progress_->setText(QStringLiteral("Компиляция модели..."));
@@ -269,8 +751,7 @@ void ModelCheckDialog::runStep(Step step, const std::vector<std::string>& argume
 
 void ModelCheckDialog::stepFinished(int exitCode, QProcess::ExitStatus status) {
     if (!process_) return;
-    std::string output = process_->readAll().toStdString();
-    while (!output.empty() && (output.back() == '\n' || output.back() == '\r' || output.back() == ' ')) output.pop_back();
+    const std::string output = trimmed(process_->readAll().toStdString());
     process_->deleteLater();
     process_ = nullptr;
     const Step step = step_;
@@ -294,18 +775,9 @@ void ModelCheckDialog::afterModel(const std::string&) {
     CheckOptions options;
     options.models = runModels_;
     options.samplePercent = sample_->value();
-    if (!automaticMap(map_->text())) {
-        const std::string path = map_->text().trimmed().toStdString();
-        std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
-        if (!in) return finish(q("Не удалось прочитать файл " + path));
-        std::stringstream text;
-        text << in.rdbuf();
-        auto parsed = exchange::parseMap(text.str(), error);
-        if (!parsed) return finish(q(path + ": " + error));
-        if (parsed->empty()) return finish(q(path + ": в карте нет ни одного порта"));
-        options.autoMap = false;
-        options.map = std::move(*parsed);
-    }
+    // Exactly the map of the table.
+    options.autoMap = false;
+    options.map = mapEntries();
     std::vector<std::string> notes;
     const auto bindings = bindingsFor(*snapshot_, *model, options, error, &notes);
     if (!bindings) return finish(q(error));
@@ -352,7 +824,7 @@ void ModelCheckDialog::finish(const QString& text) {
     work_.reset();
     bench_.reset();
     snapshot_.reset();
-    setRunning(false);
+    updateEnabled();
     progress_->setText(text);
     emit checkFinished();
 }

@@ -1,18 +1,22 @@
 #pragma once
 // "Сервис" > "Проверить на модели...": the window that runs the open test on a Verilog model of
 // the chip. It keeps the model files of each test in the settings, offers the top modules of
-// the files, takes the map ("auto" or a map file) and the sampling point, runs the compiler and
-// the simulator as separate processes while the editor goes on, and lists the mismatches; the
-// mismatching cells are framed on the diagram, and a double click on a line goes to its cell.
+// the files, shows the map as a table with a line per port of the model (filled from the names,
+// changed by the user, loaded from or saved to a map file, remembered per test) and says what it
+// leaves out, takes the sampling point, runs the compiler and the simulator as separate
+// processes while the editor goes on, and lists the mismatches; the mismatching cells are framed
+// on the diagram, and a double click on a line goes to its cell.
 
 #include <QDialog>
 #include <QProcess>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "exchange/vcd_import.h"
 #include "model/test_document.h"
 #include "modelcheck/model_ports.h"
 #include "modelcheck/testbench.h"
@@ -24,20 +28,29 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 class QSpinBox;
+class QStandardItemModel;
+class QTableWidget;
 class QTemporaryDir;
 
 namespace kvx::diagram {
 class DiagramWidget;
+}
+namespace kvx::exchange::ui {
+class ChooserFocus;
 }
 
 namespace kvx::modelcheck::ui {
 
 inline constexpr const char* kModelFilter = "Verilog|*.v;*.sv;*.vl|Все файлы|*";
 inline constexpr const char* kMapFilter = "Карта|*.map;*.txt|Все файлы|*";
-/// Settings key of the model files; the value's name is derived from the test's path.
+/// Settings keys of the model files, the map table and the top module; the value's name is
+/// derived from the test's path.
 inline constexpr const char* kModelFilesKey = "Software\\KVX_Editor\\ModelFiles";
+inline constexpr const char* kModelMapsKey = "Software\\KVX_Editor\\ModelMaps";
+inline constexpr const char* kModelTopsKey = "Software\\KVX_Editor\\ModelTops";
 
 /// The settings value name under which the model files of the test at `testPath` are kept.
 std::string modelFilesName(const std::string& testPath);
@@ -50,19 +63,32 @@ public:
                      diagram::DiagramWidget& diagram, std::function<std::string()> folder, QWidget* parent = nullptr);
     ~ModelCheckDialog() override;
 
-    /// Reads the model files remembered for the open test and offers their top modules.
+    /// Reads the model files and the map remembered for the open test and lists their modules.
     void loadForTest();
+
+    /// The map of the table: a line per port (or per bit of a port mapped bit by bit) that
+    /// names a row or a word.
+    std::vector<exchange::MapEntry> mapEntries() const;
+    /// The table as a map text; a port left out is a comment line "# PORT —".
+    std::string mapText() const;
 
     // Parts for tests.
     QListWidget* modelList() const { return models_; }
     QComboBox* topField() const { return top_; }
-    QLineEdit* mapField() const { return map_; }
+    QTableWidget* mapTable() const { return table_; }
+    /// The chooser of line `row` of the map table.
+    QComboBox* chooser(int row) const;
+    /// What the map leaves out, or why there is no table.
+    QLabel* mapStatus() const { return mapStatus_; }
     QSpinBox* sampleField() const { return sample_; }
     QPushButton* runButton() const { return run_; }
     QPushButton* cancelButton() const { return cancel_; }
     QLabel* progressLabel() const { return progress_; }
     QListWidget* mismatchList() const { return mismatchList_; }
     bool running() const { return step_ != Step::Idle; }
+    /// The modules and ports of the model files are being read.
+    bool listing() const { return lister_ != nullptr; }
+    const std::vector<ModelPort>& ports() const { return ports_; }
     const std::vector<Mismatch>& mismatches() const { return mismatches_; }
 
 public slots:
@@ -70,8 +96,12 @@ public slots:
     void addModel();
     /// "Удалить": the selected model file leaves the list.
     void removeModel();
-    /// "Файл карты...".
-    void chooseMap();
+    /// "Из имён": the table is filled again from the names of the ports.
+    void fillFromNames();
+    /// "Загрузить...": the table takes a map file; ports the file leaves out are not mapped.
+    void loadMap();
+    /// "Сохранить...": the table is written as a map file.
+    void saveMap();
     /// "Проверить": starts the check.
     void start();
     /// "Отмена": stops a running check (the simulator is killed), or closes the window.
@@ -89,9 +119,46 @@ protected:
 
 private:
     enum class Step { Idle, Model, Testbench, Simulation };
+    /// The user's choices for ports by name: the lines of a map, every port it speaks of (a
+    /// port spoken of without a line is not mapped) and the ports it maps bit by bit.
+    struct MapChoices {
+        std::vector<exchange::MapEntry> entries;
+        std::set<std::string> ports;
+        std::set<std::string> byBits;
+    };
+    /// One line of the table: a port, or one bit of a vector port.
+    struct MapLine {
+        int port = 0;
+        int bit = -1;  ///< -1: the whole port
+    };
+    static std::optional<MapChoices> readMapText(const std::string& text, std::string& error);
     std::vector<std::string> modelFiles() const;
     void rememberModels();
-    void refreshTopModules();
+    void rememberMap();
+    /// Compiles the model files in the background to learn their modules and ports; a listing
+    /// still running is dropped.
+    void listModules();
+    void stopListing();
+    void listed(int exitCode, QProcess::ExitStatus status);
+    /// The ports of the chosen top module into the table.
+    void showPorts();
+    /// Fills the table for ports_ from `choices`; a port they do not speak of takes the
+    /// automatic map unless `exact`. Returns the lines of `choices` the table cannot show.
+    std::vector<std::string> buildTable(const MapChoices& choices, bool exact);
+    MapChoices tableChoices() const;
+    /// Chooses `target` in `box`; false when the box does not offer it.
+    static bool selectTarget(QComboBox* box, const exchange::MapTarget& target);
+    /// The data word chosen in `box` (1-based), 0 for any other choice.
+    static int wordOf(const QComboBox* box);
+    /// The chooser of the port in line `portRow` changed.
+    void portChosen(QComboBox* box, int portRow, int width);
+    /// True when the port of table line `row` is mapped bit by bit.
+    bool byBits(int row) const;
+    void mapChanged();
+    void updateMapStatus();
+    /// The map refused by the core for the current table; empty when it binds.
+    std::string mapProblem(std::vector<std::string>* notes = nullptr) const;
+    void updateEnabled();
     void runStep(Step step, const std::vector<std::string>& arguments);
     void stepFinished(int exitCode, QProcess::ExitStatus status);
     void afterModel(const std::string& output);
@@ -99,7 +166,6 @@ private:
     void afterSimulation(const std::string& output);
     /// Ends the run with a message (an empty one: the run was shown already).
     void finish(const QString& text);
-    void setRunning(bool on);
 
     model::TestDocument& doc_;
     platform::Prompter& prompter_;
@@ -111,13 +177,30 @@ private:
     QPushButton* add_ = nullptr;
     QPushButton* remove_ = nullptr;
     QComboBox* top_ = nullptr;
-    QLineEdit* map_ = nullptr;
-    QPushButton* mapFile_ = nullptr;
+    QTableWidget* table_ = nullptr;
+    QPushButton* fromNames_ = nullptr;
+    QPushButton* loadMap_ = nullptr;
+    QPushButton* saveMap_ = nullptr;
+    QProgressBar* busy_ = nullptr;
+    QLabel* mapStatus_ = nullptr;
     QSpinBox* sample_ = nullptr;
     QPushButton* run_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QLabel* progress_ = nullptr;
     QListWidget* mismatchList_ = nullptr;
+
+    // The listing of modules and ports.
+    QProcess* lister_ = nullptr;
+    std::shared_ptr<QTemporaryDir> listDir_;
+    std::string compiled_;     ///< the compiled model files of the last listing
+    std::string listError_;    ///< why the last listing gave nothing
+    std::vector<ModelPort> ports_;
+    std::string topName_;      ///< the module whose ports the table shows
+    std::vector<MapLine> lines_;
+    exchange::ui::ChooserFocus* focus_ = nullptr;
+    std::vector<QStandardItemModel*> choiceLists_;  ///< what the choosers offer, one list per port width
+    MapChoices choices_;
+    bool buildingTable_ = false;
 
     Step step_ = Step::Idle;
     QProcess* process_ = nullptr;

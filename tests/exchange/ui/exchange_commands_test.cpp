@@ -11,6 +11,7 @@
 #include <QSvgRenderer>
 #include <QTableWidget>
 #include <QTest>
+#include <QWheelEvent>
 #include <fstream>
 
 #include "../../app/ui/tbf_fixture.h"
@@ -213,6 +214,14 @@ TEST_F(ExchangeCommandsTest, AMillionDeclaredBitsOpenAtOnceAndTypingFindsOneOfTh
         if ((popup = QApplication::activePopupWidget())) QTest::keyClick(popup, Qt::Key_Return);
         EXPECT_TRUE(dialog.isVisible());
         EXPECT_EQ(dialog.chooser(2)->currentText().toStdString(), "tb.P1_CLK");
+        // The wheel over a chooser without the focus scrolls the table; the choice stays.
+        QComboBox* other = dialog.chooser(3);
+        const QString chosen = other->currentText();
+        QWheelEvent wheel(QPointF(5, 5), other->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(other, &wheel);
+        EXPECT_EQ(other->currentText(), chosen);
+        EXPECT_NE(QApplication::focusWidget(), other);
         return true;
     });
     action("importVcd")->trigger();

@@ -1,7 +1,8 @@
 // "Сервис" > "Проверить на модели..." on the counter example and its model: the window runs
 // the real simulator, lists the mismatches, frames their cells until the next edit, goes to a
-// cell on a double click, remembers the model files of each test and says what to install
-// when the simulator cannot be found.
+// cell on a double click, remembers the model files and the map of each test and says what
+// to install when the simulator cannot be found; the map table decides what the check drives
+// and compares, and the modules of the files are read while the window goes on.
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,10 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
 
 #include "../../app/ui/tbf_fixture.h"
 #include "modelcheck/model_check.h"
@@ -46,8 +50,26 @@ protected:
     static void waitForEnd(ModelCheckDialog& d) {
         QElapsedTimer t;
         t.start();
-        while (d.running() && t.elapsed() < 60000) QTest::qWait(20);
-        ASSERT_FALSE(d.running()) << "the check did not end";
+        while ((d.running() || d.listing()) && t.elapsed() < 60000) QTest::qWait(20);
+        ASSERT_FALSE(d.running() || d.listing()) << "the check did not end";
+    }
+    /// A saved copy of the counter example, open in the window.
+    std::string openCounter(const std::string& name) {
+        model::TestDocument test;
+        EXPECT_EQ(storage::loadTestFile(test, kExamples + "74hc161.kvx").status, storage::LoadStatus::Loaded);
+        const std::string file = path(name + ".kvx");
+        EXPECT_TRUE(storage::saveTestFile(test, file).ok);
+        EXPECT_EQ(tbf().loadFile(file), app::LoadOutcome::Loaded);
+        return file;
+    }
+    /// The shown lines of the map table: port (or bit) and what it goes to.
+    static std::vector<std::pair<std::string, std::string>> mapLines(ModelCheckDialog& d) {
+        std::vector<std::pair<std::string, std::string>> out;
+        for (int r = 0; r < d.mapTable()->rowCount(); ++r)
+            if (!d.mapTable()->isRowHidden(r))
+                out.push_back({d.mapTable()->item(r, 0)->text().trimmed().toStdString(),
+                               d.chooser(r)->currentText().toStdString()});
+        return out;
     }
     static std::vector<std::string> lines(QListWidget* list) {
         std::vector<std::string> out;
@@ -87,6 +109,7 @@ TEST_F(ModelCheckDialogTest, ChecksTheCounterFramesItsMismatchesAndGoesToThem) {
         EXPECT_EQ(d.modelList()->count(), 0);
         prompter.pickFile(kExamples + "74hc161.v");
         d.addModel();
+        waitForEnd(d);
         EXPECT_EQ(d.topField()->itemText(0).toStdString(), "hc161");
         const QByteArray searchPath = qgetenv("PATH");
         if (c.noSimulator) qputenv("PATH", QDir(QString::fromStdString(folder())).filePath("empty").toLocal8Bit());
@@ -132,4 +155,146 @@ TEST_F(ModelCheckDialogTest, ChecksTheCounterFramesItsMismatchesAndGoesToThem) {
         EXPECT_EQ(readAll(file).find("74hc161.v"), std::string::npos);
         d.hide();
     }
+}
+
+TEST_F(ModelCheckDialogTest, TheMapTableIsFilledFromTheNamesAndTheCheckUsesExactlyIt) {
+    using Lines = std::vector<std::pair<std::string, std::string>>;
+    const Lines fromNames = {{"nMR", "1 nMR (I)"},  {"CP", "2 CP (I)"},         {"CEP", "7 CEP (I)"},
+                             {"CET", "10 CET (I)"}, {"nPE", "9 nPE (I)"},        {"D[3:0]", "W1 D (слово)"},
+                             {"Q[3:0]", "W2 Q (слово)"}, {"TC", "15 TC (O)"}};
+    // Q0 and Q1 swapped bit by bit (the bits start from the members of the word Q): the model's
+    // Q0 is compared with pin 13 (Q1) and its Q1 with pin 14 (Q0), so every tact where the two
+    // expected levels differ fails on both pins.
+    model::TestDocument counter;
+    ASSERT_EQ(storage::loadTestFile(counter, kExamples + "74hc161.kvx").status, storage::LoadStatus::Loaded);
+    std::vector<Marked> swapped;
+    for (int t = 1; t <= counter.tactCount(); ++t) {
+        ASSERT_NE(counter.getCell(0, 13, t), model::kInactive);
+        ASSERT_NE(counter.getCell(0, 14, t), model::kInactive);
+        if (counter.getCell(0, 13, t) != counter.getCell(0, 14, t)) swapped.insert(swapped.end(), {{13, t}, {14, t}});
+    }
+    ASSERT_FALSE(swapped.empty());
+    const std::string nmrLeftOut = "Не назначены входы модели: nMR\nНе назначены строки теста: вывод 1 (nMR)";
+
+    const std::string rest = "CP pin 2\nCEP pin 7\nCET pin 10\nnPE pin 9\nD word 1\n";
+    const std::string complete = "Все входы модели и все строки теста назначены";
+    const std::string mapFile = path("counter.map");
+    const std::string tcLeftOut = "Не назначены строки теста: вывод 15 (TC)";
+    struct Case {
+        const char* name;
+        std::string loaded;  // a map file loaded into the table
+        Lines changes;  // lines of the table set by the user
+        Lines filled;   // lines the table fills itself after them (or shows after loading)
+        std::string map;  // the table as a map text
+        std::string status;
+        std::vector<std::string> errors;
+        std::vector<Marked> marks;
+        std::string progress;
+    };
+    const std::vector<Case> cases = {
+        {"filled from the names", "", {}, {}, "nMR pin 1\n" + rest + "Q word 2\nTC pin 15\n", complete, {}, {},
+         "Совпало 370 из 370 сравнений"},
+        {"Q0 and Q1 swapped", "",
+         {{"Q[3:0]", "по разрядам"}, {"Q[0]", "13 Q1 (O)"}, {"Q[1]", "14 Q0 (O)"}},
+         {{"Q[2]", "12 Q2 (O)"}, {"Q[3]", "11 Q3 (O)"}},
+         "nMR pin 1\n" + rest + "Q[0] pin 13\nQ[1] pin 14\nQ[2] pin 12\nQ[3] pin 11\nTC pin 15\n", complete, {}, swapped,
+         "Совпало " + std::to_string(370 - swapped.size()) + " из 370 сравнений"},
+        {"nMR left out", "", {{"nMR", "—"}}, {}, "# nMR —\n" + rest + "Q word 2\nTC pin 15\n", nmrLeftOut, {nmrLeftOut}, {},
+         ""},
+        // A map file is the whole map: what it leaves out is not mapped, what the table cannot hold is said.
+        {"a map file without TC", "# the counter\nnMR pin 1\n" + rest + "Q word 2\nTE pin 3\n", {}, {{"TC", "—"}},
+         "nMR pin 1\n" + rest + "Q word 2\n# TC —\n", tcLeftOut,
+         {mapFile + ": строки, которых нет в таблице:\nСтрока 9 карты: в модели нет порта «TE»", tcLeftOut}, {}, ""},
+    };
+    showNewTest();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = openCounter(c.name);
+        ModelCheckDialog& d = openCommand();
+        prompter.pickFile(kExamples + "74hc161.v");
+        d.addModel();
+        waitForEnd(d);
+        ASSERT_EQ(mapLines(d), fromNames);
+        if (!c.loaded.empty()) {
+            writeBytes(mapFile, c.loaded);
+            prompter.pickFile(mapFile);
+            d.loadMap();
+        }
+        Lines expected = fromNames;
+        auto expect = [&](const std::string& line, const std::string& choice) {
+            const auto at = std::find_if(expected.begin(), expected.end(), [&](const auto& l) { return l.first == line; });
+            if (at != expected.end()) at->second = choice;
+            else expected.push_back({line, choice});
+        };
+        for (const auto& [line, choice] : c.changes) {
+            int row = 0;
+            while (row < d.mapTable()->rowCount() && d.mapTable()->item(row, 0)->text().trimmed().toStdString() != line)
+                ++row;
+            ASSERT_LT(row, d.mapTable()->rowCount()) << line;
+            const int index = d.chooser(row)->findText(QString::fromStdString(choice));
+            ASSERT_GE(index, 0) << choice;
+            d.chooser(row)->setCurrentIndex(index);
+            expect(line, choice);
+        }
+        for (const auto& [line, choice] : c.filled) expect(line, choice);
+        std::sort(expected.begin(), expected.end());
+        Lines shown = mapLines(d);
+        std::sort(shown.begin(), shown.end());
+        EXPECT_EQ(shown, expected);
+        EXPECT_EQ(d.mapStatus()->text().toStdString(), c.status);
+        EXPECT_EQ(d.mapText(), c.map);
+
+        d.runButton()->click();
+        waitForEnd(d);
+        EXPECT_EQ(prompter.errors(), c.errors);
+        prompter.questions.clear();
+        EXPECT_EQ(d.progressLabel()->text().toStdString(), c.progress);
+        auto marks = tbf().diagramArea()->markedCells();
+        std::sort(marks.begin(), marks.end(), [](const Marked& a, const Marked& b) {
+            return std::pair(a.tact, a.row) < std::pair(b.tact, b.row);
+        });
+        EXPECT_EQ(marks, c.marks);
+
+        // The table is remembered for the test.
+        d.hide();
+        ASSERT_EQ(tbf().loadFile(file), app::LoadOutcome::Loaded);
+        ModelCheckDialog& again = openCommand();
+        waitForEnd(again);
+        EXPECT_EQ(again.mapText(), c.map);
+        EXPECT_EQ(again.mapStatus()->text().toStdString(), c.status);
+        again.hide();
+    }
+}
+
+TEST_F(ModelCheckDialogTest, TheModulesAreReadWhileTheWindowGoesOnAndTheLastChoiceOfFilesWins) {
+    showNewTest();
+    openCounter("listing");
+    ModelCheckDialog& d = openCommand();
+    QStringList offered;
+    QObject::connect(d.topField()->model(), &QAbstractItemModel::rowsInserted, &d,
+                     [&](const QModelIndex&, int first, int last) {
+                         for (int i = first; i <= last; ++i) offered << d.topField()->itemText(i);
+                     });
+    int ticksWhileBusy = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ticksWhileBusy += d.topField()->count() == 0 && d.listing(); });
+    tick.start(1);
+
+    prompter.pickFile(kExamples + "74hc00.v");
+    d.addModel();
+    // The compiler runs in its own process; the window says it is busy and does not run a check.
+    EXPECT_EQ(d.topField()->count(), 0);
+    EXPECT_TRUE(d.listing());
+    EXPECT_EQ(d.mapStatus()->text(), QStringLiteral("Чтение модулей и портов модели..."));
+    EXPECT_FALSE(d.runButton()->isEnabled());
+    // Another choice of files before the listing ends: only its modules are offered.
+    d.modelList()->setCurrentRow(0);
+    d.removeModel();
+    prompter.pickFile(kExamples + "74hc161.v");
+    d.addModel();
+    waitForEnd(d);
+    EXPECT_GT(ticksWhileBusy, 0);
+    EXPECT_EQ(offered, QStringList{QStringLiteral("hc161")});
+    EXPECT_EQ(d.ports().size(), 8u);
+    EXPECT_TRUE(d.runButton()->isEnabled());
 }
