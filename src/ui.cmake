@@ -11,11 +11,11 @@ endforeach()
 list(FILTER KVX_UI_SOURCES EXCLUDE REGEX "/main\\.cpp$")
 file(GLOB KVX_UI_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.qrc)
 
-# The hand-off channel talks through local sockets; pictures of the diagram are also written as SVG;
-# the test sheet is printed and written as PDF.
-find_package(Qt6 REQUIRED COMPONENTS Network Svg PrintSupport)
+# The hand-off channel talks through local sockets; the test sheet is printed and written as PDF.
+# (SVG pictures are written by a paint device of our own: no Qt SVG.)
+find_package(Qt6 REQUIRED COMPONENTS Network PrintSupport)
 add_library(kvx_ui STATIC ${KVX_UI_SOURCES} ${KVX_UI_RESOURCES})
-target_link_libraries(kvx_ui PUBLIC kvx_core Qt6::Widgets Qt6::Network Qt6::Svg Qt6::PrintSupport)
+target_link_libraries(kvx_ui PUBLIC kvx_core Qt6::Widgets Qt6::Network Qt6::PrintSupport)
 target_compile_definitions(kvx_ui PUBLIC KVX_WITH_UI=1)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/ui/main.cpp)
