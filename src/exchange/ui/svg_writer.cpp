@@ -317,17 +317,23 @@ public:
         if (image.isNull() || r.isEmpty()) return;
         const QRectF device = matrix_.mapRect(r);
         if (!visible(device)) return;
-        const QImage part = sr == QRectF(image.rect()) ? image : image.copy(sr.toAlignedRect());
+        QImage part = sr == QRectF(image.rect()) ? image : image.copy(sr.toAlignedRect());
+        const bool plain = matrix_.type() <= QTransform::TxTranslate;
+        const bool smooth = hints_ & QPainter::SmoothPixmapTransform;
+        // Not every viewer heeds image-rendering: a picture enlarged without smoothing is
+        // embedded with the pixels QPainter gives it, when they are not too many.
+        if (!smooth && plain && device == QRectF(device.toRect()) && device.size() != QSizeF(part.size()) &&
+            device.width() * device.height() <= 4e6)
+            part = part.scaled(device.size().toSize(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
         QByteArray png;
         QBuffer buffer(&png);
         if (!buffer.open(QIODevice::WriteOnly) || !part.save(&buffer, "PNG")) return;
         enterClip();
-        const bool plain = matrix_.type() <= QTransform::TxTranslate;
         const QRectF at = plain ? device : r;
         doc_ += "<image x=\"" + num(at.x()) + "\" y=\"" + num(at.y()) + "\" width=\"" + num(at.width()) +
                 "\" height=\"" + num(at.height()) + "\" preserveAspectRatio=\"none\"";
         if (!plain) doc_ += " transform=\"" + matrixText(matrix_) + '"';
-        if (!(hints_ & QPainter::SmoothPixmapTransform)) doc_ += " image-rendering=\"optimizeSpeed\"";
+        if (!smooth) doc_ += " image-rendering=\"optimizeSpeed\"";
         if (opacity_ < 1) doc_ += " opacity=\"" + num(opacity_) + '"';
         doc_ += " xlink:href=\"data:image/png;base64," + png.toBase64() + "\"/>\n";
     }
@@ -595,7 +601,11 @@ private:
         const qreal width = cosmetic ? (pen_.widthF() > 0 ? pen_.widthF() : 1) : pen_.widthF();
         if (width != 1) doc_ += " stroke-width=\"" + num(width) + '"';
         if (cosmetic && !plain) doc_ += " vector-effect=\"non-scaling-stroke\"";
-        switch (pen_.capStyle()) {
+        // A dashed line one pixel wide drawn without antialiasing has dashes of the pattern's
+        // length, as with flat caps.
+        const bool dashed = pen_.style() != Qt::SolidLine && pen_.style() != Qt::NoPen;
+        const Qt::PenCapStyle cap = dashed && aliased() && deviceWidth() <= 1 ? Qt::FlatCap : pen_.capStyle();
+        switch (cap) {
         case Qt::FlatCap: doc_ += " stroke-linecap=\"butt\""; break;
         case Qt::RoundCap: doc_ += " stroke-linecap=\"round\""; break;
         default: break;
@@ -608,7 +618,7 @@ private:
         case Qt::RoundJoin: doc_ += " stroke-linejoin=\"round\""; break;
         default: break;
         }
-        if (pen_.style() != Qt::SolidLine && pen_.style() != Qt::NoPen) {
+        if (dashed) {
             // Qt counts dashes in pen widths; a zero-width pen is one pixel wide.
             const qreal unit = width > 0 ? width : 1;
             QByteArray dashes;

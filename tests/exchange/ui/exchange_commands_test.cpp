@@ -570,12 +570,12 @@ TEST_F(ExchangeCommandsTest, AnSvgPictureHasThePixelsOfThePngOfTheSameArea) {
         const SvgContents contents = readSvg(QByteArray::fromStdString(readAll(svgFile)));
         EXPECT_TRUE(contents.error.isEmpty()) << contents.error.toStdString();
         if (c.at.isNull()) {
-            const QString w = QString::number(size.width()), h = QString::number(size.height());
-            EXPECT_EQ(contents.width, w + "px");
-            EXPECT_EQ(contents.height, h + "px");
-            EXPECT_EQ(contents.viewBox, "0 0 " + w + " " + h);
-            EXPECT_EQ(contents.title, QString::fromStdString(d.testName()));
-            EXPECT_EQ(contents.desc, "Редактор KVX");
+            const std::string w = std::to_string(size.width()), h = std::to_string(size.height());
+            EXPECT_EQ(contents.width.toStdString(), w + "px");
+            EXPECT_EQ(contents.height.toStdString(), h + "px");
+            EXPECT_EQ(contents.viewBox.toStdString(), "0 0 " + w + " " + h);
+            EXPECT_EQ(contents.title.toStdString(), d.testName());
+            EXPECT_EQ(contents.desc.toStdString(), "Редактор KVX");
         }
         for (const char* text : {"№", "Тип", "Имя", "Выход", "Шина", "A<B&C>", "Ёж", "Слово", "O=F(c)", "GND"})
             EXPECT_TRUE(contents.texts.contains(QString::fromUtf8(text))) << text;
