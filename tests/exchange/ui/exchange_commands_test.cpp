@@ -8,10 +8,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
-#include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <QtMath>
 #include <filesystem>
