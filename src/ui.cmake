@@ -15,11 +15,11 @@ if(WIN32)
 endif()
 file(GLOB KVX_UI_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*.qrc)
 
-# The hand-off channel talks through local sockets; pictures of the diagram are also written as SVG;
-# the test sheet is printed and written as PDF.
-find_package(Qt6 REQUIRED COMPONENTS Svg PrintSupport)
+# The test sheet is printed and written as PDF; SVG pictures are written by a paint device of
+# our own (no Qt SVG). The hand-off talks through local sockets except on Windows.
+find_package(Qt6 REQUIRED COMPONENTS PrintSupport)
 add_library(kvx_ui STATIC ${KVX_UI_SOURCES} ${KVX_UI_RESOURCES})
-target_link_libraries(kvx_ui PUBLIC kvx_core Qt6::Widgets Qt6::Svg Qt6::PrintSupport)
+target_link_libraries(kvx_ui PUBLIC kvx_core Qt6::Widgets Qt6::PrintSupport)
 if(NOT WIN32)
   find_package(Qt6 REQUIRED COMPONENTS Network)
   target_link_libraries(kvx_ui PUBLIC Qt6::Network)

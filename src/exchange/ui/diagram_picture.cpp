@@ -1,12 +1,14 @@
 #include "exchange/ui/diagram_picture.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QScrollBar>
-#include <QSvgGenerator>
 
 #include "diagram/ui/diagram_widget.h"
+#include "exchange/ui/svg_writer.h"
+#include "storage/file_replace.h"
 
 namespace kvx::exchange::ui {
 
@@ -68,29 +70,28 @@ std::string writePicture(const model::TestDocument& doc, const PictureArea& area
                " слишком велик (не более " + std::to_string(kMaxPictureSide) +
                " точек по стороне); сохраните видимую часть диаграммы";
     if (size.isEmpty()) return "Рисунок пуст";
-    const QString file = QString::fromStdString(path);
     const std::string failed = "Не удалось записать рисунок " + path;
-    if (file.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
-        QSvgGenerator svg;
-        svg.setFileName(file);
-        svg.setSize(size);
-        svg.setResolution(96);  // the size in the file then reads as these pixels at the usual 96 dpi
-        svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(QString::fromStdString(doc.testName()));
-        svg.setDescription(QStringLiteral("Редактор KVX"));
+    QByteArray bytes;
+    if (QString::fromStdString(path).endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
+        SvgPicture svg(size, QString::fromStdString(doc.testName()), QStringLiteral("Редактор KVX"));
         QPainter p;
         if (!p.begin(&svg)) return failed;
         paintPicture(p, doc, area);
-        if (!p.end()) return failed;
-        return {};
+        p.end();
+        bytes = svg.document();
+    } else {
+        QImage image(size, QImage::Format_RGB32);
+        if (image.isNull()) return "Не хватает памяти для рисунка";
+        {
+            QPainter p(&image);
+            paintPicture(p, doc, area);
+        }
+        QBuffer buffer(&bytes);
+        if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return failed;
     }
-    QImage image(size, QImage::Format_RGB32);
-    if (image.isNull()) return "Не хватает памяти для рисунка";
-    {
-        QPainter p(&image);
-        paintPicture(p, doc, area);
-    }
-    if (!image.save(file, "PNG")) return failed;
+    // The file is replaced only once the whole picture is written.
+    const storage::ReplaceResult written = storage::replaceFile(path, std::string_view(bytes.constData(), bytes.size()));
+    if (!written) return storage::withReason(failed, written);
     return {};
 }
 

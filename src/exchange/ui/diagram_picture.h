@@ -1,7 +1,7 @@
 #pragma once
 // Pictures of the timing diagram for reports: the header strip with the column captions and
 // the tact ruler above the diagram canvas, drawn by the same routines as the screen, written
-// as PNG or SVG.
+// as PNG or SVG (through the picture device of svg_writer.h).
 
 #include <QSize>
 #include <string>

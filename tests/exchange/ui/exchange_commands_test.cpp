@@ -3,21 +3,29 @@
 #include <algorithm>
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSpinBox>
-#include <QSvgRenderer>
 #include <QTableWidget>
 #include <QTest>
 #include <QWheelEvent>
+#include <QXmlStreamReader>
+#include <QtMath>
+#include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "../../app/ui/tbf_fixture.h"
+#include "../../platform/ordinary_user.h"
+#include "../../tool/run_command.h"
 #include "app/ui/command_line.h"
 #include "exchange/ui/diagram_picture.h"
 #include "exchange/ui/exchange_commands.h"
+#include "exchange/ui/svg_writer.h"
 #include "exchange/ui/vcd_import_dialog.h"
 #include "exchange/vcd_import.h"
 
@@ -54,6 +62,128 @@ long residentMiB() {
     for (std::string line; std::getline(status, line);)
         if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6)) / 1024;
     return 0;
+}
+
+/// The SVG file drawn at `size` pixels by librsvg's rsvg-convert (an empty image when it
+/// refuses the file).
+QImage rasterised(const std::string& svg, QSize size) {
+    const std::string png = svg + ".rsvg.png";
+    if (kvx::testing::runCommand("rsvg-convert -w " + std::to_string(size.width()) + " -h " +
+                                 std::to_string(size.height()) + " -o '" + png + "' '" + svg + "'") != 0)
+        return {};
+    return QImage(QString::fromStdString(png)).convertToFormat(QImage::Format_RGB32);
+}
+
+/// What an XML reader finds in an SVG picture: its frame, every text with the box its font
+/// gives it, and the boxes of the slanted lines among its paths.
+struct SvgContents {
+    QString error;  ///< the reader's complaint; empty for well-formed XML
+    QString width, height, viewBox, title, desc;
+    QStringList texts;
+    std::vector<QRect> textBoxes, slantBoxes;
+};
+
+SvgContents readSvg(const QByteArray& bytes) {
+    SvgContents c;
+    QXmlStreamReader xml(bytes);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        const QXmlStreamAttributes a = xml.attributes();
+        if (xml.name() == QLatin1String("svg")) {
+            c.width = a.value("width").toString();
+            c.height = a.value("height").toString();
+            c.viewBox = a.value("viewBox").toString();
+        } else if (xml.name() == QLatin1String("title")) {
+            c.title = xml.readElementText();
+        } else if (xml.name() == QLatin1String("desc")) {
+            c.desc = xml.readElementText();
+        } else if (xml.name() == QLatin1String("text")) {
+            QFont font;
+            QStringList families;
+            for (QString f : a.value("font-family").toString().split(QLatin1Char(',')))
+                families << f.remove(QLatin1Char('\'')).trimmed();
+            font.setFamilies(families);
+            font.setPixelSize(qRound(a.value("font-size").toDouble()));
+            if (a.hasAttribute("font-weight")) font.setWeight(QFont::Weight(a.value("font-weight").toInt()));
+            const QPointF at(a.value("x").toDouble(), a.value("y").toDouble());
+            const QString text = xml.readElementText();
+            const QFontMetrics fm(font);
+            c.texts << text;
+            c.textBoxes.push_back(QRect(qFloor(at.x()) - 1, qFloor(at.y()) - fm.ascent() - 1,
+                                        fm.horizontalAdvance(text) + 3, fm.height() + 2));
+        } else if (xml.name() == QLatin1String("path")) {
+            const QStringList steps = a.value("d").toString().split(QRegularExpression("(?=[A-Za-z])"), Qt::SkipEmptyParts);
+            QPointF last;
+            for (const QString& step : steps) {
+                const QStringList xy = step.mid(1).split(QLatin1Char(' '));
+                if (xy.size() != 2) continue;
+                const QPointF p(xy[0].toDouble(), xy[1].toDouble());
+                if (step[0] == QLatin1Char('L') && p.x() != last.x() && p.y() != last.y())
+                    c.slantBoxes.push_back(QRectF(last, p).normalized().toAlignedRect().adjusted(-1, -1, 1, 1));
+                last = p;
+            }
+        }
+    }
+    if (xml.hasError()) c.error = xml.errorString() + " at line " + QString::number(xml.lineNumber());
+    return c;
+}
+
+bool alike(QRgb p, QRgb q) {
+    return std::abs(qRed(p) - qRed(q)) <= 8 && std::abs(qGreen(p) - qGreen(q)) <= 8 && std::abs(qBlue(p) - qBlue(q)) <= 8;
+}
+
+/// Pixels of `a` and `b` that differ outside the text boxes. On a slanted line, where two
+/// rasterisers choose their pixels a little differently, a pixel counts only when no pixel
+/// within two of it in the other picture has its colour.
+int differingPixels(const QImage& a, const QImage& b, const SvgContents& svg) {
+    auto in = [](const std::vector<QRect>& boxes, int x, int y) {
+        return std::any_of(boxes.begin(), boxes.end(), [&](const QRect& r) { return r.contains(x, y); });
+    };
+    auto matchedNearby = [](const QImage& from, const QImage& to, int x, int y) {
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                if (to.rect().contains(x + dx, y + dy) && alike(from.pixel(x, y), to.pixel(x + dx, y + dy))) return true;
+        return false;
+    };
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            if (alike(a.pixel(x, y), b.pixel(x, y)) || in(svg.textBoxes, x, y)) continue;
+            differing += !in(svg.slantBoxes, x, y) || !matchedNearby(a, b, x, y) || !matchedNearby(b, a, x, y);
+        }
+    return differing;
+}
+
+/// The ink of a text box: how far its pixels are from the box's most common colour in `a`,
+/// summed per channel, and where its middle lies. Glyphs smoothed a little differently have
+/// about the same ink in the same place.
+struct Ink {
+    double channel[3] = {0, 0, 0};
+    QPointF middle;
+};
+
+std::pair<Ink, Ink> inkOf(const QImage& a, const QImage& b, QRect box) {
+    box &= a.rect();
+    std::map<QRgb, int> counts;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x) ++counts[a.pixel(x, y)];
+    const QRgb paper = std::max_element(counts.begin(), counts.end(), [](auto& l, auto& r) { return l.second < r.second; })->first;
+    auto ink = [&](const QImage& img) {
+        Ink k;
+        double total = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x) {
+                const QRgb p = img.pixel(x, y);
+                const int d[3] = {std::abs(qRed(p) - qRed(paper)), std::abs(qGreen(p) - qGreen(paper)),
+                                  std::abs(qBlue(p) - qBlue(paper))};
+                for (int i = 0; i < 3; ++i) k.channel[i] += d[i];
+                total += d[0] + d[1] + d[2];
+                k.middle += QPointF(x, y) * (d[0] + d[1] + d[2]);
+            }
+        if (total > 0) k.middle /= total;
+        return k;
+    };
+    return {ink(a), ink(b)};
 }
 
 class ExchangeCommandsTest : public kvx::testing::TbfFixture {
@@ -326,15 +456,14 @@ TEST_F(ExchangeCommandsTest, PicturesShowWhatTheScreenShows) {
         ASSERT_TRUE(prompter.errors().empty()) << prompter.errors().front();
         QImage picture;
         if (QString(c.file).endsWith(".svg")) {
-            QSvgRenderer svg(QString::fromStdString(path(c.file)));
-            ASSERT_TRUE(svg.isValid());
-            picture = QImage(svg.viewBox().size(), QImage::Format_RGB32);  // its own pixels, at any dpi
-            QPainter p(&picture);
-            svg.render(&p);
+            const QStringList box = readSvg(QByteArray::fromStdString(readAll(path(c.file)))).viewBox.split(' ');
+            ASSERT_EQ(box.size(), 4);
+            picture = rasterised(path(c.file), QSize(box[2].toInt(), box[3].toInt()));  // its own pixels
         } else {
-            ASSERT_TRUE(picture.load(QString::fromStdString(path(c.file))));
-            picture = picture.convertToFormat(QImage::Format_RGB32);
+            picture.load(QString::fromStdString(path(c.file)));
         }
+        ASSERT_FALSE(picture.isNull());
+        picture = picture.convertToFormat(QImage::Format_RGB32);
         const int height = std::min(screen.height(), doc().displayRowCount() * 21 + 1);
         if (c.whole == platform::Answer::Yes) {
             EXPECT_EQ(picture.size(), QSize(161 + 26 * 21 + 1, diagram::kHeaderHeight + 8 * 21 + 1));
@@ -358,6 +487,120 @@ TEST_F(ExchangeCommandsTest, PicturesShowWhatTheScreenShows) {
     EXPECT_EQ(prompter.errors().front().rfind("Рисунок " + std::to_string(161 + 2000 * 21 + 1) + "x", 0), 0u)
         << prompter.errors().front();
     tbf().hide();
+
+    // A picture the user may not write is refused with the reason, and the file keeps its bytes.
+    const exchange::ui::PictureArea area = exchange::ui::visiblePart(*tbf().diagramArea());
+    kvx::testing::asOrdinaryUser(folder(), [&] {
+        for (const char* name : {"kept.png", "kept.svg"}) {
+            const std::string file = path(name);
+            writeBytes(file, "old");
+            std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+            EXPECT_EQ(exchange::ui::writePicture(doc(), area, file),
+                      "Не удалось записать рисунок " + file + ": нет права на запись в файл");
+            EXPECT_EQ(readAll(file), "old");
+        }
+    });
+}
+
+TEST_F(ExchangeCommandsTest, AnSvgPictureHasThePixelsOfThePngOfTheSameArea) {
+#ifdef _WIN32
+    GTEST_SKIP() << "librsvg draws the SVG pictures for the comparison on Linux";
+#endif
+    // Every kind of row: input, output, both rows of an I/O pin, function pins with and without
+    // a formula (the type of the second in red), not connected, ground and supply; levels 0, 1
+    // and inactive; a data word lane with undefined stretches; Cyrillic names and markup.
+    model::TestDocument d;
+    model::Package dip14;
+    dip14.pinCount = 14;
+    d.setPackage(dip14);
+    d.setTestName("Проверка «шины» <A&B>");
+    const char* types[] = {"I", "O", "I/O", "O=F(c)", "O=F(c)", "NC", "GND", "I", "O", "I", "I", "I", "I", "VCC"};
+    const char* names[] = {"скрыт", "Выход", "Шина", "F", "Без", "", "", "A<B&C>", "Ёж", "x", "y", "z", "w", ""};
+    for (int pin = 1; pin <= 14; ++pin) {
+        d.setPinType(pin, types[pin - 1]);
+        d.setPinName(pin, names[pin - 1]);
+    }
+    d.setPinType(53, "O/i");
+    d.setPinFunction(0, 4, "1*2");
+    for (int k = 15; k > 4; --k) d.setSignalEntry(0, k, d.signalEntry(0, k - 1));
+    d.setSignalEntry(0, 4, {3, model::RowKind::Output});  // the output row of pin 3 follows it
+    ASSERT_TRUE(d.setTactCount(60));
+    for (int row : {1, 2, 3, 53, 4, 5, 8, 9, 10, 11, 12, 13})
+        for (int t = 1; t <= 60; ++t) d.setCell(0, row, t, static_cast<model::CellLevel>((t * row / 3 + row) % 3));
+    for (int t = 1; t <= 60; ++t) {
+        d.setCell(0, 1, t, t < 26 ? model::kHigh : t < 29 ? model::kInactive : model::kLow);
+        d.setCell(0, 8, t, t % 8 < 4 ? model::kHigh : model::kLow);
+    }
+    model::DataWord word;
+    word.wordName = "Слово";
+    word.addMember(1);
+    word.addMember(8);
+    d.dataWords().push_back(word);
+
+    // Scrolled by 19 tacts and a row, with the current cell; the canvas ends inside a tact and
+    // inside the word's lane.
+    exchange::ui::PictureArea area;
+    area.view.wordLanes = true;
+    area.view.timeOnRuler = true;
+    area.view.tactOffset = 19;
+    area.view.rowOffset = 1;
+    area.view.currentColumn = 3;
+    area.view.currentScreenRow = 2;
+    area.view.currentRow = d.signalRow(0, 3);
+    area.canvas = QSize(diagram::kFirstCellX + 13 * 21 + 9, 15 * 21 - 8);
+    area.options.buttonFace = QColor(0xEC, 0xE9, 0xD8);
+    const QSize size = exchange::ui::pictureSize(area);
+
+    struct Case {
+        const char* name;
+        QPoint at;     ///< where the picture is drawn, in a larger one: clipping and transform
+        QSize margin;  ///< count there
+    } cases[] = {{"written", {}, {}}, {"drawn at (20, 10)", {20, 10}, {40, 30}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string svgFile = path(std::string(c.name) + ".svg"), pngFile = path(std::string(c.name) + ".png");
+        QImage png;
+        if (c.at.isNull()) {
+            ASSERT_EQ(exchange::ui::writePicture(d, area, svgFile), "");
+            ASSERT_EQ(exchange::ui::writePicture(d, area, pngFile), "");
+            ASSERT_TRUE(png.load(QString::fromStdString(pngFile)));
+        } else {
+            exchange::ui::SvgPicture svg(size + c.margin, "t", "d");
+            png = QImage(size + c.margin, QImage::Format_RGB32);
+            for (QPaintDevice* device : {static_cast<QPaintDevice*>(&svg), static_cast<QPaintDevice*>(&png)}) {
+                QPainter p(device);
+                p.fillRect(QRect(QPoint(0, 0), size + c.margin), Qt::white);
+                p.translate(c.at);
+                exchange::ui::paintPicture(p, d, area);
+            }
+            writeBytes(svgFile, svg.document().toStdString());
+        }
+        png = png.convertToFormat(QImage::Format_RGB32);
+        const SvgContents contents = readSvg(QByteArray::fromStdString(readAll(svgFile)));
+        EXPECT_TRUE(contents.error.isEmpty()) << contents.error.toStdString();
+        if (c.at.isNull()) {
+            const std::string w = std::to_string(size.width()), h = std::to_string(size.height());
+            EXPECT_EQ(contents.width.toStdString(), w + "px");
+            EXPECT_EQ(contents.height.toStdString(), h + "px");
+            EXPECT_EQ(contents.viewBox.toStdString(), "0 0 " + w + " " + h);
+            EXPECT_EQ(contents.title.toStdString(), d.testName());
+            EXPECT_EQ(contents.desc.toStdString(), "Редактор KVX");
+        }
+        for (const char* text : {"№", "Тип", "Имя", "Выход", "Шина", "A<B&C>", "Ёж", "Слово", "O=F(c)", "GND"})
+            EXPECT_TRUE(contents.texts.contains(QString::fromUtf8(text))) << text;
+        const QImage drawn = rasterised(svgFile, png.size());
+        ASSERT_FALSE(drawn.isNull()) << "rsvg-convert refused " << svgFile;
+        // The lines, areas and hatching have the same pixels; each text has the same ink, in
+        // the same place, in the same colour.
+        EXPECT_EQ(differingPixels(png, drawn, contents), 0);
+        for (size_t i = 0; i < contents.textBoxes.size(); ++i) {
+            const auto [want, got] = inkOf(png, drawn, contents.textBoxes[i]);
+            for (int channel = 0; channel < 3; ++channel)
+                EXPECT_NEAR(got.channel[channel], want.channel[channel], want.channel[channel] * 0.15 + 255)
+                    << contents.texts[i].toStdString();
+            EXPECT_LT(QLineF(want.middle, got.middle).length(), 0.75) << contents.texts[i].toStdString();
+        }
+    }
 }
 
 TEST_F(ExchangeCommandsTest, ExportsAskBeforeReplacingAFile) {
