@@ -1,5 +1,6 @@
 #include "app/ui/command_line.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -20,7 +21,7 @@ QStringList commandLineFiles(const QStringList& arguments) {
         if (a.isEmpty()) continue;
         // Some file managers pass a URL even for a local file.
         if (a.startsWith(QStringLiteral("file://"))) a = QUrl(a).toLocalFile();
-        files << QFileInfo(a).absoluteFilePath();
+        files << QDir::toNativeSeparators(QFileInfo(a).absoluteFilePath());
     }
     return files;
 }

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -1038,7 +1039,7 @@ void TBF::dropEvent(QDropEvent* event) {
     QStringList paths;
     if (const QMimeData* data = event->mimeData())
         for (const QUrl& url : data->urls())
-            if (url.isLocalFile()) paths.append(url.toLocalFile());
+            if (url.isLocalFile()) paths.append(QDir::toNativeSeparators(url.toLocalFile()));
     event->acceptProposedAction();
     loadDroppedFiles(paths);
 }

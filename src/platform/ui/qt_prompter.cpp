@@ -1,6 +1,7 @@
 #include "platform/ui/qt_prompter.h"
 
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -46,7 +47,8 @@ std::optional<std::string> runFileDialog(QWidget* parent, QFileDialog::AcceptMod
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
-    return files.first().toStdString();
+    // The path as the system writes it (backslashes on Windows), as it is shown and handed on.
+    return QDir::toNativeSeparators(files.first()).toStdString();
 }
 
 }  // namespace
@@ -84,7 +86,8 @@ std::optional<std::string> QtPrompter::openFileWithFilter(const std::string& dir
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
-    return files.first().toStdString();
+    // The path as the system writes it (backslashes on Windows), as it is shown and handed on.
+    return QDir::toNativeSeparators(files.first()).toStdString();
 }
 
 std::optional<std::uint32_t> QtPrompter::chooseColour(std::uint32_t initial) {
