@@ -32,7 +32,9 @@ TFTable::TFTable(model::TestDocument& doc, int currentTact, QWidget* parent)
     connect(model_, &WordTableModel::valueWritten, this, &TFTable::valueWritten);
     connect(grid_->valueDelegate(), &ValueDelegate::escapePressed, this, &QDialog::reject, Qt::QueuedConnection);
 
-    // Column 0 holds the tact: 30 pixels, wider only when its largest number needs it.
+    // Column 0 holds the tact: 30 pixels, wider only when its largest number needs it. Some
+    // styles (that of Windows) would keep every column wider than that.
+    grid_->horizontalHeader()->setMinimumSectionSize(30);
     const QFontMetrics fm(grid_->font());
     grid_->setColumnWidth(0, std::max(30, fm.horizontalAdvance(QString::number(doc_.tactCount())) + 10));
     int nameWidth = fm.horizontalAdvance(kTableHeaders[1]) + 16;

@@ -246,6 +246,12 @@ void TEditorWord::ButtonAddClick() {
         return;
     }
     editor_.deselect();
+    {
+        // The list shows no word either: the activation that follows the prompt (at once on
+        // Windows) selects the word the list shows.
+        const QSignalBlocker block(wordList_);
+        wordList_->setCurrentIndex(-1);
+    }
     allPins_->clear();
     wordPins_->clear();
     const int direction = directionList_->currentIndex();

@@ -2,6 +2,7 @@
 // takes back exactly and redo brings again, whatever the pace of the input; the test is saved
 // again when undo reaches the saved state; every open window shows the test as undo and redo
 // leave it; blocks travel through the clipboard as their text.
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -54,9 +55,13 @@ public:
         QTest::keyClick(area().canvas(), key, modifiers);
     }
     /// The program waits for input once, as it does between two events the user sends slowly.
+    /// The loop ends when it has nothing left to do and is about to sleep (or, at the latest,
+    /// after two seconds).
     static void idle() {
         QEventLoop loop;
-        QTimer::singleShot(1, &loop, &QEventLoop::quit);
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop,
+                         &QEventLoop::quit);
+        QTimer::singleShot(2000, &loop, &QEventLoop::quit);
         loop.exec();
     }
     app::TBF& mainWindow() { return tbf(); }

@@ -456,6 +456,9 @@ TEST_F(ExchangeCommandsTest, PicturesShowWhatTheScreenShows) {
         ASSERT_TRUE(prompter.errors().empty()) << prompter.errors().front();
         QImage picture;
         if (QString(c.file).endsWith(".svg")) {
+#ifdef _WIN32
+            continue;  // librsvg, which draws the SVG picture for the comparison, is there on Linux only
+#endif
             const QStringList box = readSvg(QByteArray::fromStdString(readAll(path(c.file)))).viewBox.split(' ');
             ASSERT_EQ(box.size(), 4);
             picture = rasterised(path(c.file), QSize(box[2].toInt(), box[3].toInt()));  // its own pixels
@@ -623,16 +626,23 @@ TEST_F(ExchangeCommandsTest, ExportsAskBeforeReplacingAFile) {
 }
 
 TEST_F(ExchangeCommandsTest, FilesOnTheCommandLineOpenLikeFilesPassedByOtherPrograms) {
+    // The files come with the system's separators.
+    const auto native = [](const QString& file) { return QDir::toNativeSeparators(file); };
     const QString cwd = QDir::currentPath();
+#ifdef _WIN32
+    const QString top = "C:/t";
+#else
+    const QString top = "/t";
+#endif
     struct Case {
         QStringList arguments;
         QStringList files;
     } cases[] = {
         {{"KVX_Edit"}, {}},
-        {{"KVX_Edit", "/t/a.kvx"}, {"/t/a.kvx"}},
-        {{"KVX_Edit", "-style", "/t/a.kvx", "b.rsq"}, {"/t/a.kvx", cwd + "/b.rsq"}},
-        {{"KVX_Edit", "--", "-odd.kvx"}, {cwd + "/-odd.kvx"}},
-        {{"KVX_Edit", "file:///t/%D1%82.kvx"}, {"/t/т.kvx"}},
+        {{"KVX_Edit", top + "/a.kvx"}, {native(top + "/a.kvx")}},
+        {{"KVX_Edit", "-style", top + "/a.kvx", "b.rsq"}, {native(top + "/a.kvx"), native(cwd + "/b.rsq")}},
+        {{"KVX_Edit", "--", "-odd.kvx"}, {native(cwd + "/-odd.kvx")}},
+        {{"KVX_Edit", "file://" + QString(top.startsWith('/') ? "" : "/") + top + "/%D1%82.kvx"}, {native(top + "/т.kvx")}},
     };
     for (const Case& c : cases) EXPECT_EQ(app::commandLineFiles(c.arguments), c.files) << c.arguments.join(' ').toStdString();
 
@@ -641,6 +651,6 @@ TEST_F(ExchangeCommandsTest, FilesOnTheCommandLineOpenLikeFilesPassedByOtherProg
     prompter.answer(platform::Answer::No);  // "Сохранить изменение в файле?"
     app::openCommandLineFiles(tbf(), {"KVX_Edit", QString::fromStdString(first), QString::fromStdString(second)});
     EXPECT_EQ(prompter.questions.front().text, "Сохранить изменение в файле?");
-    EXPECT_EQ(doc().fileName(), second);
-    EXPECT_EQ(tbf().recentFiles().entry(1), first);
+    EXPECT_EQ(doc().fileName(), native(QString::fromStdString(second)).toStdString());
+    EXPECT_EQ(tbf().recentFiles().entry(1), native(QString::fromStdString(first)).toStdString());
 }

@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -34,6 +35,15 @@ const std::string kExamples = std::string(KVX_SOURCE_DIR) + "/examples/";
 
 class ModelCheckDialogTest : public kvx::testing::TbfFixture {
 protected:
+    void SetUp() override {
+#ifdef _WIN32
+        // Every case reads the model's modules with Icarus Verilog; scripts/setup installs it
+        // on Linux only.
+        if (QStandardPaths::findExecutable("iverilog").isEmpty())
+            GTEST_SKIP() << "Icarus Verilog (iverilog and vvp) is not installed on this Windows";
+#endif
+        TbfFixture::SetUp();
+    }
     /// Opens the window of the command for the open test.
     ModelCheckDialog& openCommand() {
         QAction* item = nullptr;

@@ -495,6 +495,10 @@ TEST_F(ParamsDialogs, TheTestFileIsNeverItsOwnComment) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+#ifdef _WIN32
+        // A symbolic link needs a right that Windows users seldom have (and Wine has none).
+        if (c.link == Link::Symbolic) continue;
+#endif
         ASSERT_TRUE(storage::saveTestFile(doc(), c.test).ok);
         const std::string comment = params::commentFilePath(c.test);
         if (c.link == Link::Symbolic) fs::create_symlink(c.test, comment);
@@ -540,6 +544,13 @@ TEST_F(ParamsDialogs, ACommentFileThatCouldNotBeReadIsReplacedOnlyAfterYes) {
         const std::string file = path("chip.txt");
         for (const Case& c : cases) {
             SCOPED_TRACE(c.what);
+#ifdef _WIN32
+            // A file on Windows is always readable; only its read-only attribute can be set.
+            if (c.mode != perms::owner_read) continue;
+            const perms compared = perms::owner_write;
+#else
+            const perms compared = perms::all;
+#endif
             writeBytes(file, "прежний");
             fs::permissions(file, c.mode);
             prompter.questions.clear();
@@ -561,7 +572,7 @@ TEST_F(ParamsDialogs, ACommentFileThatCouldNotBeReadIsReplacedOnlyAfterYes) {
                 expected.push_back("Не удалось записать файл комментария " + file + ": " + c.error +
                                    ".\nКомментарий не сохранён; старый файл не изменён.");
             EXPECT_EQ(asked, expected);
-            EXPECT_EQ(fs::status(file).permissions() & perms::all, c.mode);
+            EXPECT_EQ(fs::status(file).permissions() & compared, c.mode & compared);
             fs::permissions(file, perms::owner_read | perms::owner_write);
             const std::string now = readAll(file);
             EXPECT_EQ(c.written ? now.substr(0, 5) : now, c.written ? "{\\rtf" : "прежний");
