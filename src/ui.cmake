@@ -59,13 +59,7 @@ if(KVX_BUILD_TESTS)
     target_compile_definitions(kvx_ui_tests PRIVATE KVX_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
                                KVX_TOOL_PATH="$<TARGET_FILE:kvxtool>")
     add_dependencies(kvx_ui_tests kvxtool)
-    if(CMAKE_CROSSCOMPILING)
-      add_test(NAME kvx_ui_tests COMMAND kvx_ui_tests --gtest_brief=1)
-    else()
-      include(GoogleTest)
-      gtest_discover_tests(kvx_ui_tests DISCOVERY_TIMEOUT 60
-                           PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
-    endif()
+    kvx_add_test_program(kvx_ui_tests PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   endif()
   if(NOT WIN32)
     # The tester's stand-in for the end-to-end check of the hand-off (scripts/handoff-e2e).
