@@ -8,6 +8,7 @@
 #include "model/text.h"
 #include "storage/file_path.h"
 #include "storage/file_replace.h"
+#include "storage/same_file.h"
 
 namespace kvx::params {
 
@@ -37,18 +38,7 @@ std::string commentFilePath(const std::string& testFile) {
 }
 
 std::string commentFileClash(const std::string& commentFile, const std::string& testFile) {
-    namespace fs = std::filesystem;
-    bool same = commentFile == testFile;
-    std::error_code ec;
-    const fs::path comment = fsPath(commentFile), test = fsPath(testFile);
-    if (!same) same = fs::equivalent(comment, test, ec) && !ec;  // links, other names, "..", case
-    if (!same) {
-        // Files that are not there (yet) are compared by the place their paths lead to.
-        std::error_code ec1, ec2;
-        const fs::path a = fs::weakly_canonical(storage::finalTarget(comment), ec1);
-        const fs::path b = fs::weakly_canonical(storage::finalTarget(test), ec2);
-        same = !ec1 && !ec2 && a == b;
-    }
+    const bool same = storage::sameFile(commentFile, testFile);  // links, other names, "..", case
     if (!same) return {};
     return "Файл комментария совпадает с файлом теста:\n" + commentFile +
            "\nКомментарий не читается из него и не записывается в него, чтобы не испортить тест. "

@@ -1,0 +1,47 @@
+// An output is refused when it would replace a file the command reads, by any name.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "storage/same_file.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+TEST(SameFile, EveryNameOfOneFileIsTheSameFile) {
+    kvx::testing::TempDir dir;
+    fs::create_directories(dir.path / "sub");
+    std::ofstream(dir.path / "тест.kvx") << "t";
+    std::ofstream(dir.path / "other.kvx") << "o";
+    std::error_code hardError, linkError;
+    fs::create_hard_link(dir.path / "тест.kvx", dir.path / "hard.kvx", hardError);
+    fs::create_symlink(dir.path / "тест.kvx", dir.path / "link.kvx", linkError);
+    const std::string test = dir.file("тест.kvx");
+    struct Case {
+        std::string other;
+        bool same;
+        bool needs;  // false: the case needs a link the system refused
+    };
+    const Case cases[] = {
+        {test, true, true},
+        {(dir.path / "sub" / ".." / "тест.kvx").string(), true, true},
+        {(dir.path / "." / "тест.kvx").string(), true, true},
+        {dir.file("hard.kvx"), true, !hardError},
+        {dir.file("link.kvx"), true, !linkError},
+        {dir.file("other.kvx"), false, true},
+        {dir.file("new.vcd"), false, true},
+        {(dir.path / "sub" / ".." / "missing.kvx").string(), false, true},
+        {"", false, true},
+    };
+    for (const Case& c : cases) {
+        if (!c.needs) continue;
+        SCOPED_TRACE(c.other);
+        EXPECT_EQ(kvx::storage::sameFile(c.other, test), c.same);
+        const std::string refusal = kvx::storage::refuseOverwrite(c.other, {{dir.file("other2.v"), "файл модели"}, {test, "файл теста"}});
+        EXPECT_EQ(refusal.empty(), !c.same) << refusal;
+        if (c.same) EXPECT_NE(refusal.find("файл теста"), std::string::npos) << refusal;
+    }
+    // Two files that are not there yet are one when their paths lead to one place.
+    EXPECT_TRUE(kvx::storage::sameFile(dir.file("a.pdf"), (dir.path / "sub" / ".." / "a.pdf").string()));
+}
