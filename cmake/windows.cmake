@@ -32,7 +32,8 @@ if(MSVC)
 endif()
 
 if(TARGET kvx_core_tests)
-  file(GLOB KVX_WIN32_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/handoff/win32/*.cpp)
+  file(GLOB KVX_WIN32_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/handoff/win32/*.cpp
+       ${CMAKE_SOURCE_DIR}/tests/platform/win32/*.cpp)
   target_sources(kvx_core_tests PRIVATE ${KVX_WIN32_TESTS})
   # The tester's stand-in: started by the hand-off as Dir_KVX + "KVX_Test.exe".
   add_executable(kvx_test_stand_in ${CMAKE_SOURCE_DIR}/tests/handoff/stand_in/win32_tester.cpp)

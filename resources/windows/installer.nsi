@@ -83,7 +83,8 @@ Section "Uninstall"
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 
   RMDir /r "$SMPROGRAMS\${PRODUCT}"
-  ; The program's own files; placement files and tests the user left in the folder stay.
+  ; The program's files and what it wrote beside itself (the placement of its windows); tests
+  ; the user left in the folder stay, and with them the folder.
   RMDir /r "$INSTDIR\platforms"
   RMDir /r "$INSTDIR\styles"
   RMDir /r "$INSTDIR\imageformats"
@@ -95,6 +96,7 @@ Section "Uninstall"
   Delete "$INSTDIR\*.html"
   Delete "$INSTDIR\*.png"
   Delete "$INSTDIR\qt.conf"
+  Delete "$INSTDIR\KVX_Edit.ini"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

@@ -17,9 +17,11 @@
 #include "tool/open_in_editor_command.h"
 #include "tool/sheet_command.h"
 #include "tool/utf8_arguments.h"
+#include "tool/console_output.h"
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #endif
 #ifdef KVX_WITH_UI
 #include "tool/render_command.h"
@@ -113,9 +115,12 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
     // What goes to standard output (tables, dumps) has the same bytes on every system.
     _setmode(_fileno(stdout), _O_BINARY);
+    // A tool for scripts: no system box waits for a click (missing files, crashes).
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
 #endif
+    kvx::tool::useConsoleText();
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        std::fputs(usage().c_str(), argc < 2 ? stderr : stdout);
+        (argc < 2 ? std::cerr : std::cout) << usage();
         return argc < 2 ? 2 : 0;
     }
     const std::string command = argv[1];
@@ -164,6 +169,6 @@ int main(int argc, char** argv) {
     }
     if (const int exchanged = kvx::tool::runExchangeCommand(argc, argv); exchanged >= 0) return exchanged;
     if (const int checked = kvx::tool::runModelCommand(argc, argv); checked >= 0) return checked;
-    std::fputs(usage().c_str(), stderr);
+    std::cerr << usage();
     return 2;
 }

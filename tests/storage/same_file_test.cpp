@@ -1,9 +1,11 @@
 // An output is refused when it would replace a file the command reads, by any name.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 
+#include "storage/file_path.h"
 #include "storage/same_file.h"
 #include "test_support.h"
 
@@ -45,3 +47,39 @@ TEST(SameFile, EveryNameOfOneFileIsTheSameFile) {
     // Two files that are not there yet are one when their paths lead to one place.
     EXPECT_TRUE(kvx::storage::sameFile(dir.file("a.pdf"), (dir.path / "sub" / ".." / "a.pdf").string()));
 }
+
+#ifdef _WIN32
+// Windows names one file in more ways: either separator, any case, a drive letter in lower case.
+TEST(SameFile, WindowsNamesOfOneFileAreTheSameFile) {
+    kvx::testing::TempDir dir;
+    fs::create_directories(dir.path / "sub");
+    std::ofstream(dir.path / u8"Тест.kvx") << "t";
+    const std::string base = kvx::storage::utf8FromPath(dir.path.lexically_normal().make_preferred());
+    std::string slashed = base;
+    for (char& c : slashed)
+        if (c == '\\') c = '/';
+    std::string lowDrive = base;
+    lowDrive[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(lowDrive[0])));
+    const std::string test = base + "\\Тест.kvx";
+    const struct {
+        std::string other, of;
+        bool same;
+    } cases[] = {
+        {slashed + "/Тест.kvx", test, true},
+        {base + "\\ТЕСТ.KVX", test, true},
+        {slashed + "/sub/../тест.Kvx", test, true},
+        {base + "\\sub/..\\.\\Тест.kvx", test, true},
+        {lowDrive + "\\Тест.kvx", test, true},
+        {base + "\\Тест2.kvx", test, false},
+        {base + "\\sub\\Тест.kvx", test, false},
+        // Files that are not there yet: the place their names lead to, in any case.
+        {base + "\\Лист.PDF", slashed + "/sub/../лист.pdf", true},
+        {base + "\\Лист.pdf", base + "\\Лист2.pdf", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.other + " / " + c.of);
+        EXPECT_EQ(kvx::storage::sameFile(c.other, c.of), c.same);
+        EXPECT_EQ(kvx::storage::refuseOverwrite(c.other, {{c.of, "файл теста"}}).empty(), !c.same);
+    }
+}
+#endif

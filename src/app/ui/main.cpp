@@ -40,8 +40,7 @@ int main(int argc, char** argv) {
 
     // 1. The toolkit, in Russian.
     KvxApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("KVX"));
-    QCoreApplication::setApplicationName(QStringLiteral("KVX_Edit"));
+    setApplicationNames();
     installRussianInterface(app);
     initResources();
 

@@ -32,7 +32,7 @@ void PlacementStore::track(QWidget* window, const QString& name) {
     restore(window, name);
     // Windows created for each use come and go; forget the ones already destroyed.
     tracked_.removeIf([](const Tracked& t) { return t.window.isNull(); });
-    tracked_.append({window, name});
+    tracked_.append({window, name, window->isVisible()});
     window->installEventFilter(this);
 }
 
@@ -52,15 +52,20 @@ void PlacementStore::save(QWidget* window, const QString& name) const {
 }
 
 void PlacementStore::saveAll() const {
+    // A window never shown has no placement of its own yet: the stored one stays.
     for (const auto& t : tracked_)
-        if (t.window) save(t.window, t.name);
+        if (t.window && t.shown) save(t.window, t.name);
 }
 
 bool PlacementStore::eventFilter(QObject* watched, QEvent* event) {
     // A close is followed by a hide with the same geometry; saving twice is harmless.
-    if (event->type() == QEvent::Hide || event->type() == QEvent::Close) {
-        for (const auto& t : tracked_)
-            if (t.window == watched) save(t.window, t.name);
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Show || type == QEvent::Hide || type == QEvent::Close) {
+        for (auto& t : tracked_) {
+            if (t.window != watched) continue;
+            if (type == QEvent::Show) t.shown = true;
+            else if (t.shown) save(t.window, t.name);
+        }
     }
     return QObject::eventFilter(watched, event);
 }

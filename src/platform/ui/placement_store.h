@@ -22,8 +22,8 @@ public:
     /// per-user config folder.
     static QString defaultPath(const QString& programFolder, const QString& programBaseName);
 
-    /// Restores the window's placement now, if one was saved under `name`, and saves it
-    /// whenever the window is hidden or closed, and at saveAll().
+    /// Restores the window's placement now, if one was saved under `name`, and, once the
+    /// window has been shown, saves it whenever it is hidden or closed, and at saveAll().
     void track(QWidget* window, const QString& name);
     /// Restores the saved placement of `name`; false when there is none.
     bool restore(QWidget* window, const QString& name) const;
@@ -41,6 +41,7 @@ private:
     struct Tracked {
         QPointer<QWidget> window;
         QString name;
+        bool shown = false;  ///< shown in this run: only then is its placement its own
     };
     QString file_;
     QList<Tracked> tracked_;

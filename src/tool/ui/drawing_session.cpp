@@ -2,13 +2,14 @@
 
 #include <iostream>
 
+#include "platform/ui/headless_platform.h"
 #include "storage/test_file.h"
 
 namespace kvx::tool {
 
 std::string startDrawing(DrawingSession& session, const std::string& in) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (!QGuiApplication::instance()) {
+        if (const QString missing = platform::chooseHeadlessPlatform(); !missing.isEmpty()) return missing.toStdString();
         static int qtArgc = 1;
         static char name[] = "kvxtool";
         static char* qtArgv[] = {name, nullptr};

@@ -15,7 +15,7 @@ struct DrawingSession {
     model::TestDocument doc;
 };
 
-/// Starts the toolkit (offscreen unless a platform is chosen) and loads `in` into the session's
+/// Starts the toolkit on a platform without a screen (see headless_platform.h) and loads `in` into the session's
 /// document; the reader's messages go to standard error. Returns the refusal, or "" when the
 /// test is loaded.
 std::string startDrawing(DrawingSession& session, const std::string& in);
