@@ -1,8 +1,10 @@
 #include "storage/same_file.h"
 
-#include <cwctype>
 #include <filesystem>
 #include <system_error>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "storage/file_path.h"
 
@@ -19,8 +21,9 @@ fs::path place(const std::string& utf8, bool& ok) {
     fs::path p = fs::weakly_canonical(fs::absolute(finalTarget(pathFromUtf8(utf8)), ec), ec);
     ok = !ec;
 #ifdef _WIN32
+    // One case for every letter the system folds (Cyrillic too), not only for A to Z.
     std::wstring w = p.make_preferred().wstring();
-    for (wchar_t& c : w) c = static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(c)));
+    if (!w.empty()) CharLowerBuffW(w.data(), static_cast<DWORD>(w.size()));
     p = fs::path(w);
 #endif
     return p;
