@@ -97,6 +97,8 @@ Section "Uninstall"
   Delete "$INSTDIR\*.png"
   Delete "$INSTDIR\qt.conf"
   Delete "$INSTDIR\KVX_Edit.ini"
+  ; A folder that is the working folder cannot go.
+  SetOutPath "$TEMP"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd
