@@ -11,7 +11,9 @@
 
 #include "exchange/exchange_signals.h"
 #include "modelcheck/model_check.h"
+#include "storage/file_path.h"
 #include "storage/test_file.h"
+#include "tool/output_guard.h"
 
 namespace kvx::tool {
 
@@ -45,7 +47,7 @@ int fail(const std::string& message) {
     return 2;
 }
 
-std::filesystem::path fsPath(const std::string& utf8) { return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())); }
+std::filesystem::path fsPath(const std::string& utf8) { return storage::pathFromUtf8(utf8); }
 
 struct Arguments {
     std::vector<std::string> files;
@@ -93,6 +95,21 @@ std::string readOptions(const Arguments& a, modelcheck::CheckOptions& o) {
         o.map = std::move(*parsed);
     }
     return {};
+}
+
+/// The files a model command reads, besides the test: its models and its map.
+std::vector<storage::GuardedFile> modelInputs(const Arguments& a) {
+    std::vector<storage::GuardedFile> out;
+    for (std::size_t i = 1; i < a.files.size(); ++i) out.push_back({a.files[i], "файл модели"});
+    if (auto it = a.options.find("--map"); it != a.options.end() && it->second != "auto")
+        out.push_back({it->second, "файл карты"});
+    return out;
+}
+
+/// The end of a command that a termination signal stopped: the status a shell expects.
+int stoppedStatus() {
+    const int signal = modelcheck::runsStoppedBySignal();
+    return signal > 0 ? 128 + signal : 2;
 }
 
 /// Loads the test; load messages are shown and the command goes on. False when unreadable.
@@ -155,18 +172,21 @@ int exportTestbench(int argc, char** argv) {
     model::TestDocument doc;
     if (!load(doc, a.files[0])) return 2;
     const std::string dir = a.options.at("-o");
+    for (const char* name : {modelcheck::kTestbenchFile, modelcheck::kVectorFile})
+        if (outputRefused(storage::utf8FromPath(fsPath(dir) / name), a.files[0], modelInputs(a))) return 2;
     std::error_code ec;
-    std::filesystem::create_directories(fsPath(dir), ec);
     std::string error;
     std::optional<ModelInterface> model;
     if (options.models.empty()) {
         model = portsOfTest(doc, options.top);
     } else {
-        model = modelcheck::compileModelInterface(options.models, options.top, dir, error);
-        std::filesystem::remove(fsPath(dir) / "model.vvp", ec);
-        std::filesystem::remove(fsPath(dir) / "compile.log", ec);
+        modelcheck::stopRunsOnTerminationSignals();
+        const modelcheck::WorkFolder work;
+        model = modelcheck::compileModelInterface(options.models, options.top, storage::utf8FromPath(work.path), error);
+        if (modelcheck::runsStoppedBySignal()) return stoppedStatus();
         if (!model) return fail(error);
     }
+    std::filesystem::create_directories(fsPath(dir), ec);
     std::vector<std::string> notes;
     const auto bindings = modelcheck::bindingsFor(doc, *model, options, error, &notes);
     if (!bindings) return fail(error);
@@ -174,6 +194,17 @@ int exportTestbench(int argc, char** argv) {
     error = modelcheck::writeTestbench(modelcheck::makeTestbench(doc, *model, *bindings, options.samplePercent), dir);
     if (!error.empty()) return fail(error);
     return 0;
+}
+
+/// --time-limit S into the options; an empty text or the reason it is refused.
+std::string readTimeLimit(const Arguments& a, modelcheck::CheckOptions& options) {
+    if (auto it = a.options.find("--time-limit"); it != a.options.end()) {
+        const std::string& s = it->second;
+        if (s.empty() || s.size() > 6 || s.find_first_not_of("0123456789") != std::string::npos || std::stoi(s) < 1)
+            return "время симуляции «" + s + "» должно быть целым числом секунд от 1 до 999999";
+        options.timeLimitSeconds = std::stoi(s);
+    }
+    return {};
 }
 
 int checkModel(int argc, char** argv) {
@@ -185,15 +216,16 @@ int checkModel(int argc, char** argv) {
     modelcheck::CheckOptions options;
     if (const std::string e = readOptions(a, options); !e.empty()) return fail(e);
     if (auto it = a.options.find("--vcd"); it != a.options.end()) options.vcdPath = it->second;
-    if (auto it = a.options.find("--time-limit"); it != a.options.end()) {
-        const std::string& s = it->second;
-        if (s.empty() || s.size() > 6 || s.find_first_not_of("0123456789") != std::string::npos || std::stoi(s) < 1)
-            return fail("время симуляции «" + s + "» должно быть целым числом секунд от 1 до 999999");
-        options.timeLimitSeconds = std::stoi(s);
-    }
+    if (const std::string e = readTimeLimit(a, options); !e.empty()) return fail(e);
+    if (!options.vcdPath.empty() && outputRefused(options.vcdPath, a.files[0], modelInputs(a))) return 2;
     model::TestDocument doc;
     if (!load(doc, a.files[0])) return 2;
+    modelcheck::stopRunsOnTerminationSignals();
     const auto outcome = modelcheck::checkModel(doc, options);
+    if (outcome.cancelled) {
+        std::cerr << "kvxtool: " << outcome.error << "\n";
+        return stoppedStatus();
+    }
     for (const auto& n : outcome.notes) std::cerr << "kvxtool: " << n << "\n";
     if (outcome.refused) return fail(outcome.error);
     for (const auto& line : modelcheck::reportLines(doc, outcome.comparison)) std::cout << line << "\n";
