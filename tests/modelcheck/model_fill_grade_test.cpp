@@ -74,8 +74,37 @@ TEST(ModelFill, AFilledTestPassesItsModelWhateverItsInputsAndTheIoOutputFollowsW
         }
     }
 
-    // An I/O pin: the output row is filled only where the test leaves the pin to the chip.
+    // The command: a range of tacts, and the refusals.
     kvx::testing::TempDir dir;
+    TestDocument drawn;
+    ASSERT_EQ(storage::loadTestFile(drawn, kExamples + "74hc00.kvx").status, storage::LoadStatus::Loaded);
+    for (int row : {3, 6, 8, 11})
+        for (int t = 1; t <= drawn.tactCount(); ++t) drawn.setCell(0, row, t, model::kInactive);
+    ASSERT_TRUE(storage::saveTestFile(drawn, dir.file("drawn.kvx")).ok);
+    const std::string hc00 = q(kExamples + "74hc00.v"), out = dir.file("filled.kvx");
+    struct Run {
+        std::string arguments;
+        int status;
+        std::string said;  // standard output, or the start of the message
+    };
+    const std::vector<Run> runs = {
+        {"--tacts 2-3 -o " + q(out), 0, "Заполнено 8 уровней, изменено 8\n"},
+        {"-o " + q(out), 0, "Заполнено 32 уровней, изменено 32\n"},
+        {"--tacts 3-2 -o " + q(out), 2, "kvxtool: диапазон тактов «3-2» должен быть вида A-B"},
+        {"--tacts 1-10 -o " + q(out), 2, "kvxtool: в тесте 9 тактов: диапазон 1-10 выходит за его конец\n"},
+        {"-o " + hc00, 2, "kvxtool: Файл "},
+    };
+    for (const Run& r : runs) {
+        SCOPED_TRACE(r.arguments);
+        const int status = kvx::testing::runCommand(q(KVX_TOOL_PATH) + " fill-from-model " + q(dir.file("drawn.kvx")) +
+                                                    " " + hc00 + " " + r.arguments + " >" + q(dir.file("out")) + " 2>" +
+                                                    q(dir.file("err")));
+        EXPECT_EQ(status, r.status);
+        EXPECT_EQ(readAll(dir.file(r.status ? "err" : "out")).rfind(r.said, 0), 0u) << readAll(dir.file("err"));
+    }
+    EXPECT_EQ(readAll(kExamples + "74hc00.v").substr(0, 12), "// 74HC00: q");
+
+    // An I/O pin: the output row is filled only where the test leaves the pin to the chip.
     std::ofstream(dir.file("io.v")) << "module io(input A, input EN, inout D);\n"
                                        "  assign D = EN ? ~A : 1'bz;\nendmodule\n";
     TestDocument doc;
