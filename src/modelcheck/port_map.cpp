@@ -101,6 +101,11 @@ std::optional<std::vector<BitBinding>> bindPorts(const TestDocument& doc, const 
             }
             rows = doc.dataWords()[static_cast<std::size_t>(n - 1)].members();
         } else {
+            // A pin's number, never the internal number of an output row.
+            if (n < 1 || n > doc.pinCount()) {
+                error = where + "в корпусе нет вывода " + std::to_string(n);
+                return std::nullopt;
+            }
             rows.push_back(e.target.kind == MapTarget::Kind::Output ? n + model::kPinRows : n);
         }
         if (rows.size() != bits.size()) {

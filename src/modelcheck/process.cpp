@@ -1,37 +1,24 @@
 #include "modelcheck/process.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <sys/wait.h>
-#endif
+#include "modelcheck/process_platform.h"
+#include "storage/file_path.h"
 
 namespace kvx::modelcheck {
 
 namespace {
 
-#ifdef _WIN32
-/// cmd.exe quoting: the argument between double quotes, inner quotes doubled.
-std::string quoted(const std::string& s) {
-    std::string out = "\"";
-    for (char c : s) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + "\"";
+/// Lock-free, so that a signal handler may set it.
+std::atomic<int> stoppedBySignal{0};
+
+long long nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
-int runShell(const std::string& command) {
-    // The command processor drops the outer pair of quotes; the paths inside keep theirs.
-    const std::string line = "\"" + command + "\"";
-    const std::filesystem::path wide(std::u8string(line.begin(), line.end()));
-    return _wsystem(wide.c_str());
-}
-const char* const kNull = "NUL";
-#else
 /// POSIX shell quoting: the argument between single quotes, an inner quote as '\''.
 std::string quoted(const std::string& s) {
     std::string out = "'";
@@ -39,14 +26,29 @@ std::string quoted(const std::string& s) {
     return out + "'";
 }
 
-int runShell(const std::string& command) {
-    const int status = std::system(command.c_str());
-    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-const char* const kNull = "/dev/null";
-#endif
-
 }  // namespace
+
+double RunControl::elapsedSeconds() const {
+    const long long started = startedNs_.load();
+    return started < 0 ? 0.0 : static_cast<double>(nowNs() - started) / 1e9;
+}
+
+void RunControl::programStarted() {
+    startedNs_.store(nowNs());
+    running_.fetch_add(1);
+}
+
+void stopAllRuns(int signal) { stoppedBySignal.store(signal == 0 ? -1 : signal); }
+
+int runsStoppedBySignal() { return stoppedBySignal.load(); }
+
+namespace platform {
+
+bool stopRequested(const RunControl* control) {
+    return stoppedBySignal.load() != 0 || (control && control->cancelled());
+}
+
+}  // namespace platform
 
 std::string commandLine(const std::vector<std::string>& arguments) {
     std::string line;
@@ -57,31 +59,32 @@ std::string commandLine(const std::vector<std::string>& arguments) {
     return line;
 }
 
-bool programAvailable(const std::string& program) {
-#ifdef _WIN32
-    return runShell("where " + quoted(program) + " >" + kNull + " 2>&1") == 0;
-#else
-    return runShell("command -v " + quoted(program) + " >" + std::string(kNull) + " 2>&1") == 0;
-#endif
+ProgramRun runProgram(const std::vector<std::string>& arguments, const std::string& logPath,
+                      const RunOptions& options) {
+    ProgramRun run;
+    if (arguments.empty() || platform::stopRequested(options.control)) {
+        run.cancelled = !arguments.empty();
+        run.started = false;
+        return run;
+    }
+    const auto began = std::chrono::steady_clock::now();
+    if (options.control) options.control->programStarted();
+    run = platform::spawnAndWait(arguments, logPath, options);
+    if (options.control) options.control->programEnded();
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    if (run.timedOut) run.exitCode = kTimedOut;
+    std::ifstream in(storage::pathFromUtf8(logPath), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    run.output += text.str();
+    return run;
 }
 
 ProgramRun runProgram(const std::vector<std::string>& arguments, const std::string& logPath,
                       int timeLimitSeconds) {
-    ProgramRun run;
-    std::vector<std::string> command = arguments;
-#ifndef _WIN32
-    // The system's timeout ends the program (and, five seconds later, kills it) with status 124.
-    if (timeLimitSeconds > 0 && programAvailable("timeout"))
-        command.insert(command.begin(), {"timeout", "-k", "5", std::to_string(timeLimitSeconds)});
-#else
-    (void)timeLimitSeconds;
-#endif
-    run.exitCode = runShell(commandLine(command) + " <" + kNull + " >" + quoted(logPath) + " 2>&1");
-    std::ifstream in(std::filesystem::path(std::u8string(logPath.begin(), logPath.end())), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    run.output = text.str();
-    return run;
+    RunOptions options;
+    options.timeLimitSeconds = timeLimitSeconds;
+    return runProgram(arguments, logPath, options);
 }
 
 }  // namespace kvx::modelcheck

@@ -44,8 +44,19 @@ std::string writeFile(const std::filesystem::path& path, const std::string& text
 
 }  // namespace
 
+std::vector<FaultSite> faultSites(const std::vector<BitBinding>& bindings) {
+    std::vector<FaultSite> out;
+    for (std::size_t i = 0; i < bindings.size(); ++i) {
+        const BitBinding& b = bindings[i];
+        if (b.constant >= 0 || (!b.driveRow && !b.compareRow)) continue;
+        const int pin = b.driveRow ? b.driveRow : b.compareRow > model::kPinRows ? b.compareRow - model::kPinRows : b.compareRow;
+        for (int level : {0, 1}) out.push_back({static_cast<int>(i), pin, level});
+    }
+    return out;
+}
+
 Testbench makeTestbench(const TestDocument& doc, const ModelInterface& model, const std::vector<BitBinding>& bindings,
-                        int samplePercent) {
+                        int samplePercent, bool faults) {
     Testbench bench;
     const int tacts = doc.tactCount();
     const int test = doc.currentTest();
@@ -124,15 +135,45 @@ Testbench makeTestbench(const TestDocument& doc, const ModelInterface& model, co
         if (b.constant >= 0)
             line("  assign port" + std::to_string(b.port) + "[" + std::to_string(b.bit) + "] = 1'b" +
                  std::to_string(b.constant) + ";");
-    for (std::size_t k = 0; k < sample.size(); ++k)
-        line("  assign sample[" + std::to_string(k) + "] = port" + std::to_string(sample[k]->port) + "[" +
-             std::to_string(sample[k]->bit) + "];");
+    for (std::size_t k = 0; k < sample.size(); ++k) {
+        const std::string bit = "port" + std::to_string(sample[k]->port) + "[" + std::to_string(sample[k]->bit) + "]";
+        if (!faults) {
+            line("  assign sample[" + std::to_string(k) + "] = " + bit + ";");
+            continue;
+        }
+        // A register between the output and the sample, which a fault can hold: a net that only
+        // an output of the model drives cannot be forced in every simulator.
+        line("  reg seen" + std::to_string(k) + ";");
+        line("  always @* seen" + std::to_string(k) + " = " + bit + ";");
+        line("  assign sample[" + std::to_string(k) + "] = seen" + std::to_string(k) + ";");
+    }
     if (sample.empty()) line("  assign sample = 1'bz;");
     std::string connections;
     for (std::size_t i = 0; i < model.ports.size(); ++i)
         connections += std::string(i ? ",\n" : "") + "    ." + identifier(model.ports[i].name) + "(port" +
                        std::to_string(i) + ")";
     line("  " + identifier(model.top) + " dut (\n" + connections + "\n  );");
+    if (faults) {
+        // The fault chosen by +fault=N, held before the first tact for the whole test.
+        line("  integer fault;");
+        line("  initial begin");
+        line("    if (!$value$plusargs(\"fault=%d\", fault)) fault = 0;");
+        line("    case (fault)");
+        const auto sites = faultSites(bindings);
+        for (std::size_t n = 0; n < sites.size(); ++n) {
+            const BitBinding& b = bindings[static_cast<std::size_t>(sites[n].binding)];
+            // An input (or an I/O port) on its net, which the model reads; an output where the test sees it.
+            std::string held = "port" + std::to_string(b.port) + "[" + std::to_string(b.bit) + "]";
+            if (!b.driveRow)
+                for (std::size_t k = 0; k < sample.size(); ++k)
+                    if (sample[k] == &b) held = "seen" + std::to_string(k);
+            line("      " + std::to_string(n + 1) + ": force " + held + " = 1'b" + std::to_string(sites[n].level) +
+                 ";  // " + rowName(doc, sites[n].pin));
+        }
+        line("      default: ;");
+        line("    endcase");
+        line("  end");
+    }
     line("  reg [8*4096-1:0] file;");
     line("  integer tact, result;");
     line("  initial begin");

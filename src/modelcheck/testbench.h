@@ -23,11 +23,25 @@ struct Testbench {
     std::vector<int> compareRows;  ///< row of each column of the result, column 0 at the right end
 };
 
+/// A pin fault the testbench can hold: one bit of a port stuck at a level on the chip's side
+/// of a signal pin (the model's input as the model sees it, its output as the chip drives it).
+struct FaultSite {
+    int binding = 0;  ///< index in the bindings
+    int pin = 0;      ///< the signal pin
+    int level = 0;    ///< 0 or 1
+    bool operator==(const FaultSite&) const = default;
+};
+
+/// Every fault of the bindings, stuck at 0 and stuck at 1 for each bit bound to a signal pin,
+/// in binding order; fault N of the testbench (the plusarg "+fault=N") is element N-1.
+std::vector<FaultSite> faultSites(const std::vector<BitBinding>& bindings);
+
 /// The testbench of the current test on the model `top` with these bindings. Every tact drives
 /// its levels at its start and samples the outputs at `samplePercent` of the tact (100: just
-/// before the next tact begins); a tact lasts the test's tact duration.
+/// before the next tact begins); a tact lasts the test's tact duration. With `faults`, the
+/// plusarg "+fault=N" holds fault N of faultSites (none without it) with force.
 Testbench makeTestbench(const model::TestDocument& doc, const ModelInterface& model,
-                        const std::vector<BitBinding>& bindings, int samplePercent);
+                        const std::vector<BitBinding>& bindings, int samplePercent, bool faults = false);
 
 /// Writes the testbench and its vector file into `folder`; a Russian message on failure.
 std::string writeTestbench(const Testbench& bench, const std::string& folder);

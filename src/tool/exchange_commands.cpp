@@ -10,6 +10,7 @@
 #include "exchange/vcd_import.h"
 #include "exchange/vcd_writer.h"
 #include "exchange/wavejson_writer.h"
+#include "tool/output_guard.h"
 #include "storage/test_file.h"
 
 namespace kvx::tool {
@@ -74,10 +75,11 @@ int exportCommand(int argc, char** argv, bool vcd) {
     if (!a.error.empty()) return fail(a.error);
     if (a.files.size() != 1 || !a.options.count("-o"))
         return fail(std::string("использование: kvxtool ") + argv[1] + " IN -o OUT");
+    const std::string& out = a.options.at("-o");
+    if (outputRefused(out, a.files[0])) return 2;
     model::TestDocument doc;
     const int status = load(doc, a.files[0]);
     if (status == 2) return 2;
-    const std::string& out = a.options.at("-o");
     const std::string error = vcd ? exchange::saveVcd(doc, out, exchange::defaultVcdOptions())
                                   : exchange::saveWaveJson(doc, out);
     if (!error.empty()) return fail(error);
@@ -101,6 +103,9 @@ int importCommand(int argc, char** argv) {
             return fail("момент выборки «" + p + "» должен быть от 0 до 100 процентов такта");
         options.offsetPercent = std::stoi(p);
     }
+    if (outputRefused(a.options.at("-o"), a.files[0],
+                      {{a.files[1], "файл трассы"}, {a.options.at("--map"), "файл карты"}}))
+        return 2;
     model::TestDocument doc;
     const int status = load(doc, a.files[0]);
     if (status == 2) return 2;

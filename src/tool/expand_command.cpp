@@ -7,6 +7,7 @@
 #include "algorithms/algorithm_form.h"
 #include "model/test_document.h"
 #include "storage/test_file.h"
+#include "tool/output_guard.h"
 
 namespace kvx::tool {
 
@@ -22,6 +23,7 @@ int runExpand(int argc, char** argv) {
         std::cerr << "kvxtool: usage: kvxtool expand IN -o OUT\n";
         return 2;
     }
+    if (outputRefused(out, in)) return 2;
     model::TestDocument doc;
     std::vector<std::string> errors;
     doc.events().error = [&](const std::string& e) { errors.push_back(e); };

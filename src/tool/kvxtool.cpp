@@ -13,6 +13,7 @@
 #include "tool/json_dump.h"
 #include "tool/model_commands.h"
 #include "tool/new_command.h"
+#include "tool/output_guard.h"
 #include "tool/word_commands.h"
 #include "tool/open_in_editor_command.h"
 #include "tool/sheet_command.h"
@@ -127,6 +128,7 @@ int main(int argc, char** argv) {
     kvx::model::TestDocument doc;
     if (command == "new") return kvx::tool::runNew({argv + 2, argv + argc});
     if (command == "resave" && argc == 4) {
+        if (kvx::tool::outputRefused(argv[3], argv[2])) return 2;
         const auto r = kvx::storage::loadTestFile(doc, argv[2]);
         const int status = loadStatus(r);
         if (status == 2) return 2;

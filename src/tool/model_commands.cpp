@@ -10,8 +10,12 @@
 #include <vector>
 
 #include "exchange/exchange_signals.h"
+#include "modelcheck/fault_grading.h"
+#include "modelcheck/fill_from_model.h"
 #include "modelcheck/model_check.h"
+#include "storage/file_path.h"
 #include "storage/test_file.h"
+#include "tool/output_guard.h"
 
 namespace kvx::tool {
 
@@ -32,7 +36,23 @@ const char* const kModelUsage =
     "                             write the testbench (testbench.v) and its vectors (vectors.mem)\n"
     "                             for other simulators; without MODEL.v the model's ports are\n"
     "                             named after the pins (p<N> for a pin without a usable name) and\n"
-    "                             the module is MODULE (default chip)\n";
+    "                             the module is MODULE (default chip)\n"
+    "  kvxtool fill-from-model TEST.kvx MODEL.v [MORE.v...] [--top MODULE] [--map MAP|auto]\n"
+    "                             [--sample P] [--tacts A-B] [--time-limit S] -o OUT.kvx\n"
+    "                             write the model's levels into the compared rows (O pins, output\n"
+    "                             rows of I/O pins where the test does not drive the pin) of tacts\n"
+    "                             A..B (default all): 0 and 1 as levels, x and z as inactive; says\n"
+    "                             \"Заполнено N уровней, изменено M\"; exit status 2: refused\n"
+    "  kvxtool grade TEST.kvx [MODEL.v...] [--top MODULE] [--map MAP|auto] [--sample P]\n"
+    "                             [--jobs N] [--time-limit S] [--verbose]\n"
+    "                             fault coverage: each signal pin the map connects stuck at 0 and\n"
+    "                             at 1 inside the chip, one simulation per fault (N at a time,\n"
+    "                             default the number of cores); prints \"Обнаружено K из M\n"
+    "                             неисправностей (P %)\" and each fault the test does not detect\n"
+    "                             (--verbose: the first tact of each detected one). Exit status 0:\n"
+    "                             all detected, 1: some not, 2: refused or the test fails on the\n"
+    "                             model. Without MODEL.v: the output faults the expected levels\n"
+    "                             alone rule out\n";
 
 namespace {
 
@@ -45,7 +65,7 @@ int fail(const std::string& message) {
     return 2;
 }
 
-std::filesystem::path fsPath(const std::string& utf8) { return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())); }
+std::filesystem::path fsPath(const std::string& utf8) { return storage::pathFromUtf8(utf8); }
 
 struct Arguments {
     std::vector<std::string> files;
@@ -93,6 +113,21 @@ std::string readOptions(const Arguments& a, modelcheck::CheckOptions& o) {
         o.map = std::move(*parsed);
     }
     return {};
+}
+
+/// The files a model command reads, besides the test: its models and its map.
+std::vector<storage::GuardedFile> modelInputs(const Arguments& a) {
+    std::vector<storage::GuardedFile> out;
+    for (std::size_t i = 1; i < a.files.size(); ++i) out.push_back({a.files[i], "файл модели"});
+    if (auto it = a.options.find("--map"); it != a.options.end() && it->second != "auto")
+        out.push_back({it->second, "файл карты"});
+    return out;
+}
+
+/// The end of a command that a termination signal stopped: the status a shell expects.
+int stoppedStatus() {
+    const int signal = modelcheck::runsStoppedBySignal();
+    return signal > 0 ? 128 + signal : 2;
 }
 
 /// Loads the test; load messages are shown and the command goes on. False when unreadable.
@@ -155,18 +190,21 @@ int exportTestbench(int argc, char** argv) {
     model::TestDocument doc;
     if (!load(doc, a.files[0])) return 2;
     const std::string dir = a.options.at("-o");
+    for (const char* name : {modelcheck::kTestbenchFile, modelcheck::kVectorFile})
+        if (outputRefused(storage::utf8FromPath(fsPath(dir) / name), a.files[0], modelInputs(a))) return 2;
     std::error_code ec;
-    std::filesystem::create_directories(fsPath(dir), ec);
     std::string error;
     std::optional<ModelInterface> model;
     if (options.models.empty()) {
         model = portsOfTest(doc, options.top);
     } else {
-        model = modelcheck::compileModelInterface(options.models, options.top, dir, error);
-        std::filesystem::remove(fsPath(dir) / "model.vvp", ec);
-        std::filesystem::remove(fsPath(dir) / "compile.log", ec);
+        modelcheck::stopRunsOnTerminationSignals();
+        const modelcheck::WorkFolder work;
+        model = modelcheck::compileModelInterface(options.models, options.top, storage::utf8FromPath(work.path), error);
+        if (modelcheck::runsStoppedBySignal()) return stoppedStatus();
         if (!model) return fail(error);
     }
+    std::filesystem::create_directories(fsPath(dir), ec);
     std::vector<std::string> notes;
     const auto bindings = modelcheck::bindingsFor(doc, *model, options, error, &notes);
     if (!bindings) return fail(error);
@@ -174,6 +212,17 @@ int exportTestbench(int argc, char** argv) {
     error = modelcheck::writeTestbench(modelcheck::makeTestbench(doc, *model, *bindings, options.samplePercent), dir);
     if (!error.empty()) return fail(error);
     return 0;
+}
+
+/// --time-limit S into the options; an empty text or the reason it is refused.
+std::string readTimeLimit(const Arguments& a, modelcheck::CheckOptions& options) {
+    if (auto it = a.options.find("--time-limit"); it != a.options.end()) {
+        const std::string& s = it->second;
+        if (s.empty() || s.size() > 6 || s.find_first_not_of("0123456789") != std::string::npos || std::stoi(s) < 1)
+            return "время симуляции «" + s + "» должно быть целым числом секунд от 1 до 999999";
+        options.timeLimitSeconds = std::stoi(s);
+    }
+    return {};
 }
 
 int checkModel(int argc, char** argv) {
@@ -185,19 +234,107 @@ int checkModel(int argc, char** argv) {
     modelcheck::CheckOptions options;
     if (const std::string e = readOptions(a, options); !e.empty()) return fail(e);
     if (auto it = a.options.find("--vcd"); it != a.options.end()) options.vcdPath = it->second;
-    if (auto it = a.options.find("--time-limit"); it != a.options.end()) {
-        const std::string& s = it->second;
-        if (s.empty() || s.size() > 6 || s.find_first_not_of("0123456789") != std::string::npos || std::stoi(s) < 1)
-            return fail("время симуляции «" + s + "» должно быть целым числом секунд от 1 до 999999");
-        options.timeLimitSeconds = std::stoi(s);
-    }
+    if (const std::string e = readTimeLimit(a, options); !e.empty()) return fail(e);
+    if (!options.vcdPath.empty() && outputRefused(options.vcdPath, a.files[0], modelInputs(a))) return 2;
     model::TestDocument doc;
     if (!load(doc, a.files[0])) return 2;
+    modelcheck::stopRunsOnTerminationSignals();
     const auto outcome = modelcheck::checkModel(doc, options);
+    if (outcome.cancelled) {
+        std::cerr << "kvxtool: " << outcome.error << "\n";
+        return stoppedStatus();
+    }
     for (const auto& n : outcome.notes) std::cerr << "kvxtool: " << n << "\n";
     if (outcome.refused) return fail(outcome.error);
     for (const auto& line : modelcheck::reportLines(doc, outcome.comparison)) std::cout << line << "\n";
     return outcome.exitStatus();
+}
+
+/// "A-B" of --tacts: 1 <= A <= B; false when it is not that.
+bool readTacts(const std::string& text, int& first, int& last) {
+    const auto dash = text.find('-');
+    if (dash == std::string::npos || dash == 0 || dash + 1 >= text.size() || text.size() > 13) return false;
+    const std::string a = text.substr(0, dash), b = text.substr(dash + 1);
+    if (a.find_first_not_of("0123456789") != std::string::npos || b.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    first = std::stoi(a);
+    last = std::stoi(b);
+    return first >= 1 && first <= last;
+}
+
+int fillFromModel(int argc, char** argv) {
+    const Arguments a = parse(argc, argv, {"-o", "--top", "--map", "--sample", "--tacts", "--time-limit"});
+    if (!a.error.empty()) return fail(a.error);
+    if (a.files.size() < 2 || !a.options.count("-o"))
+        return fail("использование: kvxtool fill-from-model TEST.kvx MODEL.v [MORE.v...] [--top MODULE] "
+                    "[--map MAP|auto] [--sample P] [--tacts A-B] -o OUT.kvx");
+    modelcheck::CheckOptions options;
+    if (const std::string e = readOptions(a, options); !e.empty()) return fail(e);
+    if (const std::string e = readTimeLimit(a, options); !e.empty()) return fail(e);
+    int first = 0, last = 0;
+    if (auto it = a.options.find("--tacts"); it != a.options.end() && !readTacts(it->second, first, last))
+        return fail("диапазон тактов «" + it->second + "» должен быть вида A-B, 1 <= A <= B");
+    const std::string& out = a.options.at("-o");
+    if (outputRefused(out, a.files[0], modelInputs(a))) return 2;
+    model::TestDocument doc;
+    if (!load(doc, a.files[0])) return 2;
+    if (last > doc.tactCount())
+        return fail("в тесте " + std::to_string(doc.tactCount()) + " тактов: диапазон " + a.options.at("--tacts") +
+                    " выходит за его конец");
+    modelcheck::stopRunsOnTerminationSignals();
+    const auto fill = modelcheck::fillFromModel(doc, options, first, last);
+    if (fill.cancelled) {
+        std::cerr << "kvxtool: " << fill.error << "\n";
+        return stoppedStatus();
+    }
+    for (const auto& n : fill.notes) std::cerr << "kvxtool: " << n << "\n";
+    if (fill.refused) return fail(fill.error);
+    modelcheck::applyFill(doc, fill);
+    const auto saved = storage::saveTestFile(doc, out);
+    if (!saved.ok) return fail(saved.error);
+    std::cout << fill.message() << "\n";
+    return 0;
+}
+
+int grade(int argc, char** argv) {
+    std::vector<char*> rest;  // --verbose takes no value
+    bool verbose = false;
+    for (int i = 0; i < argc; ++i) {
+        if (i >= 2 && std::string(argv[i]) == "--verbose") verbose = true;
+        else rest.push_back(argv[i]);
+    }
+    const Arguments a =
+        parse(static_cast<int>(rest.size()), rest.data(), {"--top", "--map", "--sample", "--jobs", "--time-limit"});
+    if (!a.error.empty()) return fail(a.error);
+    if (a.files.empty())
+        return fail("использование: kvxtool grade TEST.kvx [MODEL.v...] [--top MODULE] [--map MAP|auto] [--sample P] "
+                    "[--jobs N] [--time-limit S] [--verbose]");
+    modelcheck::GradeOptions options;
+    if (const std::string e = readOptions(a, options.check); !e.empty()) return fail(e);
+    if (const std::string e = readTimeLimit(a, options.check); !e.empty()) return fail(e);
+    if (auto it = a.options.find("--jobs"); it != a.options.end()) {
+        const std::string& s = it->second;
+        if (s.empty() || s.size() > 3 || s.find_first_not_of("0123456789") != std::string::npos || std::stoi(s) < 1)
+            return fail("число параллельных симуляций «" + s + "» должно быть от 1 до 999");
+        options.jobs = std::stoi(s);
+    }
+    model::TestDocument doc;
+    if (!load(doc, a.files[0])) return 2;
+    if (options.check.models.empty()) {
+        const auto unseen = modelcheck::faultsWithoutModel(doc);
+        for (const auto& line : modelcheck::withoutModelReport(doc, unseen)) std::cout << line << "\n";
+        return unseen.empty() ? 0 : 1;
+    }
+    modelcheck::stopRunsOnTerminationSignals();
+    const auto graded = modelcheck::gradeTest(doc, options);
+    if (graded.cancelled) {
+        std::cerr << "kvxtool: " << graded.error << "\n";
+        return stoppedStatus();
+    }
+    for (const auto& n : graded.notes) std::cerr << "kvxtool: " << n << "\n";
+    if (graded.refused) return fail(graded.error);
+    for (const auto& line : modelcheck::gradeReport(doc, graded, verbose)) std::cout << line << "\n";
+    return graded.exitStatus();
 }
 
 }  // namespace
@@ -206,6 +343,8 @@ int runModelCommand(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "check-model") return checkModel(argc, argv);
     if (command == "export-testbench") return exportTestbench(argc, argv);
+    if (command == "fill-from-model") return fillFromModel(argc, argv);
+    if (command == "grade") return grade(argc, argv);
     return -1;
 }
 

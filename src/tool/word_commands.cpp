@@ -8,6 +8,7 @@
 #include "functions/formula.h"
 #include "model/test_document.h"
 #include "storage/test_file.h"
+#include "tool/output_guard.h"
 #include "words/word_csv.h"
 
 namespace kvx::tool {
@@ -78,6 +79,7 @@ int runSetWords(int argc, char** argv) {
     const std::string in = argv[2];
     const std::string values = argv[3];
     const std::string out = argv[5];
+    if (outputRefused(out, in, {{values, "файл значений"}})) return 2;
     model::TestDocument doc;
     const int status = load(doc, in);
     if (status == 2) return 2;

@@ -3,6 +3,7 @@
 // point, I/O pins and every refusal with its Russian message.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -192,6 +193,7 @@ TEST(ModelCheck, RefusedModelsMapsAndAMissingSimulatorSayWhatIsWrong) {
     const std::string map = readAll(kExamples + "74hc595.map");
     writeText(dir.file("missing.map"), map.substr(0, map.find("QH_serial")) + "QH_ser  pin 9\n");
     writeText(dir.file("reversed.map"), map.substr(0, map.find("QH_serial")) + "QH_serial pin 14\n");
+    writeText(dir.file("pin52.map"), map.substr(0, map.find("QH_serial")) + "QH_serial pin 52\n");
     const std::string hc00 = q(kExamples + "74hc00.kvx"), hc595 = q(kExamples + "74hc595.kvx");
     struct Case {
         std::string arguments, path;
@@ -218,6 +220,8 @@ TEST(ModelCheck, RefusedModelsMapsAndAMissingSimulatorSayWhatIsWrong) {
          {"kvxtool: Симуляция не закончилась за 2 с и остановлена: модель, видимо, зациклилась"}},
         {"check-model " + hc00 + " " + q(kExamples + "74hc00.v") + " --time-limit 0", "",
          {"kvxtool: время симуляции «0» должно быть целым числом секунд от 1 до 999999\n"}},
+        {"check-model " + hc595 + " " + q(kExamples + "74hc595.v") + " --map " + q(dir.file("pin52.map")), "",
+         {"kvxtool: Строка 8 карты: в корпусе нет вывода 52\n"}},
         {"check-model " + hc00 + " " + q(kExamples + "74hc00.v") + " --sample 101", "",
          {"kvxtool: момент сравнения «101» должен быть от 0 до 100 процентов такта\n"}},
     };
@@ -252,4 +256,109 @@ TEST(ModelCheck, AnExportedTestbenchRunsInTheSimulatorOnItsOwn) {
     // Y4 Y3 Y2 Y1 (bit 0 at the right) of the 74HC00 test's tacts 1..9; the last tact leaves the inputs open.
     EXPECT_EQ(readAll(out + "/result.txt"),
               "0111\n1011\n1101\n1110\n0111\n1011\n1101\n1110\nxxxx\n");
+}
+
+TEST(ModelCheck, NoOutputReplacesAFileTheCommandReadsByAnyName) {
+#ifdef _WIN32
+    GTEST_SKIP() << "links and Icarus Verilog are tried on Linux";
+#endif
+    kvx::testing::TempDir dir;
+    namespace fs = std::filesystem;
+    const std::string t = dir.file("t.kvx"), m = dir.file("m.v"), map = dir.file("m.map"), comment = dir.file("t.txt");
+    fs::copy_file(kExamples + "74hc595.kvx", t);
+    fs::copy_file(kExamples + "74hc595.v", m);
+    fs::copy_file(kExamples + "74hc595.map", map);
+    writeText(comment, "{\\rtf1 комментарий}");
+    writeText(dir.file("values.csv"), "1,Q,5\n");
+    fs::create_directories(dir.path / "sub");
+    fs::create_directories(dir.path / "bench");
+    fs::create_symlink(t, dir.path / "link.kvx");
+    fs::create_hard_link(map, dir.path / "hard.map");
+    fs::copy_file(kExamples + "74hc595.v", dir.path / "bench" / "testbench.v");
+    const std::string models = q(t) + " " + q(m) + " --map " + q(map);
+    struct Case {
+        std::string arguments;
+        std::string file;  // the input the output would replace
+    };
+    const std::vector<Case> cases = {
+        {"check-model " + models + " --vcd " + q(m), m},
+        {"check-model " + models + " --vcd " + q(dir.file("sub/../t.kvx")), t},
+        {"check-model " + models + " --vcd " + q(dir.file("link.kvx")), t},
+        {"check-model " + models + " --vcd " + q(dir.file("hard.map")), map},
+        {"check-model " + models + " --vcd " + q(comment), comment},
+        {"export-testbench " + q(t) + " " + q(dir.file("bench/testbench.v")) + " -o " + q(dir.file("sub/../bench")),
+         dir.file("bench/testbench.v")},
+        {"export-vcd " + q(t) + " -o " + q(dir.file("link.kvx")), t},
+        {"export-wavejson " + q(t) + " -o " + q(comment), comment},
+        {"import-vcd " + q(t) + " " + q(m) + " --map " + q(map) + " -o " + q(dir.file("hard.map")), map},
+        {"expand " + q(t) + " -o " + q(t), t},
+        {"set-words " + q(t) + " " + q(dir.file("values.csv")) + " -o " + q(dir.file("values.csv")),
+         dir.file("values.csv")},
+        {"resave " + q(t) + " " + q(dir.file("sub/../t.txt")), comment},
+        {"render " + q(t) + " -o " + q(comment), comment},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const std::string before = readAll(c.file);
+        const ToolRun r = tool(dir, c.arguments);
+        EXPECT_EQ(r.status, 2);
+        if (r.err.find("needs the build with the editor") != std::string::npos) continue;
+        EXPECT_NE(r.err.find(" не записан: это "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(fs::path(c.file).filename().string()), std::string::npos) << r.err;
+        EXPECT_EQ(readAll(c.file), before);
+    }
+}
+
+TEST(ModelCheck, CyrillicFoldersAndTraceNamesReachTheSimulatorOnlyAsNamesItTakes) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Icarus Verilog is run on Linux";
+#endif
+    REQUIRE_SIMULATOR();
+    kvx::testing::TempDir dir;
+    const std::string temp = dir.file("временная папка"), trace = dir.file("трасса.vcd");
+    std::filesystem::create_directories(temp);
+    std::filesystem::copy_file(kExamples + "74hc00.v", dir.file("модель И-НЕ.v"));
+    const int status = kvx::testing::runCommand("cd " + q(dir.path.string()) + " && TMPDIR=" + q(temp) + " " +
+                                                q(KVX_TOOL_PATH) + " check-model " + q(kExamples + "74hc00.kvx") + " " +
+                                                q("модель И-НЕ.v") + " --vcd трасса.vcd >out 2>err");
+    EXPECT_EQ(status, 0) << readAll(dir.file("err"));
+    EXPECT_EQ(readAll(dir.file("out")), "Совпало 32 из 32 сравнений\n");
+    EXPECT_NE(readAll(trace).find("$enddefinitions"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("dump.vcd")));
+    EXPECT_TRUE(std::filesystem::is_empty(temp));  // the work folder is gone
+    // The simulator's messages name the user's file, not its copy.
+    writeText(dir.file("сломанная.v"), "module hc00(input A1, output Y1;\nendmodule\n");
+    const ToolRun r = tool(dir, "check-model " + q(kExamples + "74hc00.kvx") + " " + q(dir.file("сломанная.v")));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("сломанная.v:2: syntax error"), std::string::npos) << r.err;
+}
+
+TEST(ModelCheck, ATerminatedCheckStopsTheSimulatorAndRemovesItsWorkFolder) {
+#ifdef _WIN32
+    GTEST_SKIP() << "signals are sent on Linux";
+#endif
+    REQUIRE_SIMULATOR();
+    kvx::testing::TempDir dir;
+    const std::string temp = dir.file("tmp");
+    std::filesystem::create_directories(temp);
+    std::string looping = readAll(kExamples + "74hc00.v");
+    looping.replace(looping.rfind("endmodule"), 9, "reg spin = 0;\n    always @(spin) spin <= ~spin;\nendmodule");
+    writeText(dir.file("looping.v"), looping);
+    const auto started = std::chrono::steady_clock::now();
+    const int status = kvx::testing::runCommand(
+        "TMPDIR=" + q(temp) + " " + q(KVX_TOOL_PATH) + " check-model " + q(kExamples + "74hc00.kvx") + " " +
+        q(dir.file("looping.v")) + " 2>" + q(dir.file("err")) + " & pid=$!; sleep 3; kill -TERM $pid; wait $pid");
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_EQ(status, 128 + 15);
+    EXPECT_LT(seconds, 6.0);
+    EXPECT_NE(readAll(dir.file("err")).find("Проверка прервана"), std::string::npos) << readAll(dir.file("err"));
+    EXPECT_TRUE(std::filesystem::is_empty(temp));
+    // No process is left working in the folder.
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::error_code ec;
+        const auto cwd = std::filesystem::read_symlink(entry.path() / "cwd", ec);
+        if (!ec) {
+            EXPECT_EQ(cwd.string().rfind(temp, 0), std::string::npos) << entry.path();
+        }
+    }
 }

@@ -17,6 +17,7 @@
 #include "exchange/ui/diagram_picture.h"
 #include "model/test_document.h"
 #include "storage/test_file.h"
+#include "tool/output_guard.h"
 #include "tool/ui/drawing_session.h"
 
 namespace kvx::tool {
@@ -75,6 +76,7 @@ int runRender(int argc, char** argv) {
         }
     }
     if (in.empty() || out.empty()) return fail(std::string("не указан файл теста или рисунка\n") + kRenderUsage);
+    if (const std::string refused = refusedOutput(out, in); !refused.empty()) return fail(refused);
 
     DrawingSession session;
     if (const std::string refused = startDrawing(session, in); !refused.empty()) return fail(refused);
