@@ -1,5 +1,4 @@
-// What the editor keeps between runs: the placement of the windows it showed, and no record
-// of the toolkit's own outside the family's registry keys.
+// Kept between runs: the placement of shown windows; no registry key of the toolkit's own.
 
 #include <QDialog>
 #include <QFileDialog>
@@ -13,17 +12,14 @@
 TEST(PlacementStore, OnlyAWindowShownInThisRunHasItsPlacementStored) {
     QTemporaryDir dir;
     const QString ini = dir.filePath("KVX_Edit.ini");
-    {
-        kvx::platform::PlacementStore store(ini);
-        QDialog main, prompt;
-        store.track(&main, "TBF");
-        store.track(&prompt, "TRename");
-        main.show();
-        prompt.close();  // closing a window that was never shown stores nothing either
-        store.saveAll();
-    }
-    const QStringList stored = QSettings(ini, QSettings::IniFormat).childGroups();
-    EXPECT_EQ(stored, QStringList{"TBF"});
+    kvx::platform::PlacementStore store(ini);
+    QDialog main, prompt;
+    store.track(&main, "TBF");
+    store.track(&prompt, "TRename");
+    main.show();
+    prompt.close();  // closing a window that was never shown stores nothing either
+    store.saveAll();
+    EXPECT_EQ(QSettings(ini, QSettings::IniFormat).childGroups(), QStringList{"TBF"});
 }
 
 #ifdef _WIN32
