@@ -16,6 +16,8 @@
 #include <vector>
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -32,6 +34,8 @@ std::string utf8(const std::filesystem::path& p) {
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
+    // Lines end with "\n" alone, as a simulator writes them elsewhere.
+    _setmode(_fileno(stdout), _O_BINARY);
     // The arguments as the runner gave them (UTF-16), not in the system's code page.
     std::vector<std::string> wideArguments;
     std::vector<char*> pointers;
