@@ -154,7 +154,9 @@ TEST_F(SheetTest, KvxtoolRefusesBadOptionsAndTooLongSheetsWithoutWritingAnything
     const std::string test = counterWithComment("x");
     // 40 pins: two pages of text, then one band of 46 tacts a page, 1305 pages of diagram.
     const std::string huge = longTest("huge.kvx", 60000, 40);
-    const std::string before = readAll(test);
+    const std::string before = readAll(test), comment = readAll(path("counter16.txt"));
+    QDir().mkpath(QString::fromStdString(path("pdf")));
+    QFile::link(QString::fromStdString(path("counter16.txt")), QString::fromStdString(path("link.pdf")));
     struct Case {
         std::string arguments;
         const char* message;
@@ -169,7 +171,10 @@ TEST_F(SheetTest, KvxtoolRefusesBadOptionsAndTooLongSheetsWithoutWritingAnything
         {quoted(test) + " -o " + quoted(pdf) + " --tacts 5-x", "kvxtool: такты заданы неверно: \"5-x\""},
         {quoted(test) + " -o " + quoted(pdf) + " --page B5", "kvxtool: неизвестный формат листа B5 (A4 или A3)"},
         {quoted(test), "kvxtool: не указан файл теста или листа"},
-        {quoted(test) + " -o " + quoted(test), "kvxtool: лист теста нельзя записать в файл самого теста"},
+        {quoted(test) + " -o " + quoted(test), "не записан: это файл теста"},
+        {quoted(test) + " -o " + quoted(path("pdf/../counter16.kvx")), "не записан: это файл теста"},
+        {quoted(test) + " -o " + quoted(path("counter16.txt")), "не записан: это файл комментария теста"},
+        {quoted(test) + " -o " + quoted(path("link.pdf")), "не записан: это файл комментария теста"},
         {quoted(test) + " -o " + quoted(path("no/such/folder.pdf")), "kvxtool: Не удалось записать файл"},
         {quoted(path("missing.kvx")) + " -o " + quoted(pdf), "kvxtool: "},
     };
@@ -181,6 +186,7 @@ TEST_F(SheetTest, KvxtoolRefusesBadOptionsAndTooLongSheetsWithoutWritingAnything
         EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(pdf)));
     }
     EXPECT_EQ(readAll(test), before);
+    EXPECT_EQ(readAll(path("counter16.txt")), comment);
 }
 
 TEST_F(SheetTest, PrintingALongTestAsksForTactsSayingHowManyPagesTheWholeTestTakes) {
@@ -192,10 +198,14 @@ TEST_F(SheetTest, PrintingALongTestAsksForTactsSayingHowManyPagesTheWholeTestTak
         EXPECT_EQ(dialog.range(), (sheet::TactRange{1, 11500}));  // the tacts of 50 pages
         dialog.lastField()->setValue(231);
         chosen = dialog.chosenText()->text();
-        dialog.firstField()->setValue(300);  // beyond the last: the last follows
-        EXPECT_EQ(dialog.lastField()->value(), 300);
+        dialog.firstField()->setValue(300);  // beyond the last: refused, the last stays
+        EXPECT_EQ(dialog.lastField()->value(), 231);
+        EXPECT_EQ(dialog.chosenText()->text().toStdString(),
+                  "Начальный такт 300 больше конечного 231: задайте такты по порядку");
+        dialog.accept();
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
         dialog.firstField()->setValue(2);
-        dialog.lastField()->setValue(231);
+        EXPECT_EQ(dialog.lastField()->value(), 231);
         return true;
     });
     const std::string pdf = path("printed.pdf");
@@ -254,11 +264,23 @@ TEST_F(SheetTest, ThePdfCommandProposesTheTestsNameInDirPdfOrBesideTheTestAndNev
     exportSheet->trigger();
     EXPECT_EQ(prompter.questions.back().text, "Заменить существующий файл?");
     EXPECT_EQ(QFileInfo(QString::fromStdString(target)).lastModified(), modified);
-    const std::string before = readAll(test);
-    prompter.pickFile(test);
-    exportSheet->trigger();
-    EXPECT_EQ(prompter.errors(), std::vector<std::string>{"Лист теста нельзя записать в файл самого теста"});
+    // Never over the open test or its comment file, by any name, and no "replace?" first.
+    const std::string comment = path("counter16.txt");
+    const std::string before = readAll(test), commentBefore = readAll(comment);
+    const std::pair<std::string, std::string> refused[] = {
+        {test, "Файл " + test + " не записан: это файл открытого теста."},
+        {comment, "Файл " + comment + " не записан: это файл комментария открытого теста."},
+        {pdfFolder + "/../counter16.txt",
+         "Файл " + pdfFolder + "/../counter16.txt не записан: это файл комментария открытого теста " + comment + "."}};
+    for (const auto& [target, message] : refused) {
+        prompter.questions.clear();
+        prompter.pickFile(target);
+        exportSheet->trigger();
+        EXPECT_EQ(prompter.errors(), std::vector<std::string>{message});
+        EXPECT_EQ(prompter.questions.size(), 1u);
+    }
     EXPECT_EQ(readAll(test), before);
+    EXPECT_EQ(readAll(comment), commentBefore);
 
     // Without Dir_PDF the sheet goes beside the test.
     window.reset();
@@ -270,4 +292,148 @@ TEST_F(SheetTest, ThePdfCommandProposesTheTestsNameInDirPdfOrBesideTheTestAndNev
     ASSERT_EQ(prompter.dialogs.size(), 1u);
     EXPECT_EQ(prompter.dialogs[0].directory, path("counter16.pdf"));
     EXPECT_TRUE(prompter.scriptUsed());
+}
+
+TEST_F(SheetTest, KvxtoolSaysWhatTheLoadMendedAndTakesNoTestFileForItsComment) {
+    const std::string test = counterWithComment("Комментарий");
+    struct Case {
+        std::string file;
+        int status;
+        const char* message;
+    };
+    // A damaged tact count; the test itself named as its own comment file.
+    std::string damaged = readAll(test);
+    damaged.replace(damaged.find("=200\r\n"), 6, "=2zz\r\n");
+    QFile out(QString::fromStdString(path("damaged.kvx")));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(damaged.data(), static_cast<qint64>(damaged.size()));
+    out.close();
+    QFile::copy(QString::fromStdString(test), QString::fromStdString(path("t.txt")));
+    const Case cases[] = {{path("damaged.kvx"), 1, "kvxtool: Ошибка чтения файла"}, {path("t.txt"), 0, ""}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string pdf = path("out.pdf"), err = path("err.txt");
+        EXPECT_EQ(kvx::testing::runCommand(std::string(KVX_TOOL_PATH) + " sheet " + quoted(c.file) + " -o " + quoted(pdf) +
+                                      " 2>" + quoted(err)),
+                  c.status);
+        EXPECT_NE(readAll(err).find(c.message), std::string::npos) << readAll(err);
+        const std::string first = text(pdf, 1, 2);
+        EXPECT_TRUE(std::regex_search(first, std::regex("Комментарий к тесту\\s*Нет"))) << first;
+    }
+}
+
+TEST_F(SheetTest, ADip40SheetWithLongNamesKeepsItsColumnsRulerAndPagesApart) {
+    model::TestDocument doc;
+    doc.setPackage({model::PackageType::DIP, 40});
+    doc.setTactCount(200);
+    for (int p = 1; p <= 6; ++p) doc.setPinType(p, model::PinType::InOut);
+    for (int p = 1; p <= 40; ++p) doc.setPinName(p, p == 5 ? "ОченьДлинноеИмяВывода" : "N" + std::to_string(p));
+    for (int t = 1; t <= 200; t += 3) doc.setCell(0, 7, t, model::kHigh);
+    doc.setTestName("DIP40");
+    const std::string test = path("dip40.kvx");
+    ASSERT_TRUE(storage::saveTestFile(doc, test).ok);
+    int portrait = 0;
+    for (const char* format : {"", "--landscape"}) {
+        SCOPED_TRACE(format);
+        const std::string pdf = path("dip40.pdf");
+        ASSERT_EQ(kvx::testing::runCommand(std::string(KVX_TOOL_PATH) + " sheet " + quoted(test) + " -o " + quoted(pdf) +
+                                      " " + format + " 2>/dev/null"),
+                  0);
+        const int n = pages(pdf);
+        // Every page's head on its own page, once; the diagram pages state their tacts.
+        for (int page = 1; page <= n; ++page) {
+            const std::string t = text(pdf, page, page);
+            const std::string label = "Лист " + std::to_string(page) + " из " + std::to_string(n);
+            EXPECT_NE(t.find(label), std::string::npos) << t;
+            EXPECT_EQ(t.find("Лист ", t.find(label) + 1), std::string::npos) << t;
+            if (t.find("Уровни") != std::string::npos) {
+                EXPECT_NE(t.find("Такты 1–"), std::string::npos) << t;
+            }
+        }
+        const std::string all = text(pdf);
+        EXPECT_NE(all.find("ОченьДлинноеИмяВывода"), std::string::npos);  // whole in the pin table
+        EXPECT_NE(all.find("Очень…"), std::string::npos);  // cut in the pin column
+        EXPECT_NE(all.find("Уровни"), std::string::npos);
+        EXPECT_EQ(std::regex_search(all, std::regex("\\b201\\b")), false);
+        EXPECT_NE(text(pdf, n, n).find("Такты "), std::string::npos);
+        if (*format) {
+            EXPECT_LE(n, portrait);
+        }
+        portrait = n;
+    }
+}
+
+TEST_F(SheetTest, TheEditorsSheetIsCappedShowsItsProgressAndCanBeCancelled) {
+    // 40 pins, 60000 tacts: the chosen tacts would take more than 1000 pages.
+    ASSERT_EQ(tbf().loadFile(longTest("huge.kvx", 60000, 40)), app::LoadOutcome::Loaded);
+    commands().setTactsRunner([](TFSheetTacts& dialog) {
+        dialog.lastField()->setValue(60000);
+        return true;
+    });
+    const std::string pdf = path("huge.pdf");
+    prompter.pickFile(pdf);
+    tbf().findChild<QAction*>(QStringLiteral("exportSheet"))->trigger();
+    ASSERT_EQ(prompter.errors().size(), 1u);
+    EXPECT_NE(prompter.errors()[0].find("Лист теста занял бы"), std::string::npos) << prompter.errors()[0];
+    EXPECT_NE(prompter.errors()[0].find("больше 1000; задайте такты, например 1-"), std::string::npos);
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(pdf)));
+
+    // "Отмена" on the third page: nothing written, nothing to report.
+    prompter.questions.clear();
+    commands().setTactsRunner([](TFSheetTacts& dialog) {
+        dialog.lastField()->setValue(400);
+        return true;
+    });
+    std::vector<long long> shown;
+    commands().setProgressHook([&](long long done, long long) {
+        shown.push_back(done);
+        return done < 2;
+    });
+    prompter.pickFile(pdf);
+    tbf().findChild<QAction*>(QStringLiteral("exportSheet"))->trigger();
+    EXPECT_EQ(shown, (std::vector<long long>{0, 1, 2}));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(pdf)));
+    EXPECT_TRUE(prompter.questions.empty());
+
+    // The print dialog proposes the export's file.
+    QString proposed;
+    commands().setPrintRunner([&](QPrinter& printer, long long) {
+        proposed = printer.outputFileName();
+        return false;
+    });
+    tbf().findChild<QAction*>(QStringLiteral("printSheet"))->trigger();
+    EXPECT_EQ(proposed.toStdString(), path("huge.pdf"));
+}
+
+TEST_F(SheetTest, TheSheetKeepsItsScaleWhateverTheZoomAndATimeRulerCarriesItsUnit) {
+    model::TestDocument doc;
+    ASSERT_EQ(storage::loadTestFile(doc, counterWithComment("x")).status, storage::LoadStatus::Loaded);
+    sheet::ui::SheetOptions standard, zoomed;
+    zoomed.view.cellWidth = 3;
+    zoomed.view.rowHeight = 14;
+    zoomed.view.timeOnRuler = true;
+    const auto a = sheet::ui::layoutFor(doc, standard, {}), b = sheet::ui::layoutFor(doc, zoomed, {});
+    EXPECT_EQ(a.diagramPages().bandHeight(), b.diagramPages().bandHeight());
+    EXPECT_EQ(a.pageCount(), b.pageCount());
+    const std::string pdf = path("time.pdf");
+    ASSERT_EQ(sheet::ui::writeSheetPdf(pdf, doc, zoomed, {}), "");
+    EXPECT_NE(text(pdf, a.textPageCount() + 1, a.textPageCount() + 1).find("0 мкс 20 мкс 40 мкс"), std::string::npos);
+}
+
+TEST_F(SheetTest, ACommentsListKeepsItsBulletsInTheTextsOwnFont) {
+    const std::string test = counterWithComment("x");
+    QFile rtf(QString::fromStdString(params::commentFilePath(test)));
+    ASSERT_TRUE(rtf.open(QIODevice::WriteOnly));
+    rtf.write("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
+              "\\pard\\fi-360\\li720{\\pntext\\f1\\'b7\\tab}\\f0 First item\\par"
+              "{\\pntext\\f1\\'b7\\tab}Second item\\par}");
+    rtf.close();
+    const std::string pdf = path("list.pdf");
+    ASSERT_EQ(kvx::testing::runCommand(std::string(KVX_TOOL_PATH) + " sheet " + quoted(test) + " -o " + quoted(pdf) +
+                                  " 2>/dev/null"),
+              0);
+    const std::string t = text(pdf, 1, 2);
+    EXPECT_NE(t.find("\u2022 First item"), std::string::npos) << t;
+    EXPECT_NE(t.find("\u2022 Second item"), std::string::npos) << t;
+    EXPECT_EQ(output("pdffonts " + quoted(pdf)).find("Symbol"), std::string::npos);
 }
