@@ -14,6 +14,8 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QTextCursor>
+#include <QTextLayout>
+#include <cmath>
 #include <QTextDocumentFragment>
 
 #include "diagram/ui/diagram_painter.h"
@@ -95,6 +97,35 @@ void listsAsLists(QTextDocument& doc) {
     }
 }
 
+/// The layout draws a paragraph's line before the first one it was asked for: a paragraph
+/// (or a table cell's) that runs over a page break would leave a copy of its last line on the
+/// first page in the PDF's text, hidden under the next page's head. Such a paragraph is split
+/// where the page breaks, so that each part lies on one page.
+void splitAtPageBreaks(QTextDocument& doc) {
+    const qreal page = doc.pageSize().height();
+    if (page <= 0) return;
+    QAbstractTextDocumentLayout* layout = doc.documentLayout();
+    auto pageOf = [page](qreal y) { return static_cast<long long>(std::floor(y / page)); };
+    for (int round = 0; round < 1000; ++round) {
+        bool split = false;
+        for (QTextBlock b = doc.begin(); b.isValid() && !split; b = b.next()) {
+            const QTextLayout* lines = b.layout();
+            if (!lines || lines->lineCount() < 2) continue;
+            const qreal origin = layout->blockBoundingRect(b).top() - lines->boundingRect().top();
+            const long long first = pageOf(origin + lines->lineAt(0).y() + 1);
+            for (int i = 1; i < lines->lineCount(); ++i) {
+                if (pageOf(origin + lines->lineAt(i).y() + 1) == first) continue;
+                QTextCursor at(b);
+                at.setPosition(b.position() + lines->lineAt(i).textStart());
+                at.insertBlock();
+                split = true;
+                break;
+            }
+        }
+        if (!split) return;
+    }
+}
+
 /// The first pages: heading, tables, algorithm settings and the comment with its formatting.
 std::unique_ptr<QTextDocument> textPages(const model::TestDocument& doc, const SheetContents& c, QSizeF page) {
     auto text = std::make_unique<QTextDocument>();
@@ -136,6 +167,7 @@ std::unique_ptr<QTextDocument> textPages(const model::TestDocument& doc, const S
         end.insertBlock(plainBlock, plain);
         end.insertText(QStringLiteral("Нет"), plain);
     }
+    splitAtPageBreaks(*text);
     return text;
 }
 
@@ -356,7 +388,14 @@ void TestSheet::paintPage(QPainter& p, long long index) const {
     if (index < textPages_) {
         const qreal top = static_cast<qreal>(index) * area.height();
         p.translate(0, -top);
-        text_->drawContents(&p, QRectF(QPointF(0, top), area));
+        p.setClipRect(QRectF(QPointF(0, top), area));
+        // The layout draws every line that touches its clip: a line that ends on the page
+        // break would be drawn on the next page too, hidden by the painter's clip but still
+        // in the PDF's text. Lines are drawn only on the page they lie on.
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = QRectF(0, top + 1, area.width(), area.height() - 2);
+        context.palette.setColor(QPalette::Text, Qt::black);
+        text_->documentLayout()->draw(&p, context);
     } else {
         const long long page = index - textPages_;
         if (page == 0) {

@@ -329,6 +329,12 @@ TEST_F(SheetTest, ADip40SheetWithLongNamesKeepsItsColumnsRulerAndPagesApart) {
     for (int p = 1; p <= 6; ++p) doc.setPinType(p, model::PinType::InOut);
     for (int p = 1; p <= 40; ++p) doc.setPinName(p, p == 5 ? "ОченьДлинноеИмяВывода" : "N" + std::to_string(p));
     for (int t = 1; t <= 200; t += 3) doc.setCell(0, 7, t, model::kHigh);
+    for (int w = 0; w < 8; ++w) {  // words whose member lists take several lines of the table
+        model::DataWord word;
+        word.wordName = "WORD" + std::to_string(w);
+        for (int m = 0; m < 30; ++m) word.addMember(7 + (m + w) % 30);
+        doc.dataWords().push_back(word);
+    }
     doc.setTestName("DIP40");
     const std::string test = path("dip40.kvx");
     ASSERT_TRUE(storage::saveTestFile(doc, test).ok);
