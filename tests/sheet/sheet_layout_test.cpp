@@ -60,15 +60,12 @@ TEST(SheetLayout, TheDiagramIsCutIntoBandsAndPagesThatHoldEveryTactAndRowOnce) {
         }
         for (int t = c.tacts.first; t <= c.tacts.last; ++t)
             for (int r = 1; r <= c.rows; ++r) ASSERT_EQ(seen[static_cast<size_t>(t) * (c.rows + 1) + r], 1) << t << "," << r;
-        // The pages take the bands one after another, each page some, and the first page's
-        // bands fit below the legend.
+        // The pages take the bands in order, each some; the first page's fit below the legend.
         long long next = 0;
-        for (long long page = 0; page < pages.count(); ++page) {
+        for (long long page = 0; page < pages.count(); next = pages.bandsOf(page++).second) {
             const auto [first, last] = pages.bandsOf(page);
-            EXPECT_EQ(first, next);
-            EXPECT_GT(last, first);
+            EXPECT_TRUE(first == next && last > first) << page;
             EXPECT_EQ(pages.tactsOf(page), (TactRange{pages.band(first).firstTact, pages.band(last - 1).lastTact}));
-            next = last;
         }
         EXPECT_EQ(next, pages.bandCount());
         EXPECT_LE(pages.bandsOnFirstPage() * pages.bandHeight(), std::max(c.height - c.legend, pages.bandHeight()));
@@ -84,28 +81,19 @@ TEST(SheetLayout, TheDiagramIsCutIntoBandsAndPagesThatHoldEveryTactAndRowOnce) {
 
 // Labels 6 pixels a character over 12-pixel tacts: a band's first tact, then 11, 21 ...
 TEST(SheetLayout, TheRulerLabelsEveryBandsFirstTactAndNeverCutsALabelOrNamesAMissingTact) {
-    struct Case {
-        const char* what;
-        DiagramBand band;
-        int microseconds;
-        std::vector<std::pair<int, std::string>> labels;  // tact, text
+    const struct { const char* what; DiagramBand band; int microseconds; const char* labels; } cases[] = {
+        {"the first band", {1, 46}, 0, "1|11|21|31|41|"},
+        {"the last band of a 200-tact test ends at 200", {185, 200}, 0, "185|191|"},
+        {"a label that would run past the band's end is left out", {1201, 1242}, 0, "1201|1211|1221|1231|"},
+        {"the label after the first one keeps its distance", {1209, 1250}, 0, "1209|1221|1231|1241|"},
+        {"times carry their unit", {1, 46}, 2, "0 мкс|20 мкс|40 мкс|60 мкс|80 мкс|"},
+        {"a wide time is left out at the band's end", {99001, 99046}, 1000, "99000000 мкс|99010000 мкс|99020000 мкс|99030000 мкс|"},
     };
-    const Case cases[] = {
-        {"the first band", {1, 46}, 0, {{1, "1"}, {11, "11"}, {21, "21"}, {31, "31"}, {41, "41"}}},
-        {"the last band of a 200-tact test ends at 200", {185, 200}, 0, {{185, "185"}, {191, "191"}}},
-        {"a label that would run past the band's end is left out", {1201, 1242}, 0,
-         {{1201, "1201"}, {1211, "1211"}, {1221, "1221"}, {1231, "1231"}}},
-        {"the label after the first one keeps its distance", {1209, 1250}, 0,
-         {{1209, "1209"}, {1221, "1221"}, {1231, "1231"}, {1241, "1241"}}},
-        {"times carry their unit", {1, 46}, 2, {{1, "0 мкс"}, {11, "20 мкс"}, {21, "40 мкс"}, {31, "60 мкс"}, {41, "80 мкс"}}},
-        {"a wide time is left out at the band's end", {99001, 99046}, 1000,
-         {{99001, "99000000 мкс"}, {99011, "99010000 мкс"}, {99021, "99020000 мкс"}, {99031, "99030000 мкс"}}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::vector<std::pair<int, std::string>> got;
+        std::string got;
         for (const SheetRulerLabel& l : sheetRulerLabels(c.band, 12, 6, c.microseconds)) {
-            got.emplace_back(l.tact, l.text);
+            got += l.text + "|";
             EXPECT_EQ(l.x, (l.tact - c.band.firstTact) * 12 + 1);
         }
         EXPECT_EQ(got, c.labels);
@@ -148,7 +136,6 @@ TEST(SheetLayout, PaperTactRangesAndPageTexts) {
                                                        {1000, "1000 страниц"}};
     for (const auto& [n, text] : words) EXPECT_EQ(pagesText(n), text);
     EXPECT_EQ(pageLabel(2, 7), "Лист 2 из 7");
-    EXPECT_EQ(tactOrderError({9990, 9999}), "");
     EXPECT_EQ(tactOrderError({300, 231}), "Начальный такт 300 больше конечного 231: задайте такты по порядку");
 }
 

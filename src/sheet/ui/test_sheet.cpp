@@ -93,6 +93,7 @@ void listsAsLists(QTextDocument& doc) {
         QTextBlockFormat bf = b.blockFormat();
         bf.setLeftMargin(24);
         bf.setTextIndent(-16);
+        bf.setTabPositions({QTextOption::Tab(24, QTextOption::LeftTab)});  // the text after the mark
         c.setBlockFormat(bf);
     }
 }

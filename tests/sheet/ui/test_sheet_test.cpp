@@ -101,8 +101,7 @@ protected:
 
 TEST_F(SheetTest, KvxtoolWritesASearchablePdfWithEmbeddedFontsWhosePagesFollowTheTactsAndPaper) {
     const std::string test = counterWithComment("Счётчик проверен на стенде");
-    // A4 portrait: 52 tacts a band (the names are short), three bands of the 18 rows below the
-    // legend, one page of text first.
+    // A4 portrait: one page of text, then bands of 52 tacts and 18 rows, three below the legend.
     struct Case {
         const char* options;
         int pages;
@@ -191,8 +190,7 @@ TEST_F(SheetTest, KvxtoolRefusesBadOptionsAndTooLongSheetsWithoutWritingAnything
 }
 
 TEST_F(SheetTest, PrintingALongTestAsksForTactsSayingHowManyPagesTheWholeTestTakes) {
-    // 20000 tacts of 8 pins: bands of 53 tacts, six below the legend and seven a page after it,
-    // 55 pages of diagram and one of text.
+    // 20000 tacts of 8 pins: bands of 53 tacts, six below the legend, then seven a page: 55 pages.
     ASSERT_EQ(tbf().loadFile(longTest("long.kvx", 20000)), app::LoadOutcome::Loaded);
     QString whole, chosen;
     commands().setTactsRunner([&](TFSheetTacts& dialog) {
@@ -207,7 +205,6 @@ TEST_F(SheetTest, PrintingALongTestAsksForTactsSayingHowManyPagesTheWholeTestTak
         dialog.accept();
         EXPECT_EQ(dialog.result(), QDialog::Rejected);
         dialog.firstField()->setValue(2);
-        EXPECT_EQ(dialog.lastField()->value(), 231);
         return true;
     });
     const std::string pdf = path("printed.pdf");
@@ -267,8 +264,7 @@ TEST_F(SheetTest, ThePdfCommandProposesTheTestsNameInDirPdfOrBesideTheTestAndNev
     EXPECT_EQ(prompter.questions.back().text, "Заменить существующий файл?");
     EXPECT_EQ(QFileInfo(QString::fromStdString(target)).lastModified(), modified);
     // Never over the open test or its comment file, by any name, and no "replace?" first.
-    const std::string comment = path("counter16.txt");
-    const std::string before = readAll(test), commentBefore = readAll(comment);
+    const std::string comment = path("counter16.txt"), before = readAll(test), commentBefore = readAll(comment);
     const std::pair<std::string, std::string> refused[] = {
         {test, "Файл " + test + " не записан: это файл открытого теста."},
         {comment, "Файл " + comment + " не записан: это файл комментария открытого теста."},
@@ -278,8 +274,7 @@ TEST_F(SheetTest, ThePdfCommandProposesTheTestsNameInDirPdfOrBesideTheTestAndNev
         prompter.questions.clear();
         prompter.pickFile(target);
         exportSheet->trigger();
-        EXPECT_EQ(prompter.errors(), std::vector<std::string>{message});
-        EXPECT_EQ(prompter.questions.size(), 1u);
+        EXPECT_TRUE(prompter.questions.size() == 1 && prompter.errors() == std::vector<std::string>{message}) << message;
     }
     EXPECT_EQ(readAll(test), before);
     EXPECT_EQ(readAll(comment), commentBefore);
@@ -296,31 +291,23 @@ TEST_F(SheetTest, ThePdfCommandProposesTheTestsNameInDirPdfOrBesideTheTestAndNev
     EXPECT_TRUE(prompter.scriptUsed());
 }
 
-TEST_F(SheetTest, KvxtoolSaysWhatTheLoadMendedAndTakesNoTestFileForItsComment) {
-    const std::string test = counterWithComment("Комментарий");
-    struct Case {
-        std::string file;
-        int status;
-        const char* message;
-    };
-    // A damaged tact count; the test itself named as its own comment file.
-    std::string damaged = readAll(test);
-    damaged.replace(damaged.find("=200\r\n"), 6, "=2zz\r\n");
-    QFile out(QString::fromStdString(path("damaged.kvx")));
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(damaged.data(), static_cast<qint64>(damaged.size()));
-    out.close();
-    QFile::copy(QString::fromStdString(test), QString::fromStdString(path("t.txt")));
-    const Case cases[] = {{path("damaged.kvx"), 1, "kvxtool: Ошибка чтения файла"}, {path("t.txt"), 0, ""}};
-    for (const Case& c : cases) {
+TEST_F(SheetTest, KvxtoolSaysWhatTheLoadMendedAndPrintsOnlyARealCommentWithItsLists) {
+    const std::string test = counterWithComment("x");
+    std::string damaged = readAll(test);  // a damaged tact count
+    writeBytes(path("damaged.kvx"), damaged.replace(damaged.find("=200\r\n"), 6, "=2zz\r\n"));
+    QFile::copy(QString::fromStdString(test), QString::fromStdString(path("t.txt")));  // its own comment file
+    writeBytes(params::commentFilePath(test), "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}\\pard\\fi-360"
+                                              "\\li720{\\pntext\\f1\\'b7\\tab}\\f0 First\\par{\\pntext\\f1\\'b7\\tab}Second\\par}");
+    const struct { std::string file; int status; const char *message, *comment; } cases[] = {{path("damaged.kvx"), 1, "kvxtool: Ошибка чтения файла", "Комментарий к тесту\\s*Нет"},
+                 {path("t.txt"), 0, "", "Комментарий к тесту\\s*Нет"},
+                 {test, 0, "", "Комментарий к тесту\\s*\u2022 First\\s*\u2022 Second"}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        const std::string pdf = path("out.pdf"), err = path("err.txt");
-        EXPECT_EQ(kvx::testing::runCommand(std::string(KVX_TOOL_PATH) + " sheet " + quoted(c.file) + " -o " + quoted(pdf) +
-                                      " 2>" + quoted(err)),
-                  c.status);
+        const std::string pdf = path("out.pdf"), err = path("err.txt"), quiet = " 2>" + quoted(err);
+        EXPECT_EQ(kvx::testing::runCommand(KVX_TOOL_PATH " sheet " + quoted(c.file) + " -o " + quoted(pdf) + quiet), c.status);
         EXPECT_NE(readAll(err).find(c.message), std::string::npos) << readAll(err);
-        const std::string first = text(pdf, 1, 2);
-        EXPECT_TRUE(std::regex_search(first, std::regex("Комментарий к тесту\\s*Нет"))) << first;
+        EXPECT_TRUE(std::regex_search(text(pdf, 1, 2), std::regex(c.comment))) << text(pdf, 1, 2);
+        EXPECT_EQ(output("pdffonts " + quoted(pdf)).find("Symbol"), std::string::npos);
     }
 }
 
@@ -328,25 +315,29 @@ TEST_F(SheetTest, ADip40SheetWithLongNamesKeepsItsColumnsRulerAndPagesApart) {
     model::TestDocument doc;
     doc.setPackage({model::PackageType::DIP, 40});
     doc.setTactCount(200);
-    for (int p = 1; p <= 6; ++p) doc.setPinType(p, model::PinType::InOut);
-    for (int p = 1; p <= 40; ++p) doc.setPinName(p, p == 5 ? "ОченьДлинноеИмяВывода" : "N" + std::to_string(p));
-    for (int t = 1; t <= 200; t += 3) doc.setCell(0, 7, t, model::kHigh);
-    for (int w = 0; w < 8; ++w) {  // words whose member lists take several lines of the table
-        model::DataWord word;
-        word.wordName = "WORD" + std::to_string(w);
-        for (int m = 0; m < 30; ++m) word.addMember(7 + (m + w) % 30);
-        doc.dataWords().push_back(word);
+    for (int p = 1; p <= 40; ++p) {
+        if (p <= 6) doc.setPinType(p, model::PinType::InOut);
+        doc.setPinName(p, p == 5 ? "ОченьДлинноеИмяВывода" : "N" + std::to_string(p));
     }
-    doc.setTestName("DIP40");
+    for (int t = 1; t <= 200; t += 3) doc.setCell(0, 7, t, model::kHigh);
+    doc.dataWords().resize(8);  // words whose member lists take several lines of the table
+    for (int w = 0; w < 8; ++w)
+        for (int m = 0; m < 30; ++m) doc.dataWords()[w].addMember(7 + (m + w) % 30);
     const std::string test = path("dip40.kvx");
     ASSERT_TRUE(storage::saveTestFile(doc, test).ok);
+    // The sheet's own scale whatever the zoom; a time ruler says "мкс".
+    sheet::ui::SheetOptions zoomed;
+    zoomed.view.cellWidth = zoomed.view.rowHeight = 15;
+    zoomed.view.timeOnRuler = true;
+    const auto standard = sheet::ui::layoutFor(doc, {}, {});
+    EXPECT_EQ(sheet::ui::layoutFor(doc, zoomed, {}).diagramPages().bandHeight(), standard.diagramPages().bandHeight());
+    ASSERT_EQ(sheet::ui::writeSheetPdf(path("time.pdf"), doc, zoomed, {}), "");
+    EXPECT_NE(text(path("time.pdf")).find("0 мкс 20 мкс 40 мкс"), std::string::npos);
     int portrait = 0;
     for (const char* format : {"", "--landscape"}) {
         SCOPED_TRACE(format);
         const std::string pdf = path("dip40.pdf");
-        ASSERT_EQ(kvx::testing::runCommand(std::string(KVX_TOOL_PATH) + " sheet " + quoted(test) + " -o " + quoted(pdf) +
-                                      " " + format + " 2>/dev/null"),
-                  0);
+        ASSERT_EQ(kvx::testing::runCommand(KVX_TOOL_PATH " sheet " + quoted(test) + " -o " + quoted(pdf) + " " + format), 0);
         const int n = pages(pdf);
         // Every page's head on its own page, once; the diagram pages state their tacts.
         for (int page = 1; page <= n; ++page) {
@@ -354,94 +345,41 @@ TEST_F(SheetTest, ADip40SheetWithLongNamesKeepsItsColumnsRulerAndPagesApart) {
             const std::string label = "Лист " + std::to_string(page) + " из " + std::to_string(n);
             EXPECT_NE(t.find(label), std::string::npos) << t;
             EXPECT_EQ(t.find("Лист ", t.find(label) + 1), std::string::npos) << t;
-            if (t.find("Уровни") != std::string::npos) {
-                EXPECT_NE(t.find("Такты 1–"), std::string::npos) << t;
-            }
+            EXPECT_EQ(t.find("Уровни") == std::string::npos, t.find("Такты 1–") == std::string::npos) << t;
         }
         const std::string all = text(pdf);
         EXPECT_NE(all.find("ОченьДлинноеИмяВывода"), std::string::npos);  // whole in the pin table
         EXPECT_NE(all.find("ОченьДлинноеИ…"), std::string::npos);  // cut in the pin column
-        EXPECT_NE(all.find("Уровни"), std::string::npos);
         EXPECT_EQ(std::regex_search(all, std::regex("\\b201\\b")), false);
-        EXPECT_NE(text(pdf, n, n).find("Такты "), std::string::npos);
-        if (*format) {
-            EXPECT_LE(n, portrait);
-        }
+        EXPECT_LE(n, *format ? portrait : n);  // landscape takes no more pages than portrait
         portrait = n;
     }
 }
 
 TEST_F(SheetTest, TheEditorsSheetIsCappedShowsItsProgressAndCanBeCancelled) {
-    // 40 pins, 60000 tacts: the chosen tacts would take more than 1000 pages.
+    // 40 pins, 60000 tacts: tacts 1-60000 would take more than 1000 pages.
     ASSERT_EQ(tbf().loadFile(longTest("huge.kvx", 60000, 40)), app::LoadOutcome::Loaded);
-    commands().setTactsRunner([](TFSheetTacts& dialog) {
-        dialog.lastField()->setValue(60000);
-        return true;
-    });
     const std::string pdf = path("huge.pdf");
-    prompter.pickFile(pdf);
-    tbf().findChild<QAction*>(QStringLiteral("exportSheet"))->trigger();
-    ASSERT_EQ(prompter.errors().size(), 1u);
-    EXPECT_NE(prompter.errors()[0].find("Лист теста занял бы"), std::string::npos) << prompter.errors()[0];
-    EXPECT_NE(prompter.errors()[0].find("больше 1000; задайте такты, например 1-"), std::string::npos);
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(pdf)));
-
+    auto exportTacts = [&](int last) {
+        commands().setTactsRunner([last](TFSheetTacts& dialog) { return dialog.lastField()->setValue(last), true; });
+        prompter.questions.clear();
+        prompter.pickFile(pdf);
+        tbf().findChild<QAction*>(QStringLiteral("exportSheet"))->trigger();
+        EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(pdf)));
+    };
+    exportTacts(60000);
+    EXPECT_EQ(prompter.errors(), std::vector<std::string>{"Лист теста занял бы 1135 страниц, больше 1000; задайте "
+                                                          "такты, например 1-52894"});
     // "Отмена" on the third page: nothing written, nothing to report.
-    prompter.questions.clear();
-    commands().setTactsRunner([](TFSheetTacts& dialog) {
-        dialog.lastField()->setValue(400);
-        return true;
-    });
     std::vector<long long> shown;
-    commands().setProgressHook([&](long long done, long long) {
-        shown.push_back(done);
-        return done < 2;
-    });
-    prompter.pickFile(pdf);
-    tbf().findChild<QAction*>(QStringLiteral("exportSheet"))->trigger();
+    commands().setProgressHook([&](long long done, long long) { return shown.push_back(done), done < 2; });
+    exportTacts(400);
     EXPECT_EQ(shown, (std::vector<long long>{0, 1, 2}));
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(pdf)));
     EXPECT_TRUE(prompter.questions.empty());
 
     // The print dialog proposes the export's file.
     QString proposed;
-    commands().setPrintRunner([&](QPrinter& printer, long long) {
-        proposed = printer.outputFileName();
-        return false;
-    });
+    commands().setPrintRunner([&](QPrinter& printer, long long) { return proposed = printer.outputFileName(), false; });
     tbf().findChild<QAction*>(QStringLiteral("printSheet"))->trigger();
-    EXPECT_EQ(proposed.toStdString(), path("huge.pdf"));
-}
-
-TEST_F(SheetTest, TheSheetKeepsItsScaleWhateverTheZoomAndATimeRulerCarriesItsUnit) {
-    model::TestDocument doc;
-    ASSERT_EQ(storage::loadTestFile(doc, counterWithComment("x")).status, storage::LoadStatus::Loaded);
-    sheet::ui::SheetOptions standard, zoomed;
-    zoomed.view.cellWidth = 3;
-    zoomed.view.rowHeight = 14;
-    zoomed.view.timeOnRuler = true;
-    const auto a = sheet::ui::layoutFor(doc, standard, {}), b = sheet::ui::layoutFor(doc, zoomed, {});
-    EXPECT_EQ(a.diagramPages().bandHeight(), b.diagramPages().bandHeight());
-    EXPECT_EQ(a.pageCount(), b.pageCount());
-    const std::string pdf = path("time.pdf");
-    ASSERT_EQ(sheet::ui::writeSheetPdf(pdf, doc, zoomed, {}), "");
-    EXPECT_NE(text(pdf, a.textPageCount() + 1, a.textPageCount() + 1).find("0 мкс 20 мкс 40 мкс"), std::string::npos);
-}
-
-TEST_F(SheetTest, ACommentsListKeepsItsBulletsInTheTextsOwnFont) {
-    const std::string test = counterWithComment("x");
-    QFile rtf(QString::fromStdString(params::commentFilePath(test)));
-    ASSERT_TRUE(rtf.open(QIODevice::WriteOnly));
-    rtf.write("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}"
-              "\\pard\\fi-360\\li720{\\pntext\\f1\\'b7\\tab}\\f0 First item\\par"
-              "{\\pntext\\f1\\'b7\\tab}Second item\\par}");
-    rtf.close();
-    const std::string pdf = path("list.pdf");
-    ASSERT_EQ(kvx::testing::runCommand(std::string(KVX_TOOL_PATH) + " sheet " + quoted(test) + " -o " + quoted(pdf) +
-                                  " 2>/dev/null"),
-              0);
-    const std::string t = text(pdf, 1, 2);
-    EXPECT_NE(t.find("\u2022 First item"), std::string::npos) << t;
-    EXPECT_NE(t.find("\u2022 Second item"), std::string::npos) << t;
-    EXPECT_EQ(output("pdffonts " + quoted(pdf)).find("Symbol"), std::string::npos);
+    EXPECT_EQ(proposed.toStdString(), pdf);
 }
