@@ -195,10 +195,13 @@ void SheetCommands::printSheet() {
     printer.setPageMargins(QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter);
     printer.setDocName(QString::fromStdString(doc_.testName()));
     printer.setCreator(QStringLiteral("Редактор KVX"));
+#ifndef Q_OS_WIN
     // Printed to a file, the sheet is proposed the name and folder of "Лист теста (PDF)...";
-    // the printer stays the system's own until the user picks the file.
+    // the printer stays the system's own until the user picks the file. (The Windows print
+    // dialog asks for its file itself, and would take a set name as "print to a file".)
     printer.setOutputFileName(QString::fromStdString(proposedPath(doc_, pdfFolder_(), folder_())));
     if (!QPrinterInfo::defaultPrinter().isNull()) printer.setOutputFormat(QPrinter::NativeFormat);
+#endif
     const auto tacts = chooseTacts(PageFormat{});
     if (!tacts) return;
     SheetOptions options;

@@ -381,5 +381,7 @@ TEST_F(SheetTest, TheEditorsSheetIsCappedShowsItsProgressAndCanBeCancelled) {
     QString proposed;
     commands().setPrintRunner([&](QPrinter& printer, long long) { return proposed = printer.outputFileName(), false; });
     tbf().findChild<QAction*>(QStringLiteral("printSheet"))->trigger();
+#ifndef _WIN32  // the Windows dialog asks for its file itself
     EXPECT_EQ(proposed.toStdString(), pdf);
+#endif
 }
