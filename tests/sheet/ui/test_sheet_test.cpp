@@ -325,8 +325,7 @@ TEST_F(SheetTest, ADip40SheetWithLongNamesKeepsItsColumnsRulerAndPagesApart) {
         for (int m = 0; m < 30; ++m) doc.dataWords()[w].addMember(7 + (m + w) % 30);
     const std::string test = path("dip40.kvx");
     ASSERT_TRUE(storage::saveTestFile(doc, test).ok);
-    // The sheet's own scale whatever the zoom; a time ruler says "мкс".
-    sheet::ui::SheetOptions zoomed;
+    sheet::ui::SheetOptions zoomed;  // the sheet's own scale whatever the zoom; a time ruler says "мкс"
     zoomed.view.cellWidth = zoomed.view.rowHeight = 15;
     zoomed.view.timeOnRuler = true;
     const auto standard = sheet::ui::layoutFor(doc, {}, {});
@@ -377,8 +376,7 @@ TEST_F(SheetTest, TheEditorsSheetIsCappedShowsItsProgressAndCanBeCancelled) {
     EXPECT_EQ(shown, (std::vector<long long>{0, 1, 2}));
     EXPECT_TRUE(prompter.questions.empty());
 
-    // The print dialog proposes the export's file.
-    QString proposed;
+    QString proposed;  // the print dialog proposes the export's file
     commands().setPrintRunner([&](QPrinter& printer, long long) { return proposed = printer.outputFileName(), false; });
     tbf().findChild<QAction*>(QStringLiteral("printSheet"))->trigger();
 #ifndef _WIN32  // the Windows dialog asks for its file itself
