@@ -41,6 +41,23 @@ void BM_SheetPdf(benchmark::State& state) {
 }
 BENCHMARK(BM_SheetPdf)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The same 10,000 tacts on A4 and A3, portrait and landscape: the wider paper holds more tacts
+// a band and takes fewer pages.
+void BM_SheetPaper(benchmark::State& state) {
+    model::TestDocument doc;
+    bench::fillCounter(doc, 10000, true);
+    const sheet::PageFormat format{state.range(0) ? sheet::Paper::A3 : sheet::Paper::A4, state.range(1) != 0};
+    QTemporaryDir dir;
+    sheet::ui::SheetOptions options;
+    options.date = "01.01.2025";
+    for (auto _ : state) {
+        const std::string error = sheet::ui::writeSheetPdf(dir.filePath(QStringLiteral("s.pdf")).toStdString(), doc, options, format);
+        if (!error.empty()) state.SkipWithError(error.c_str());
+    }
+    state.counters["pages"] = static_cast<double>(sheet::ui::layoutFor(doc, options, format).pageCount());
+}
+BENCHMARK(BM_SheetPaper)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(2);
+
 }  // namespace
 
 int main(int argc, char** argv) { return kvx::bench::runBenchmarksInQt(argc, argv); }

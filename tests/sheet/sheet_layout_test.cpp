@@ -20,51 +20,86 @@ TEST(SheetLayout, TheDiagramIsCutIntoBandsAndPagesThatHoldEveryTactAndRowOnce) {
         const char* what;
         int width, height, rows;
         TactRange tacts;
-        int rowHeight;
-        int tactsPerBand, rowGroups, bandsPerPage;
+        int rowHeight, header, legend;
+        int tactsPerBand, rowGroups, rowsPerBand, bandsOnFirst, bandsPerPage;
         long long pages;
     };
     const Case cases[] = {
-        {"DIP16 with 2 I/O pins, 200 tacts: two bands a page", 718, 1023, 18, {1, 200}, 21, 46, 1, 2, 3},
-        {"one tact", 718, 1023, 18, {1, 1}, 21, 46, 1, 2, 1},
-        {"exactly one band", 718, 1023, 18, {1, 46}, 21, 46, 1, 2, 1},
-        {"one tact more than a page", 718, 1023, 18, {101, 193}, 21, 46, 1, 2, 2},
-        {"DIP40, 10000 tacts: one band a page", 718, 1023, 40, {1, 10000}, 21, 46, 1, 1, 218},
-        {"DIP40 with 40 output rows: rows in two groups", 718, 1023, 80, {1, 100}, 21, 46, 2, 1, 6},
-        {"A4 landscape, 8 pins", 1047, 694, 8, {1, 1000}, 21, 73, 1, 3, 5},
-        {"a page too small for a tact or a row still holds one", 100, 10, 3, {1, 2}, 21, 1, 3, 1, 6},
+        {"DIP16 with 2 I/O pins, 200 tacts: two bands a page", 718, 1023, 18, {1, 200}, 21, 20, 0, 46, 1, 18, 2, 2, 3},
+        {"one tact", 718, 1023, 18, {1, 1}, 21, 20, 0, 46, 1, 18, 2, 2, 1},
+        {"exactly one band", 718, 1023, 18, {1, 46}, 21, 20, 0, 46, 1, 18, 2, 2, 1},
+        {"one tact more than a page", 718, 1023, 18, {101, 193}, 21, 20, 0, 46, 1, 18, 2, 2, 2},
+        {"DIP40, 10000 tacts: one band a page", 718, 1023, 40, {1, 10000}, 21, 20, 0, 46, 1, 40, 1, 1, 218},
+        {"DIP40 with 40 output rows: two groups of 40 rows", 718, 1023, 80, {1, 100}, 21, 20, 0, 46, 2, 40, 1, 1, 6},
+        {"A4 landscape, 8 pins", 1047, 694, 8, {1, 1000}, 21, 20, 0, 73, 1, 8, 3, 3, 5},
+        {"a page too small for a tact or a row still holds one", 100, 10, 3, {1, 2}, 21, 20, 0, 1, 3, 1, 1, 1, 6},
+        // At the sheet's own scale, with the legend above the first page's bands.
+        {"DIP40 with 6 I/O pins, A4 landscape: one band of all rows", 1047, 694, 46, {1, 200}, 14, 18, 24, 73, 1, 46, 1, 1, 3},
+        {"46 rows on a page for 31: 23 + 23, not 31 + 15", 718, 460, 46, {1, 46}, 14, 18, 0, 46, 2, 23, 1, 1, 2},
+        {"8 pins, A4 portrait: one band fewer below the legend", 718, 1023, 8, {1, 644}, 14, 18, 24, 46, 1, 8, 6, 7, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const DiagramPages pages(c.width, c.height, c.rows, c.tacts, kSheetCellWidth, c.rowHeight);
+        const BandGeometry g{161, kSheetCellWidth, c.rowHeight, c.header, c.legend};
+        const DiagramPages pages(c.width, c.height, c.rows, c.tacts, g);
         EXPECT_EQ(pages.tactsPerBand(), c.tactsPerBand);
         EXPECT_EQ(pages.rowGroups(), c.rowGroups);
+        EXPECT_EQ(pages.rowsPerBand(), c.rowsPerBand);
+        EXPECT_EQ(pages.bandsOnFirstPage(), c.bandsOnFirst);
         EXPECT_EQ(pages.bandsPerPage(), c.bandsPerPage);
         EXPECT_EQ(pages.count(), c.pages);
-        // Every tact of the range and every row lies in exactly one band, in order.
+        // Every tact of the range and every row lies in exactly one band, in order; no row
+        // group is much smaller than the others.
         std::vector<int> seen(static_cast<size_t>(c.tacts.last + 1) * (c.rows + 1), 0);
         for (long long b = 0; b < pages.bandCount(); ++b) {
             const DiagramBand band = pages.band(b);
             ASSERT_LE(band.lastTact - band.firstTact + 1, c.tactsPerBand);
+            EXPECT_GE(band.lastRow - band.firstRow + 1, pages.rowsPerBand() - pages.rowGroups() + 1);
             for (int t = band.firstTact; t <= band.lastTact; ++t)
                 for (int r = band.firstRow; r <= band.lastRow; ++r) ++seen[static_cast<size_t>(t) * (c.rows + 1) + r];
         }
         for (int t = c.tacts.first; t <= c.tacts.last; ++t)
             for (int r = 1; r <= c.rows; ++r) ASSERT_EQ(seen[static_cast<size_t>(t) * (c.rows + 1) + r], 1) << t << "," << r;
-        // A band fits the page, and the pages hold every band.
-        EXPECT_LE(pages.bandsPerPage() * pages.bandHeight(), std::max(c.height, pages.bandHeight()));
-        EXPECT_GE(pages.count() * pages.bandsPerPage(), pages.bandCount());
+        // The pages take the bands in order, each some; the first page's fit below the legend.
+        long long next = 0;
+        for (long long page = 0; page < pages.count(); next = pages.bandsOf(page++).second) {
+            const auto [first, last] = pages.bandsOf(page);
+            EXPECT_TRUE(first == next && last > first) << page;
+            EXPECT_EQ(pages.tactsOf(page), (TactRange{pages.band(first).firstTact, pages.band(last - 1).lastTact}));
+        }
+        EXPECT_EQ(next, pages.bandCount());
+        EXPECT_LE(pages.bandsOnFirstPage() * pages.bandHeight(), std::max(c.height - c.legend, pages.bandHeight()));
         // The tacts that fit into a number of pages take no more pages than that.
         for (long long n : {1LL, 2LL, 50LL}) {
             const int fit = pages.tactsWithin(n);
             if (fit > 0) {
-                EXPECT_LE(DiagramPages(c.width, c.height, c.rows, {c.tacts.first, c.tacts.first + fit - 1},
-                                       kSheetCellWidth, c.rowHeight)
-                              .count(),
-                          n);
+                EXPECT_LE(DiagramPages(c.width, c.height, c.rows, {c.tacts.first, c.tacts.first + fit - 1}, g).count(), n);
             }
         }
     }
+}
+
+// Labels 6 pixels a character over 12-pixel tacts: a band's first tact, then 11, 21 ...
+TEST(SheetLayout, TheRulerLabelsEveryBandsFirstTactAndNeverCutsALabelOrNamesAMissingTact) {
+    const struct { const char* what; DiagramBand band; int microseconds; const char* labels; } cases[] = {
+        {"the first band", {1, 46}, 0, "1|11|21|31|41|"},
+        {"the last band of a 200-tact test ends at 200", {185, 200}, 0, "185|191|"},
+        {"a label that would run past the band's end is left out", {1201, 1242}, 0, "1201|1211|1221|1231|"},
+        {"the label after the first one keeps its distance", {1209, 1250}, 0, "1209|1221|1231|1241|"},
+        {"times carry their unit", {1, 46}, 2, "0 мкс|20 мкс|40 мкс|60 мкс|80 мкс|"},
+        {"a wide time is left out at the band's end", {99001, 99046}, 1000, "99000000 мкс|99010000 мкс|99020000 мкс|99030000 мкс|"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string got;
+        for (const SheetRulerLabel& l : sheetRulerLabels(c.band, 12, 6, c.microseconds)) {
+            got += l.text + "|";
+            EXPECT_EQ(l.x, (l.tact - c.band.firstTact) * 12 + 1);
+        }
+        EXPECT_EQ(got, c.labels);
+    }
+    EXPECT_EQ(tactsHeading({1201, 1400}), "Такты 1201–1400");
+    EXPECT_EQ(tactsHeading({7, 7}), "Такт 7");
 }
 
 TEST(SheetLayout, PaperTactRangesAndPageTexts) {
@@ -101,6 +136,7 @@ TEST(SheetLayout, PaperTactRangesAndPageTexts) {
                                                        {1000, "1000 страниц"}};
     for (const auto& [n, text] : words) EXPECT_EQ(pagesText(n), text);
     EXPECT_EQ(pageLabel(2, 7), "Лист 2 из 7");
+    EXPECT_EQ(tactOrderError({300, 231}), "Начальный такт 300 больше конечного 231: задайте такты по порядку");
 }
 
 model::TestDocument documentWithEverything() {

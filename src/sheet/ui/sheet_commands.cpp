@@ -8,19 +8,22 @@
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "diagram/ui/diagram_widget.h"
+#include "params/comment_file.h"
 #include "sheet/ui/test_sheet.h"
+#include "storage/same_file.h"
 
 namespace kvx::sheet::ui {
 
 namespace {
 
 const char* const kReplaceQuestion = "Заменить существующий файл?";
-const char* const kOverTheTest = "Лист теста нельзя записать в файл самого теста";
 
 QString pagesQString(long long n) { return QString::fromStdString(pagesText(n)); }
 
@@ -81,22 +84,25 @@ TFSheetTacts::TFSheetTacts(int tactCount, long long wholePages, TactRange propos
     layout->addLayout(fields);
     layout->addWidget(chosen_);
     layout->addWidget(buttons);
-    // The two fields keep a range: the first tact never beyond the last.
-    connect(first_, &QSpinBox::valueChanged, this, [this](int v) {
-        if (last_->value() < v) last_->setValue(v);
-        update();
-    });
-    connect(last_, &QSpinBox::valueChanged, this, [this](int v) {
-        if (first_->value() > v) first_->setValue(v);
-        update();
-    });
+    // Each field keeps what is typed into it; a range out of order is refused on OK.
+    connect(first_, &QSpinBox::valueChanged, this, &TFSheetTacts::update);
+    connect(last_, &QSpinBox::valueChanged, this, &TFSheetTacts::update);
+    ok_ = buttons->buttons().front();
     update();
+}
+
+void TFSheetTacts::accept() {
+    if (!tactOrderError(range()).empty()) return;
+    QDialog::accept();
 }
 
 TactRange TFSheetTacts::range() const { return {first_->value(), last_->value()}; }
 
 void TFSheetTacts::update() {
-    chosen_->setText(QStringLiteral("Выбранные такты займут %1.").arg(pagesQString(pages_(range()))));
+    const std::string wrong = tactOrderError(range());
+    if (ok_) ok_->setEnabled(wrong.empty());
+    chosen_->setText(wrong.empty() ? QStringLiteral("Выбранные такты займут %1.").arg(pagesQString(pages_(range())))
+                                   : QString::fromStdString(wrong));
 }
 
 SheetCommands::SheetCommands(model::TestDocument& doc, platform::Prompter& prompter, diagram::DiagramWidget& diagram,
@@ -139,22 +145,47 @@ std::optional<TactRange> SheetCommands::chooseTacts(const PageFormat& format) {
     SheetOptions options;
     options.view = diagram_.view();
     const TestSheet whole = layoutFor(doc_, options, format);
-    const DiagramPages& pages = whole.diagramPages();
-    if (pages.count() <= kAskRangePages) return whole.tacts();
-    const int rows = diagram::displayRowTotal(doc_);
-    const QSizeF content = whole.content();
-    const long long textPages = whole.textPageCount();
-    const int rowHeight = options.view.rowHeight;
-    auto count = [=](TactRange r) {
-        return textPages + DiagramPages(static_cast<int>(content.width()),
-                                        static_cast<int>(content.height()) - kPageHeadHeight, rows, r,
-                                        kSheetCellWidth, rowHeight)
-                               .count();
+    TactRange range = whole.tacts();
+    if (whole.diagramPageCount() > kAskRangePages) {
+        const int fit = std::max(1, whole.diagramPages().tactsWithin(kAskRangePages));
+        TFSheetTacts dialog(doc_.tactCount(), whole.pageCount(), {1, fit},
+                            [&whole](TactRange r) { return whole.pagesFor(r); }, qobject_cast<QWidget*>(parent()));
+        if (!runTacts_(dialog)) return std::nullopt;
+        range = dialog.range();
+        if (const std::string wrong = tactOrderError(range); !wrong.empty()) {
+            prompter_.error(wrong);
+            return std::nullopt;
+        }
+    }
+    // The same cap as kvxtool's, with the same advice.
+    const long long pages = whole.pagesFor(range);
+    if (pages > kMaxSheetPages) {
+        SheetOptions part = options;
+        part.tacts = range;
+        const TestSheet sheet = layoutFor(doc_, part, format);
+        std::string message =
+            tooManyPagesError(pages, range, sheet.diagramPages().tactsWithin(kMaxSheetPages - sheet.textPageCount()), "");
+        message.replace(0, std::string("лист").size(), "Лист");
+        prompter_.error(message);
+        return std::nullopt;
+    }
+    return range;
+}
+
+SheetProgress SheetCommands::progress(QProgressDialog& dialog) {
+    dialog.setWindowTitle(QStringLiteral("Лист теста"));
+    dialog.setCancelButtonText(QStringLiteral("Отмена"));
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(300);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    return [this, &dialog](long long done, long long total) {
+        dialog.setMaximum(static_cast<int>(std::min<long long>(total, 1'000'000)));
+        dialog.setLabelText(QStringLiteral("Страница %1 из %2").arg(done + 1).arg(total));
+        dialog.setValue(static_cast<int>(done));  // a modal progress lets the window repaint
+        if (progressHook_ && !progressHook_(done, total)) dialog.cancel();
+        return !dialog.wasCanceled();
     };
-    TFSheetTacts dialog(doc_.tactCount(), whole.pageCount(), {1, std::max(1, pages.tactsWithin(kAskRangePages))},
-                        count, qobject_cast<QWidget*>(parent()));
-    if (!runTacts_(dialog)) return std::nullopt;
-    return dialog.range();
 }
 
 void SheetCommands::printSheet() {
@@ -164,6 +195,13 @@ void SheetCommands::printSheet() {
     printer.setPageMargins(QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter);
     printer.setDocName(QString::fromStdString(doc_.testName()));
     printer.setCreator(QStringLiteral("Редактор KVX"));
+#ifndef Q_OS_WIN
+    // Printed to a file, the sheet is proposed the name and folder of "Лист теста (PDF)...";
+    // the printer stays the system's own until the user picks the file. (The Windows print
+    // dialog asks for its file itself, and would take a set name as "print to a file".)
+    printer.setOutputFileName(QString::fromStdString(proposedPath(doc_, pdfFolder_(), folder_())));
+    if (!QPrinterInfo::defaultPrinter().isNull()) printer.setOutputFormat(QPrinter::NativeFormat);
+#endif
     const auto tacts = chooseTacts(PageFormat{});
     if (!tacts) return;
     SheetOptions options;
@@ -178,7 +216,12 @@ void SheetCommands::printSheet() {
         first = printer.fromPage();
         last = std::max<long long>(first, printer.toPage());
     }
-    const std::string error = paintSheet(printer, sheet, first, last);
+    QProgressDialog bar(qobject_cast<QWidget*>(parent()));
+    const std::string error = paintSheet(printer, sheet, first, last, progress(bar));
+    if (error == kSheetCancelled) {
+        printer.abort();
+        return;
+    }
     if (!error.empty()) prompter_.error(error);
 }
 
@@ -188,20 +231,25 @@ void SheetCommands::exportPdf() {
     if (!tacts) return;
     const auto path = prompter_.saveOtherFileName(proposedPath(doc_, pdfFolder_(), folder_()), kPdfFilter, "pdf");
     if (!path || path->empty()) return;
-    const QFileInfo target(QString::fromStdString(*path));
-    if (!doc_.fileName().empty() && target.exists() &&
-        target.canonicalFilePath() == QFileInfo(QString::fromStdString(doc_.fileName())).canonicalFilePath()) {
-        prompter_.error(kOverTheTest);
-        return;
+    // Never over the open test or its comment file, whatever name leads to them.
+    if (!doc_.fileName().empty()) {
+        const std::string refused = storage::refuseOverwrite(
+            *path, {{doc_.fileName(), "файл открытого теста"},
+                    {params::commentFilePath(doc_.fileName()), "файл комментария открытого теста"}});
+        if (!refused.empty()) {
+            prompter_.error(refused);
+            return;
+        }
     }
-    if (target.exists() &&
+    if (QFileInfo::exists(QString::fromStdString(*path)) &&
         prompter_.ask(kReplaceQuestion, platform::Icon::Question, platform::Buttons::YesNo) != platform::Answer::Yes)
         return;
     SheetOptions options;
     options.view = diagram_.view();
     options.tacts = *tacts;
-    const std::string error = writeSheetPdf(*path, doc_, options, PageFormat{});
-    if (!error.empty()) prompter_.error(error);
+    QProgressDialog bar(qobject_cast<QWidget*>(parent()));
+    const std::string error = writeSheetPdf(*path, doc_, options, PageFormat{}, progress(bar));
+    if (!error.empty() && error != kSheetCancelled) prompter_.error(error);
 }
 
 }  // namespace kvx::sheet::ui

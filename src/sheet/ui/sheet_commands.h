@@ -13,11 +13,14 @@
 #include "model/test_document.h"
 #include "platform/prompter.h"
 #include "sheet/sheet_layout.h"
+#include "sheet/ui/test_sheet.h"
 
+class QAbstractButton;
 class QAction;
 class QLabel;
 class QMenu;
 class QPrinter;
+class QProgressDialog;
 class QSpinBox;
 
 namespace kvx::diagram {
@@ -42,6 +45,8 @@ public:
     QLabel* chosenText() const { return chosen_; }
     QSpinBox* firstField() const { return first_; }
     QSpinBox* lastField() const { return last_; }
+    /// Refused while the first tact lies after the last (the text under the fields says so).
+    void accept() override;
 
 private:
     void update();
@@ -51,6 +56,7 @@ private:
     QLabel* chosen_ = nullptr;
     QSpinBox* first_ = nullptr;
     QSpinBox* last_ = nullptr;
+    QAbstractButton* ok_ = nullptr;
 };
 
 class SheetCommands : public QObject {
@@ -71,6 +77,8 @@ public:
     void setTactsRunner(std::function<bool(TFSheetTacts&)> runner) { runTacts_ = std::move(runner); }
     /// Shows the print dialog for a sheet of `pages` pages; true when the user prints.
     void setPrintRunner(std::function<bool(QPrinter&, long long pages)> runner) { runPrint_ = std::move(runner); }
+    /// Called with every page the progress bar shows; false stops the sheet as "Отмена" does.
+    void setProgressHook(std::function<bool(long long done, long long total)> hook) { progressHook_ = std::move(hook); }
 
 public slots:
     void printSheet();
@@ -79,6 +87,8 @@ public slots:
 private:
     /// The tacts of the sheet: the whole test, or those the user chose; nullopt when cancelled.
     std::optional<TactRange> chooseTacts(const PageFormat& format);
+    /// The progress of a sheet's pages in `dialog`, with "Отмена".
+    SheetProgress progress(QProgressDialog& dialog);
 
     model::TestDocument& doc_;
     platform::Prompter& prompter_;
@@ -87,6 +97,7 @@ private:
     std::function<std::string()> pdfFolder_;
     std::function<bool(TFSheetTacts&)> runTacts_;
     std::function<bool(QPrinter&, long long)> runPrint_;
+    std::function<bool(long long, long long)> progressHook_;
     QAction* print_ = nullptr;
     QAction* export_ = nullptr;
 };

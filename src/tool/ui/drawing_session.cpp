@@ -18,6 +18,7 @@ std::string startDrawing(DrawingSession& session, const std::string& in) {
     const storage::LoadResult r = storage::loadTestFile(session.doc, in);
     if (r.status == storage::LoadStatus::Unreadable) return r.reason;
     for (const std::string& m : r.messages) std::cerr << "kvxtool: " << m << "\n";
+    session.messages = r.messages;
     if (r.status == storage::LoadStatus::PackageRejected) return "тест не загружен: " + in;
     return {};
 }

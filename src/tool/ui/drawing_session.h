@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/test_document.h"
 
@@ -13,6 +14,7 @@ namespace kvx::tool {
 struct DrawingSession {
     std::unique_ptr<QGuiApplication> app;  ///< empty when an application exists already
     model::TestDocument doc;
+    std::vector<std::string> messages;  ///< what the load showed (also written to standard error)
 };
 
 /// Starts the toolkit on a platform without a screen (see headless_platform.h) and loads `in` into the session's

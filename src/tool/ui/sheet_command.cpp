@@ -2,14 +2,15 @@
 // the editor's own sheet drawing.
 
 #include <QGuiApplication>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
 
 #include "model/test_document.h"
+#include "params/comment_file.h"
 #include "sheet/sheet_layout.h"
 #include "sheet/ui/test_sheet.h"
+#include "storage/same_file.h"
 #include "storage/test_file.h"
 #include "tool/ui/drawing_session.h"
 #include "tool/sheet_command.h"
@@ -23,12 +24,6 @@ const char* kUsage = "Использование: kvxtool sheet IN -o OUT.pdf [-
 int fail(const std::string& message) {
     std::cerr << "kvxtool: " << message << "\n";
     return 2;
-}
-
-bool sameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    const auto pa = std::filesystem::u8path(a), pb = std::filesystem::u8path(b);
-    return std::filesystem::exists(pb, ec) && std::filesystem::equivalent(pa, pb, ec);
 }
 
 }  // namespace
@@ -56,7 +51,11 @@ int runSheet(int argc, char** argv) {
         }
     }
     if (in.empty() || out.empty()) return fail(std::string("не указан файл теста или листа\n") + kUsage);
-    if (sameFile(in, out)) return fail("лист теста нельзя записать в файл самого теста: " + out);
+    // Never over the test or its comment file, whatever name leads to them.
+    if (const std::string refused = storage::refuseOverwrite(
+            out, {{in, "файл теста"}, {params::commentFilePath(in), "файл комментария теста"}});
+        !refused.empty())
+        return fail(refused);
 
     DrawingSession session;
     if (const std::string refused = startDrawing(session, in); !refused.empty()) return fail(refused);
@@ -71,13 +70,12 @@ int runSheet(int argc, char** argv) {
     const sheet::ui::TestSheet sheet = sheet::ui::layoutFor(doc, options, format);
     if (sheet.pageCount() > sheet::kMaxSheetPages) {
         const int fit = sheet.diagramPages().tactsWithin(sheet::kMaxSheetPages - sheet.textPageCount());
-        return fail("лист теста занял бы " + sheet::pagesText(sheet.pageCount()) + ", больше " +
-                    std::to_string(sheet::kMaxSheetPages) + "; задайте такты, например --tacts " +
-                    std::to_string(sheet.tacts().first) + "-" + std::to_string(sheet.tacts().first + fit - 1));
+        return fail(sheet::tooManyPagesError(sheet.pageCount(), sheet.tacts(), fit, "--tacts "));
     }
     const std::string error = sheet::ui::writeSheetPdf(out, doc, options, format);
     if (!error.empty()) return fail(error);
-    return 0;
+    // A test the reader had to mend is written as read, and said so, as dump and resave do.
+    return session.messages.empty() ? 0 : 1;
 }
 
 }  // namespace kvx::tool
