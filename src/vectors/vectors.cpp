@@ -47,11 +47,6 @@ std::string packageCounts() {
     return s;
 }
 
-std::string unknownChar(std::string_view text, int column) {
-    const std::size_t at = model::text::byteOffset(text, static_cast<std::size_t>(column - 1));
-    return "неизвестный символ «" + std::string(model::text::mid(text.substr(at), 0, 1)) +
-           "» (в векторе бывают 0 1 C K L H Z X N F G V)";
-}
 
 /// Appends one vector of `text` to the chip, checking its length; false with `error`.
 bool addVector(Chip& chip, std::string_view text, int line, std::string& error, const std::string& lengthRule,
@@ -60,7 +55,7 @@ bool addVector(Chip& chip, std::string_view text, int line, std::string& error, 
     const std::size_t before = chip.cells.size();
     const int n = appendVector(text, chip.cells, column);
     if (n < 0) {
-        error = atLine(line, column + columnOffset) + unknownChar(text, column);
+        error = atLine(line, column + columnOffset) + unknownCharacter(text, column);
         return false;
     }
     if (n == 0) return true;
@@ -137,6 +132,17 @@ int appendVector(std::string_view text, std::string& cells, int& column) {
         ++count;
     }
     return count;
+}
+
+std::string unknownCharacter(std::string_view text, int column) {
+    const std::size_t at = model::text::byteOffset(text, static_cast<std::size_t>(column - 1));
+    std::string shown(model::text::mid(text.substr(at), 0, 1));
+    if (const auto c = static_cast<unsigned char>(shown[0]); shown.size() == 1 && (c < 0x20 || c >= 0x7F)) {
+        char code[8];
+        std::snprintf(code, sizeof code, "0x%02X", c);
+        shown = std::string("код ") + code;
+    }
+    return "неизвестный символ «" + shown + "» (в векторе бывают 0 1 C K L H Z X N F G V)";
 }
 
 std::string atLine(int line, int column) {
@@ -409,10 +415,13 @@ ImportOutcome importChip(model::TestDocument& doc, const Chip& chip, bool soic) 
             t += span;
         }
     }
+    std::string zPins;
     for (int p = 1; p <= n; ++p)
         if (const int z = zCount[static_cast<size_t>(p - 1)])
-            out.notes.push_back("Вывод " + std::to_string(p) + ": ожиданий Z (высокий импеданс): " + std::to_string(z) +
-                                ", у тестера нет такого уровня, эти такты не сравниваются");
+            zPins += (zPins.empty() ? "" : ", ") + std::to_string(p) + " (" + std::to_string(z) + ")";
+    if (!zPins.empty())
+        out.notes.push_back("Ожидания Z (высокий импеданс) не сравниваются: у тестера нет такого уровня. "
+                            "Выводы (число ожиданий): " + zPins);
     doc.setTestName(chip.names.empty() ? std::string{} : chip.names.front());
     doc.setSaved(false);
     out.ok = true;

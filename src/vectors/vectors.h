@@ -45,6 +45,8 @@ bool isVectorChar(char c);
 /// the 1-based character position of an unknown character.
 int appendVector(std::string_view text, std::string& cells, int& column);
 
+/// "неизвестный символ «Q» ..." for the character at 1-based position `column` of `text`.
+std::string unknownCharacter(std::string_view text, int column);
 /// "строка 5, символ 3: ..." style messages.
 std::string atLine(int line, int column = 0);
 

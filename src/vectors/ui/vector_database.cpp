@@ -19,7 +19,7 @@ void addVector(Chip& chip, int declaredPins, std::string_view text, int line, in
         const std::size_t end = text.find('\n');
         int at = 0;
         if (appendVector(text.substr(0, end), cells, at) < 0) {
-            chip.error = atLine(line, at + column) + "неизвестный символ в векторе (в векторе бывают 0 1 C K L H Z X N F G V)";
+            chip.error = atLine(line, at + column) + unknownCharacter(text.substr(0, end), at);
             return;
         }
         if (!cells.empty() && !firstLine) firstLine = line;
