@@ -528,10 +528,11 @@ std::optional<std::string> databaseText(const Chip& chip, const std::string* exi
 
 std::string safeFileName(const std::string& chipName, std::vector<std::string>& taken) {
     std::string base;
-    for (char c : chipName) {
+    for (std::size_t i = 0; i < chipName.size(); i += model::text::charBytes(chipName, i)) {
+        const char c = chipName[i];
         const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
                           c == '_' || c == '.';
-        base += keep ? c : '_';
+        base += keep ? c : '_';  // one '_' for a character of any width
     }
     while (!base.empty() && (base.back() == '.' || base.back() == ' ')) base.pop_back();
     if (base.empty()) base = "chip";
