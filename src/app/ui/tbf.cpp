@@ -141,6 +141,7 @@ TBF::TBF(const ShellServices& services, QWidget* parent) : QMainWindow(parent), 
             parametersDialog_->resetForNewTest();
             fill();
             history_->restart();
+            doc_.setSaved(false);  // the imported test is in no file yet
             algorithmList_->setCurrentIndex(doc_.activeAlgorithm());
             viewResetForNewTest();
             refreshView();

@@ -90,7 +90,8 @@ std::optional<std::vector<Chip>> parseDatabase(std::string_view text, std::strin
     }
     if (x.hasError()) {
         error = atLine(static_cast<int>(x.lineNumber()), static_cast<int>(x.columnNumber())) +
-                "файл XML испорчен (" + x.errorString().toStdString() + ")";
+                (x.error() == QXmlStreamReader::PrematureEndOfDocumentError ? "файл XML обрывается: разметка не закончена"
+                                                                             : "файл XML испорчен: разметка нарушена");
         return std::nullopt;
     }
     if (chips.empty()) {

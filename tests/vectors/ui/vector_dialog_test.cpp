@@ -44,7 +44,7 @@ TEST(VectorDatabase, ReadsEveryChipAndRefusesBrokenFilesWithTheirLine) {
     EXPECT_EQ((*chips)[3].error, "строка 8: у микросхемы 4000 нет векторов");
     EXPECT_EQ((*chips)[4].error, "строка 10: в векторе 13 символов, а у микросхемы pins=14");
     for (const auto& [text, message] : std::vector<std::pair<std::string, std::string>>{
-             {"<logicic><database>\n<ic name=\"a\"><vector>0</vector>\n</database>", "строка 3, символ 12: файл XML испорчен"},
+             {"<logicic><database>\n<ic name=\"a\"><vector>0</vector>\n</database>", "строка 3, символ 11: файл XML испорчен"},
              {"<logicic><database/></logicic>", "в базе нет ни одной микросхемы"},
              {"<x><ic name=\"a\" pins=\"8\">\n<vector> 0 1 Q</vector></ic></x>", ""}}) {
         const auto parsed = vectors::ui::parseDatabase(text, error);
@@ -76,7 +76,8 @@ TEST_F(VectorUi, TheFilterFindsAnyNameAndThePreviewShowsTheChosenPackage) {
     EXPECT_FALSE(dialog.openSource(path("broken.xml")));
     EXPECT_EQ(dialog.sourcePath(), path("db.xml"));
     ASSERT_EQ(prompter.questions.size(), 1u);
-    EXPECT_NE(prompter.questions[0].text.find("broken.xml: строка 1, символ 10: файл XML испорчен"), std::string::npos);
+    EXPECT_NE(prompter.questions[0].text.find("broken.xml: строка 1, символ 9: файл XML обрывается"), std::string::npos)
+        << prompter.questions[0].text;
 }
 
 TEST_F(VectorUi, ImportMakesANewUnsavedTestAndListsWhatWasNotCarriedOver) {
