@@ -60,7 +60,9 @@ VectorImportDialog::VectorImportDialog(platform::Prompter& prompter, std::string
     list_->setUniformRowHeights(true);
     list_->header()->setStretchLastSection(false);
     list_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    list_->setMinimumWidth(300);
+    list_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    list_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    list_->setMinimumWidth(400);
     dip_ = new QRadioButton(QStringLiteral("DIP"), this);
     soic_ = new QRadioButton(QStringLiteral("SOIC"), this);
     dip_->setChecked(true);
@@ -105,7 +107,8 @@ VectorImportDialog::VectorImportDialog(platform::Prompter& prompter, std::string
     connect(dip_, &QRadioButton::toggled, this, &VectorImportDialog::updatePreview);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    resize(880, 520);
+    filter_->setFocus(Qt::OtherFocusReason);  // typing a part of a name is the first thing to do
+    resize(980, 540);
 }
 
 bool VectorImportDialog::openSource(const std::string& path) {
