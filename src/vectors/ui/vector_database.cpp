@@ -1,9 +1,13 @@
 #include "vectors/ui/vector_database.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QXmlStreamReader>
 #include <algorithm>
+#include <filesystem>
+
+#include "storage/file_path.h"
 
 namespace kvx::vectors::ui {
 
@@ -45,9 +49,10 @@ void addVector(Chip& chip, int declaredPins, std::string_view text, int line, in
 
 }  // namespace
 
-std::optional<std::vector<Chip>> parseDatabase(std::string_view text, std::string& error) {
+namespace {
+
+std::optional<std::vector<Chip>> parse(QXmlStreamReader& x, std::string& error) {
     std::vector<Chip> chips;
-    QXmlStreamReader x(QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())));
     Chip* chip = nullptr;
     int declaredPins = 0;
     while (!x.atEnd()) {
@@ -101,7 +106,26 @@ std::optional<std::vector<Chip>> parseDatabase(std::string_view text, std::strin
     return chips;
 }
 
+}  // namespace
+
+std::optional<std::vector<Chip>> parseDatabase(std::string_view text, std::string& error) {
+    QXmlStreamReader x(QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())));
+    return parse(x, error);
+}
+
 std::optional<std::vector<Chip>> readSource(const std::string& path, std::string& error) {
+    // A database is read as a stream from the file; the other sources are small.
+    QFile file(QString::fromStdString(path));
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(storage::pathFromUtf8(path), ec);
+    if (!ec && size <= kMaxSourceBytes && file.open(QIODevice::ReadOnly) &&
+        looksLikeDatabase(file.peek(4096).toStdString())) {
+        QXmlStreamReader x(&file);
+        auto chips = parse(x, error);
+        if (!chips) error = "Файл " + path + ": " + error;
+        return chips;
+    }
+    file.close();
     const auto text = readSourceFile(path, error);
     if (!text) return std::nullopt;
     std::optional<std::vector<Chip>> chips;
