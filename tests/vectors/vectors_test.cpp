@@ -27,7 +27,7 @@ std::string readAll(const std::string& path) {
     return s.str();
 }
 
-std::string q(const std::string& s) { return "'" + s + "'"; }
+std::string q(const std::string& s) { return "\"" + s + "\""; }
 
 int tool(const std::string& args, const kvx::testing::TempDir& dir) {
     return kvx::testing::runCommand(q(KVX_TOOL_PATH) + " " + args + " 2>" + q(dir.file("stderr")) + " >" +
