@@ -273,7 +273,7 @@ const Chip* findChip(const std::vector<Chip>& chips, const std::string& name) {
 
 // ---- a test from vectors ------------------------------------------------------------------
 
-std::vector<PinPlan> planPins(const Chip& chip, std::string& error) {
+std::vector<PinPlan> planPins(const Chip& chip, std::string& error, std::vector<std::string>& notes) {
     if (!params::isPackagePinCount(chip.pins)) {
         error = atLine(chip.line) + std::to_string(chip.pins) + " выводов: такого корпуса нет (бывают " +
                 packageCounts() + ")";
@@ -293,13 +293,15 @@ std::vector<PinPlan> planPins(const Chip& chip, std::string& error) {
             v |= c == 'V';
             if (mixedAt < 0 && (g || v) && (other || (g && v))) mixedAt = i;
         }
+        auto& type = plan[static_cast<size_t>(p)].type;
         if (mixedAt >= 0) {
             const int line = mixedAt < static_cast<int>(chip.lines.size()) ? chip.lines[static_cast<size_t>(mixedAt)] : 0;
-            error = atLine(line, p + 1) + "вывод " + std::to_string(p + 1) +
-                    " то питание или земля (G, V), то сигнал: такой вывод не перенести";
-            return {};
+            notes.push_back("Вывод " + std::to_string(p + 1) + " не перенесён (NC): в векторах он то питание или земля " +
+                            "(G, V), то сигнал; строка " + std::to_string(line));
+            type = NotConnected;
+            plan[static_cast<size_t>(p)].refused = true;
+            continue;
         }
-        auto& type = plan[static_cast<size_t>(p)].type;
         type = g ? Ground : v ? Supply : driven && expected ? InOut : driven ? Input : expected ? Output : NotConnected;
     }
     return plan;
@@ -324,7 +326,7 @@ ImportOutcome importChip(model::TestDocument& doc, const Chip& chip, bool soic) 
         out.error = atLine(chip.line) + "у микросхемы " + chip.allNames() + " нет векторов";
         return out;
     }
-    auto plan = planPins(chip, out.error);
+    auto plan = planPins(chip, out.error, out.notes);
     if (plan.empty()) return out;
     const long long tacts = tactCountOf(chip);
     if (tacts > model::kMaxTactCount) {
@@ -349,10 +351,13 @@ ImportOutcome importChip(model::TestDocument& doc, const Chip& chip, bool soic) 
             return marked.back();
         }
         if (marked.size() == 1) return marked.front();
-        int pick = 0;
-        if (plan[static_cast<size_t>(fallback - 1)].type == NotConnected) pick = fallback;
+        auto free = [&](int p) {
+            const auto& pin = plan[static_cast<size_t>(p - 1)];
+            return pin.type == NotConnected && !pin.refused;
+        };
+        int pick = free(fallback) ? fallback : 0;
         for (int p = 1; p <= n && !pick; ++p)
-            if (plan[static_cast<size_t>(p - 1)].type == NotConnected) pick = p;
+            if (free(p)) pick = p;
         if (!pick) return 0;
         plan[static_cast<size_t>(pick - 1)].type = type;
         out.notes.push_back(std::string("В векторах нет вывода ") + letter + ": " + type + " теста — вывод " +

@@ -72,9 +72,10 @@ const Chip* findChip(const std::vector<Chip>& chips, const std::string& name);
 
 // ---- a test from vectors ------------------------------------------------------------------
 
-/// What a pin does across all vectors, or why it cannot be a pin of a test.
+/// What a pin does across all vectors.
 struct PinPlan {
-    std::string type;  ///< I, O, I/O, NC, VCC or GND
+    std::string type;      ///< I, O, I/O, NC, VCC or GND
+    bool refused = false;  ///< it mixes G or V with other characters: NC, and never a supply pin
 };
 
 struct ImportOutcome {
@@ -83,9 +84,9 @@ struct ImportOutcome {
     std::vector<std::string> notes;  ///< what could not be carried over
 };
 
-/// The pin types the vectors give (index 0 is pin 1); empty with `error` when a pin mixes G or
-/// V with anything else or the pin count has no package.
-std::vector<PinPlan> planPins(const Chip& chip, std::string& error);
+/// The pin types the vectors give (index 0 is pin 1); a pin that mixes G or V with anything
+/// else is refused, with a note. Empty with `error` when the pin count has no package.
+std::vector<PinPlan> planPins(const Chip& chip, std::string& error, std::vector<std::string>& notes);
 /// The number of tacts the vectors make (a clocked vector makes three).
 long long tactCountOf(const Chip& chip);
 

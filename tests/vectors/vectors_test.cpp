@@ -87,8 +87,8 @@ TEST(Vectors, ChipsTheTestCannotTakeLeaveTheDocumentUntouched) {
         std::string text, message;
     } cases[] = {
         {"0 1 L 0 1 L 0\n", "7 выводов: такого корпуса нет"},
-        {"0 1 L G 0 1 L V\n0 1 L X 0 1 L V\n", "строка 2, символ 4: вывод 4 то питание или земля"},
         {"0 1 L 0 1 L 0 1\n", "в векторах нет вывода V, и свободного вывода для него тоже нет"},
+        {"0 1 L X 0 1 L G\n0 1 L V 0 1 L G\n", "в векторах нет вывода V, и свободного"},  // pin 4 is refused
     };
     for (const auto& c : cases) {
         model::TestDocument doc;
@@ -120,6 +120,14 @@ TEST(Vectors, PinTypesComeFromUsageAndAClockedVectorIsThreeTacts) {
     ASSERT_EQ(outcome.notes.size(), 2u);
     EXPECT_NE(outcome.notes[0].find("VCC — вывод 8, выводы 7 — NC"), std::string::npos) << outcome.notes[0];
     EXPECT_NE(outcome.notes[1].find("Выводы (число ожиданий): 5 (1)"), std::string::npos);
+
+    // A pin that is now supply, now signal is refused: NC, listed with the vector that mixes.
+    const auto mixed = vectors::importChip(doc, chipOf("0 1 L G X 1 L V\n0 1 L X X 1 L V\n"), false);
+    ASSERT_TRUE(mixed.ok) << mixed.error;
+    EXPECT_EQ(doc.pin(5).pinType, "GND");  // the free pin, not the refused one
+    EXPECT_EQ(doc.pin(4).pinType, "NC");
+    ASSERT_FALSE(mixed.notes.empty());
+    EXPECT_EQ(mixed.notes[0], "Вывод 4 не перенесён (NC): в векторах он то питание или земля (G, V), то сигнал; строка 2");
 }
 
 TEST(Vectors, ExportWritesEveryTactAndReportsAnIoPinBothDrivenAndCompared) {
