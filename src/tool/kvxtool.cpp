@@ -19,6 +19,7 @@
 #include "tool/sheet_command.h"
 #include "tool/utf8_arguments.h"
 #include "tool/console_output.h"
+#include "tool/vector_commands.h"
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -75,6 +76,7 @@ const char* kUsage =
     "                             reader could not read: written, exit status 1\n"
     "%s"
     "%m"
+    "%v"
     "  kvxtool --help             this text\n"
     "\n"
     "Exit status of dump, resave, table and set-words: 0 when the load showed no message, 1\n"
@@ -87,6 +89,7 @@ std::string usage() {
     u.replace(u.find("%s"), 2, kvx::tool::kSheetUsage);
     u.replace(u.find("%s"), 2, kvx::tool::kExchangeUsage);
     u.replace(u.find("%m"), 2, kvx::tool::kModelUsage);
+    u.replace(u.find("%v"), 2, kvx::tool::kVectorUsage);
     return u;
 }
 
@@ -171,6 +174,7 @@ int main(int argc, char** argv) {
     }
     if (const int exchanged = kvx::tool::runExchangeCommand(argc, argv); exchanged >= 0) return exchanged;
     if (const int checked = kvx::tool::runModelCommand(argc, argv); checked >= 0) return checked;
+    if (const int vectors = kvx::tool::runVectorCommand(argc, argv); vectors >= 0) return vectors;
     std::cerr << usage();
     return 2;
 }

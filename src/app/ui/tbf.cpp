@@ -34,6 +34,7 @@
 #include "diagram/pin_editing.h"
 #include "diagram/ui/diagram_widget.h"
 #include "exchange/ui/exchange_commands.h"
+#include "vectors/ui/vector_commands.h"
 #include "sheet/ui/sheet_commands.h"
 #include "functions/formula.h"
 #include "functions/ui/formula_actions.h"
@@ -126,6 +127,30 @@ TBF::TBF(const ShellServices& services, QWidget* parent) : QMainWindow(parent), 
     auto* sheet = new sheet::ui::SheetCommands(doc_, services_.prompter, *diagram_, [this] { return dialogFolder_; },
                                                [this] { return startup_.dirPdf; }, this);
     sheet->insertInto(fileMenu_);
+    // Test vectors of programmers and IC testers: "Векторы..." in "Импорт" and in "Экспорт".
+    auto* vectorCommands = new vectors::ui::VectorCommands(
+        doc_, services_.prompter, services_.settings, [this] { return dialogFolder_; }, [this] { return diagramShown_; },
+        [this](const std::function<void()>& fill) {
+            if (!doc_.saved() && diagramShown_) {
+                const auto a = services_.prompter.ask(kSaveChangesQuestion, platform::Icon::Question,
+                                                      platform::Buttons::YesNoCancel);
+                if (a == platform::Answer::Cancel || (a == platform::Answer::Yes && save() != SaveOutcome::Saved))
+                    return false;
+            }
+            history_->suspend();
+            parametersDialog_->resetForNewTest();
+            fill();
+            history_->restart();
+            doc_.setSaved(false);  // the imported test is in no file yet
+            algorithmList_->setCurrentIndex(doc_.activeAlgorithm());
+            viewResetForNewTest();
+            refreshView();
+            refreshStatusBar();
+            emit documentReplaced();
+            return true;
+        },
+        this);
+    vectorCommands->insertInto(fileMenu_);
 
     // 2. The program's folder is the dialogs' first folder; files may be dropped on the window.
     dialogFolder_ = services_.program.folder;

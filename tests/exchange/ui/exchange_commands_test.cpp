@@ -222,8 +222,8 @@ TEST_F(ExchangeCommandsTest, TheSubmenusStandBetweenTheSaveCommandsAndTheRecentF
         for (QAction* a : tbf().findChild<QMenu*>(QString::fromLatin1(menu))->actions()) out << a->text();
         return out;
     };
-    EXPECT_EQ(items("exportMenu"), (QStringList{"VCD...", "WaveJSON...", "Рисунок...", "Лист теста (PDF)..."}));
-    EXPECT_EQ(items("importMenu"), (QStringList{"VCD..."}));
+    EXPECT_EQ(items("exportMenu"), (QStringList{"VCD...", "WaveJSON...", "Рисунок...", "Векторы...", "Лист теста (PDF)..."}));
+    EXPECT_EQ(items("importMenu"), (QStringList{"VCD...", "Векторы..."}));
 
     // Before a test is shown every command does nothing (no dialog is asked for).
     for (const char* name : {"exportVcd", "exportWaveJson", "exportPicture", "importVcd", "printSheet", "exportSheet"})
