@@ -38,9 +38,9 @@ public:
     void pickFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
     /// The next dialog that takes several files returns these.
     void pickFiles(const std::vector<std::string>& paths) {
-        std::string joined;
-        for (const auto& p : paths) joined += p + "\n";
-        files_.push_back(joined);
+        std::string lines;
+        for (const auto& p : paths) lines += p + "\n";
+        files_.push_back(lines);
     }
     /// The next colour chooser returns this colour (nullopt: cancelled).
     void pickColour(std::optional<std::uint32_t> colour) { colours_.push_back(colour); }
@@ -76,14 +76,11 @@ public:
         dialogs.push_back({Dialog::OpenOther, directory, filter, 0});
         return nextFile();
     }
-    /// Several files picked at once come from one pickFiles() call (one pickFile() gives one).
     std::vector<std::string> openOtherFileNames(const std::string& directory, const std::string& filter) override {
         dialogs.push_back({Dialog::OpenOther, directory, filter, 0});
-        const auto picked = nextFile();
         std::vector<std::string> out;
-        std::stringstream s(picked.value_or(""));
-        for (std::string f; std::getline(s, f, '\n');)
-            if (!f.empty()) out.push_back(f);
+        std::istringstream picked(nextFile().value_or(""));
+        for (std::string f; std::getline(picked, f);) out.push_back(f);
         return out;
     }
     std::optional<std::string> saveOtherFileName(const std::string& directory, const std::string& filter,
