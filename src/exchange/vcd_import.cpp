@@ -359,7 +359,8 @@ std::filesystem::path fsPath(const std::string& utf8) {
 
 std::optional<std::vector<MapEntry>> parseMap(const std::string& text, std::string& error) {
     std::vector<MapEntry> out;
-    std::istringstream in(text);
+    // A text editor's UTF-8 byte order mark is no part of the first line.
+    std::istringstream in(text.rfind("\xEF\xBB\xBF", 0) == 0 ? text.substr(3) : text);
     int lineNo = 0;
     for (std::string line; std::getline(in, line);) {
         ++lineNo;

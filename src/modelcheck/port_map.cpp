@@ -52,7 +52,8 @@ int numberedPin(const std::string& lname) {
 std::string rowName(const TestDocument& doc, int row) {
     const int pin = row > model::kPinRows ? row - model::kPinRows : row;
     const std::string& name = doc.pin(pin).pinName;
-    return "вывод " + std::to_string(pin) + (name.empty() ? std::string() : " (" + name + ")");
+    return (row > model::kPinRows ? "выход вывода " : "вывод ") + std::to_string(pin) +
+           (name.empty() ? std::string() : " (" + name + ")");
 }
 
 std::optional<std::vector<BitBinding>> bindPorts(const TestDocument& doc, const std::vector<ModelPort>& ports,
@@ -142,7 +143,7 @@ std::optional<std::vector<BitBinding>> bindPorts(const TestDocument& doc, const 
                 // Stays unconnected.
             } else if (output) {
                 if (!answers) {
-                    error = where + portText + " — вход модели, а выход " + pinText + " проверяется";
+                    error = where + portText + " — вход модели, а " + rowName(doc, rows[i]) + " проверяется";
                     return std::nullopt;
                 }
                 b.compareRow = rows[i];
@@ -197,8 +198,7 @@ std::optional<std::vector<BitBinding>> bindPorts(const TestDocument& doc, const 
     for (const exchange::RowSignal& r : exchange::rowSignals(doc)) {
         const bool used = r.expected ? compared.count(r.row) > 0 : driven.count(r.row) > 0;
         if (used || !hasLevels(doc, r.row)) continue;
-        rowsLeft += (rowsLeft.empty() ? "" : ", ") +
-                    (r.row > model::kPinRows ? "выход " + rowName(doc, r.row) : rowName(doc, r.row));
+        rowsLeft += (rowsLeft.empty() ? "" : ", ") + rowName(doc, r.row);
     }
     if (!inputs.empty() || !rowsLeft.empty()) {
         error.clear();

@@ -35,7 +35,8 @@ std::optional<std::vector<BitBinding>> bindPorts(const model::TestDocument& doc,
 /// data word of its width to that word. A port that fits several is left out.
 std::vector<exchange::MapEntry> autoMap(const model::TestDocument& doc, const std::vector<ModelPort>& ports);
 
-/// "вывод 12 (Q2)": how messages name a row of the test.
+/// "вывод 12 (Q2)", "выход вывода 2 (D0)" for the output row of an I/O pin: how messages name
+/// a row of the test.
 std::string rowName(const model::TestDocument& doc, int row);
 
 }  // namespace kvx::modelcheck

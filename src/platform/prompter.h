@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kvx::platform {
 
@@ -47,6 +48,12 @@ public:
     virtual std::optional<std::string> openOtherFileName(const std::string& directory, const std::string& filter) {
         (void)directory, (void)filter;
         return std::nullopt;
+    }
+    /// The open dialog for other files where several may be chosen; empty when cancelled.
+    /// Where a Prompter offers no such dialog, one file is chosen.
+    virtual std::vector<std::string> openOtherFileNames(const std::string& directory, const std::string& filter) {
+        if (auto one = openOtherFileName(directory, filter); one && !one->empty()) return {*one};
+        return {};
     }
     virtual std::optional<std::string> saveOtherFileName(const std::string& directory, const std::string& filter,
                                                          const std::string& extension) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,12 @@ public:
     /// The next open or save dialog (with the test filter or another) returns this path
     /// (nullopt: the user cancels).
     void pickFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
+    /// The next dialog that takes several files returns these.
+    void pickFiles(const std::vector<std::string>& paths) {
+        std::string lines;
+        for (const auto& p : paths) lines += p + "\n";
+        files_.push_back(lines);
+    }
     /// The next colour chooser returns this colour (nullopt: cancelled).
     void pickColour(std::optional<std::uint32_t> colour) { colours_.push_back(colour); }
 
@@ -68,6 +75,13 @@ public:
     std::optional<std::string> openOtherFileName(const std::string& directory, const std::string& filter) override {
         dialogs.push_back({Dialog::OpenOther, directory, filter, 0});
         return nextFile();
+    }
+    std::vector<std::string> openOtherFileNames(const std::string& directory, const std::string& filter) override {
+        dialogs.push_back({Dialog::OpenOther, directory, filter, 0});
+        std::vector<std::string> out;
+        std::istringstream picked(nextFile().value_or(""));
+        for (std::string f; std::getline(picked, f);) out.push_back(f);
+        return out;
     }
     std::optional<std::string> saveOtherFileName(const std::string& directory, const std::string& filter,
                                                  const std::string&) override {

@@ -366,6 +366,7 @@ void TBF::createMenus() {
     auto* modelCheck = new modelcheck::ui::ModelCheckCommand(doc_, services_.prompter, services_.settings, *diagram_,
                                                              [this] { return dialogFolder_; }, this);
     service->addAction(modelCheck->action());
+    connect(this, &TBF::documentReplaced, modelCheck, &modelcheck::ui::ModelCheckCommand::testReplaced);
 
     A.testMenu = bar->addMenu(QStringLiteral("&Тест"));
     A.testMenu->addAction(A.addTest);
@@ -979,6 +980,7 @@ SaveOutcome TBF::save() {
     history_->commit();
     const storage::SaveResult result = storage::saveTestFile(doc_, path);
     if (result.ok) history_->markSaved();
+    if (auto* modelCheck = findChild<modelcheck::ui::ModelCheckCommand*>(); result.ok && modelCheck) modelCheck->testSaved();
     if (!result.ok) {
         services_.prompter.error(result.error);
         return SaveOutcome::Failed;

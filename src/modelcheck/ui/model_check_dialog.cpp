@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <QStandardItemModel>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdint>
@@ -26,6 +28,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <utility>
 
 #include "diagram/ui/diagram_widget.h"
 #include "exchange/ui/map_table.h"
@@ -33,7 +36,9 @@
 #include "modelcheck/model_check.h"
 #include "modelcheck/port_map.h"
 #include "modelcheck/process.h"
+#include "params/comment_file.h"
 #include "storage/file_replace.h"
+#include "storage/same_file.h"
 
 namespace kvx::modelcheck::ui {
 
@@ -99,6 +104,64 @@ std::string lineOf(const exchange::MapEntry& e) {
 }
 
 std::filesystem::path fsPath(const std::string& utf8) { return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())); }
+
+/// "1:05" for 65 seconds.
+QString clockText(qint64 seconds) {
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+/// True when `b` is the test `a` as far as a check reads it: the current test's levels, pins,
+/// display order, formulas, the data words and the test parameters.
+bool sameTest(const model::TestDocument& a, const model::TestDocument& b) {
+    if (a.currentTest() != b.currentTest() || a.tactCount() != b.tactCount() || a.pinCount() != b.pinCount() ||
+        a.package().packageType != b.package().packageType || a.dataWords() != b.dataWords() ||
+        a.testParameters() != b.testParameters())
+        return false;
+    const int test = a.currentTest();
+    const std::size_t tacts = static_cast<std::size_t>(a.tactCount());
+    for (int row = 1; row <= model::kMaxRow; ++row) {
+        const model::Pin& pa = a.pin(row);
+        const model::Pin& pb = b.pin(row);
+        if (pa.pinType != pb.pinType || pa.pinName != pb.pinName || pa.numberLabel != pb.numberLabel ||
+            a.pinFunction(test, row) != b.pinFunction(test, row) || a.signalEntry(test, row) != b.signalEntry(test, row) ||
+            !std::equal(a.rowData(test, row) + 1, a.rowData(test, row) + 1 + tacts, b.rowData(test, row) + 1))
+            return false;
+    }
+    return true;
+}
+
+/// The text with a break opportunity (a zero-width space) after the path separators of a word
+/// longer than a line can be, and within it every kLongWord characters, so that a label wraps a
+/// path or a compiler's line at its width instead of growing the window.
+QString breakable(const QString& text) {
+    constexpr int kLongWord = 30;
+    QString out, word;
+    auto flush = [&] {
+        if (word.size() <= kLongWord) {
+            out += word;
+        } else {
+            int run = 0;
+            for (const QChar c : word) {
+                out += c;
+                if (c == QLatin1Char('/') || c == QLatin1Char('\\') || ++run >= kLongWord) {
+                    out += QChar(0x200B);
+                    run = 0;
+                }
+            }
+        }
+        word.clear();
+    };
+    for (const QChar c : text) {
+        if (c.isSpace()) {
+            flush();
+            out += c;
+        } else {
+            word += c;
+        }
+    }
+    flush();
+    return out;
+}
 
 }  // namespace
 
@@ -182,16 +245,31 @@ ModelCheckDialog::ModelCheckDialog(model::TestDocument& doc, platform::Prompter&
     sample_->setValue(100);
     sample_->setSuffix(QStringLiteral(" % такта"));
     sampleForm->addRow(QStringLiteral("Момент сравнения:"), sample_);
+    limit_ = new QSpinBox(this);
+    limit_->setObjectName(QStringLiteral("limitField"));
+    limit_->setRange(1, 24 * 3600);
+    limit_->setSuffix(QStringLiteral(" с"));
+    limit_->setToolTip(QStringLiteral("Проверка, которая идёт дольше, останавливается (модель, видимо, зациклилась)"));
+    {
+        const QString stored = q(settings_.value(kModelCheckKey, "TimeLimit"));
+        bool number = false;
+        const int seconds = stored.toInt(&number);
+        limit_->setValue(number && seconds >= 1 ? seconds : kDefaultTimeLimit);
+    }
+    sampleForm->addRow(QStringLiteral("Предел времени:"), limit_);
     layout->addLayout(sampleForm);
 
     auto* buttons = new QHBoxLayout;
     progress_ = new QLabel(this);
     progress_->setObjectName(QStringLiteral("progressLabel"));
     progress_->setWordWrap(true);
+    elapsed_ = new QLabel(this);
+    elapsed_->setObjectName(QStringLiteral("elapsedLabel"));
     run_ = new QPushButton(QStringLiteral("Проверить"), this);
     run_->setDefault(true);
     cancel_ = new QPushButton(QStringLiteral("Отмена"), this);
     buttons->addWidget(progress_, 1);
+    buttons->addWidget(elapsed_);
     buttons->addWidget(run_);
     buttons->addWidget(cancel_);
     layout->addLayout(buttons);
@@ -201,6 +279,14 @@ ModelCheckDialog::ModelCheckDialog(model::TestDocument& doc, platform::Prompter&
     mismatchList_->setToolTip(QStringLiteral("Двойной щелчок: перейти к ячейке на диаграмме"));
     layout->addWidget(mismatchList_, 1);
 
+    clock_ = new QTimer(this);
+    clock_->setInterval(250);
+    connect(clock_, &QTimer::timeout, this, &ModelCheckDialog::clockTick);
+    watcher_ = new QFileSystemWatcher(this);
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this, &ModelCheckDialog::modelFileChanged);
+    connect(sample_, &QSpinBox::valueChanged, this, &ModelCheckDialog::rememberSample);
+    connect(limit_, &QSpinBox::valueChanged, this,
+            [this](int seconds) { settings_.setValue(kModelCheckKey, "TimeLimit", std::to_string(seconds)); });
     connect(add_, &QPushButton::clicked, this, &ModelCheckDialog::addModel);
     connect(remove_, &QPushButton::clicked, this, &ModelCheckDialog::removeModel);
     connect(top_, &QComboBox::currentTextChanged, this, [this] {
@@ -236,17 +322,70 @@ void ModelCheckDialog::loadForTest() {
     models_->clear();
     choices_ = {};
     std::string top;
+    int sample = 100;
     if (!doc_.fileName().empty()) {
         const std::string name = modelFilesName(doc_.fileName());
         for (const auto& f : splitLines(settings_.value(kModelFilesKey, name))) models_->addItem(q(f));
         std::string error;
         if (auto remembered = readMapText(settings_.value(kModelMapsKey, name), error)) choices_ = std::move(*remembered);
         top = settings_.value(kModelTopsKey, name);
+        bool number = false;
+        const int stored = q(settings_.value(kModelSamplesKey, name)).toInt(&number);
+        if (number && stored >= 0 && stored <= 100) sample = stored;
     }
     {
         const QSignalBlocker quiet(top_);
         top_->clear();
         top_->setEditText(q(top));
+    }
+    {
+        const QSignalBlocker quiet(sample_);
+        sample_->setValue(sample);
+    }
+    listModules();
+}
+
+void ModelCheckDialog::followOpenTest() {
+    if (running()) finish(QString());
+    relistAfterRun_ = false;
+    mismatches_.clear();
+    mismatchList_->clear();
+    firstMismatchLine_ = 0;
+    progress_->clear();
+    elapsed_->clear();
+    diagram_.clearMarkedCells();
+    loadForTest();
+}
+
+void ModelCheckDialog::rememberAll() {
+    rememberModels();
+    rememberMap();
+    rememberSample();
+}
+
+void ModelCheckDialog::rememberSample() {
+    if (doc_.fileName().empty()) return;
+    settings_.setValue(kModelSamplesKey, modelFilesName(doc_.fileName()), std::to_string(sample_->value()));
+}
+
+std::string ModelCheckDialog::startFolder() const {
+    if (!doc_.fileName().empty()) return QDir::toNativeSeparators(QFileInfo(q(doc_.fileName())).absolutePath()).toStdString();
+    return folder_ ? folder_() : std::string();
+}
+
+void ModelCheckDialog::watchModels() {
+    if (const QStringList watched = watcher_->files(); !watched.isEmpty()) watcher_->removePaths(watched);
+    QStringList files;
+    for (const auto& f : modelFiles())
+        if (QFileInfo::exists(q(f))) files << q(f);
+    if (!files.isEmpty()) watcher_->addPaths(files);
+}
+
+void ModelCheckDialog::modelFileChanged(const QString&) {
+    // An editor that saves by replacing the file leaves the watcher without it: it is watched anew.
+    if (running()) {
+        relistAfterRun_ = true;
+        return;
     }
     listModules();
 }
@@ -284,6 +423,7 @@ void ModelCheckDialog::stopListing() {
 
 void ModelCheckDialog::listModules() {
     stopListing();
+    watchModels();
     const auto files = modelFiles();
     compiled_.clear();
     listError_.clear();
@@ -357,7 +497,9 @@ void ModelCheckDialog::showPorts() {
 
 // ---- the map table -------------------------------------------------------------------------------
 
-std::optional<ModelCheckDialog::MapChoices> ModelCheckDialog::readMapText(const std::string& text, std::string& error) {
+std::optional<ModelCheckDialog::MapChoices> ModelCheckDialog::readMapText(const std::string& withMark, std::string& error) {
+    // A text editor's UTF-8 byte order mark is no part of the first line.
+    const std::string text = withMark.rfind("\xEF\xBB\xBF", 0) == 0 ? withMark.substr(3) : withMark;
     auto entries = exchange::parseMap(text, error);
     if (!entries) return std::nullopt;
     MapChoices out;
@@ -608,13 +750,13 @@ void ModelCheckDialog::updateMapStatus() {
         text = problem ? q(error) : QStringLiteral("Все входы модели и все строки теста назначены");
         for (const auto& n : notes) text += QStringLiteral("\n") + q(n);
     }
-    mapStatus_->setText(text);
+    mapStatus_->setText(breakable(text));
     mapStatus_->setStyleSheet(problem ? QStringLiteral("color: #c00000") : QString());
 }
 
 void ModelCheckDialog::updateEnabled() {
     const bool idle = !running();
-    for (QWidget* w : std::initializer_list<QWidget*>{models_, add_, remove_, sample_}) w->setEnabled(idle);
+    for (QWidget* w : std::initializer_list<QWidget*>{models_, add_, remove_, sample_, limit_}) w->setEnabled(idle);
     const bool ready = idle && !listing();
     top_->setEnabled(ready);
     run_->setEnabled(ready);
@@ -631,7 +773,7 @@ void ModelCheckDialog::fillFromNames() {
 
 void ModelCheckDialog::loadMap() {
     if (running() || listing() || ports_.empty()) return;
-    const auto file = prompter_.openOtherFileName(folder_ ? folder_() : std::string(), kMapFilter);
+    const auto file = prompter_.openOtherFileName(startFolder(), kMapFilter);
     if (!file || file->empty()) return;
     std::ifstream in(fsPath(*file), std::ios::binary);
     if (!in) {
@@ -658,14 +800,26 @@ void ModelCheckDialog::loadMap() {
 
 void ModelCheckDialog::saveMap() {
     if (ports_.empty()) return;
-    const auto path = prompter_.saveOtherFileName(folder_ ? folder_() : std::string(), kMapFilter, "map");
+    // Beside the test, named after it.
+    std::string proposed = startFolder();
+    if (!doc_.fileName().empty())
+        proposed = QDir::toNativeSeparators(QDir(q(proposed)).filePath(QFileInfo(q(doc_.fileName())).completeBaseName() +
+                                                                        QStringLiteral(".map")))
+                       .toStdString();
+    const auto path = prompter_.saveOtherFileName(proposed, kMapFilter, "map");
     if (!path || path->empty()) return;
-    const QFileInfo target(q(*path));
-    if (target.exists() && !doc_.fileName().empty() &&
-        target.canonicalFilePath() == QFileInfo(q(doc_.fileName())).canonicalFilePath()) {
-        prompter_.error("Карту нельзя записать в файл самого теста: " + *path);
+    // Never over the test, its comment or the model.
+    std::vector<storage::GuardedFile> guarded;
+    if (!doc_.fileName().empty()) {
+        guarded.push_back({doc_.fileName(), "файл теста"});
+        guarded.push_back({params::commentFilePath(doc_.fileName()), "файл комментария теста"});
+    }
+    for (const auto& f : modelFiles()) guarded.push_back({f, "файл модели"});
+    if (const std::string refused = storage::refuseOverwrite(*path, guarded); !refused.empty()) {
+        prompter_.error(refused);
         return;
     }
+    const QFileInfo target(q(*path));
     if (target.exists() &&
         prompter_.ask(kReplaceQuestion, platform::Icon::Question, platform::Buttons::YesNo) != platform::Answer::Yes)
         return;
@@ -676,9 +830,10 @@ void ModelCheckDialog::saveMap() {
 
 void ModelCheckDialog::addModel() {
     if (running()) return;
-    const auto file = prompter_.openOtherFileName(folder_ ? folder_() : std::string(), kModelFilter);
-    if (!file) return;
-    if (models_->findItems(q(*file), Qt::MatchExactly).isEmpty()) models_->addItem(q(*file));
+    const auto files = prompter_.openOtherFileNames(startFolder(), kModelFilter);
+    if (files.empty()) return;
+    for (const auto& file : files)
+        if (models_->findItems(q(file), Qt::MatchExactly).isEmpty()) models_->addItem(q(file));
     rememberModels();
     listModules();
 }
@@ -729,6 +884,9 @@ void ModelCheckDialog::start() {
     snapshot_ = std::make_unique<model::TestDocument>(doc_);
     step_ = Step::Model;
     updateEnabled();
+    runTime_.start();
+    clock_->start();
+    clockTick();
     std::vector<std::string> args = {kCompiler, "-o", work_->filePath(QStringLiteral("model.vvp")).toStdString()};
     args.insert(args.end(), runModels_.begin(), runModels_.end());
     progress_->setText(QStringLiteral("Компиляция модели..."));
@@ -800,6 +958,12 @@ void ModelCheckDialog::afterTestbench(const std::string&) {
 }
 
 void ModelCheckDialog::afterSimulation(const std::string& output) {
+    // The result belongs to the test as it was when the check started.
+    if (!sameTest(*snapshot_, doc_)) {
+        mismatchList_->clear();
+        firstMismatchLine_ = 0;
+        return finish(q(kTestChangedDuringCheck));
+    }
     const Comparison c = compareResult(*snapshot_, *bench_, readText(work_->filePath(q(kResultFile))));
     if (!c.ok) return finish(q(c.error + (output.empty() ? std::string() : ":\n" + output)));
     mismatches_ = c.mismatches;
@@ -820,13 +984,30 @@ void ModelCheckDialog::finish(const QString& text) {
         process_->deleteLater();
         process_ = nullptr;
     }
+    const bool wasRunning = step_ != Step::Idle;
     step_ = Step::Idle;
+    clock_->stop();
+    if (wasRunning) elapsed_->setText(QStringLiteral("Время: ") + clockText(runTime_.elapsed() / 1000));
     work_.reset();
     bench_.reset();
     snapshot_.reset();
     updateEnabled();
-    progress_->setText(text);
+    progress_->setText(breakable(text));
+    if (relistAfterRun_) {
+        relistAfterRun_ = false;
+        listModules();
+    }
     emit checkFinished();
+}
+
+void ModelCheckDialog::clockTick() {
+    if (!running()) return;
+    const qint64 elapsed = runTime_.elapsed();
+    elapsed_->setText(clockText(elapsed / 1000) + QStringLiteral(" из ") + clockText(limit_->value()));
+    if (elapsed >= qint64{limit_->value()} * 1000)
+        finish(QStringLiteral("Проверка не закончилась за %1 с и остановлена: модель, видимо, зациклилась "
+                              "(или задайте больше времени)")
+                   .arg(limit_->value()));
 }
 
 void ModelCheckDialog::cancel() {
@@ -856,7 +1037,7 @@ ModelCheckCommand::ModelCheckCommand(model::TestDocument& doc, platform::Prompte
                                      platform::SettingsStore& settings, diagram::DiagramWidget& diagram,
                                      std::function<std::string()> folder, QWidget* window)
     : QObject(window), doc_(doc), prompter_(prompter), settings_(settings), diagram_(diagram),
-      folder_(std::move(folder)), window_(window) {
+      folder_(std::move(folder)), window_(window), known_(doc.fileName()) {
     action_ = new QAction(QStringLiteral("Проверить на модели..."), this);
     action_->setObjectName(QStringLiteral("modelCheckAction"));
     connect(action_, &QAction::triggered, this, &ModelCheckCommand::open);
@@ -869,6 +1050,25 @@ void ModelCheckCommand::open() {
     dialog_->show();
     dialog_->raise();
     dialog_->activateWindow();
+}
+
+}  // namespace kvx::modelcheck::ui
+
+namespace kvx::modelcheck::ui {
+
+void ModelCheckCommand::testReplaced() {
+    known_ = doc_.fileName();
+    if (dialog_) dialog_->followOpenTest();
+}
+
+void ModelCheckCommand::testSaved() {
+    if (doc_.fileName() == known_) return;
+    const std::string before = std::exchange(known_, doc_.fileName());
+    // The test under its new name has the settings it had (a test never saved had none there).
+    const std::string from = modelFilesName(before), to = modelFilesName(known_);
+    for (const char* key : {kModelFilesKey, kModelMapsKey, kModelTopsKey, kModelSamplesKey})
+        settings_.setValue(key, to, before.empty() ? std::string() : settings_.value(key, from));
+    if (dialog_) dialog_->rememberAll();
 }
 
 }  // namespace kvx::modelcheck::ui

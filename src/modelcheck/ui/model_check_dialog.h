@@ -8,6 +8,7 @@
 // on the diagram, and a double click on a line goes to its cell.
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <functional>
 #include <memory>
@@ -25,6 +26,7 @@
 
 class QAction;
 class QComboBox;
+class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -34,6 +36,7 @@ class QSpinBox;
 class QStandardItemModel;
 class QTableWidget;
 class QTemporaryDir;
+class QTimer;
 
 namespace kvx::diagram {
 class DiagramWidget;
@@ -51,6 +54,14 @@ inline constexpr const char* kMapFilter = "Карта|*.map;*.txt|Все фай�
 inline constexpr const char* kModelFilesKey = "Software\\KVX_Editor\\ModelFiles";
 inline constexpr const char* kModelMapsKey = "Software\\KVX_Editor\\ModelMaps";
 inline constexpr const char* kModelTopsKey = "Software\\KVX_Editor\\ModelTops";
+inline constexpr const char* kModelSamplesKey = "Software\\KVX_Editor\\ModelSamples";
+/// The time limit of a check, the same for every test (value "TimeLimit", seconds).
+inline constexpr const char* kModelCheckKey = "Software\\KVX_Editor\\ModelCheck";
+inline constexpr int kDefaultTimeLimit = 600;
+/// Said instead of a result when the test changed while the check ran.
+inline constexpr const char* kTestChangedDuringCheck =
+    "Тест изменился во время проверки: результат относится к тесту, каким он был при запуске, и не показан. "
+    "Нажмите «Проверить» ещё раз";
 
 /// The settings value name under which the model files of the test at `testPath` are kept.
 std::string modelFilesName(const std::string& testPath);
@@ -63,8 +74,15 @@ public:
                      diagram::DiagramWidget& diagram, std::function<std::string()> folder, QWidget* parent = nullptr);
     ~ModelCheckDialog() override;
 
-    /// Reads the model files and the map remembered for the open test and lists their modules.
+    /// Reads the model files, the map, the top module and the sampling point remembered for
+    /// the open test and lists their modules.
     void loadForTest();
+    /// Another test was opened or made (or the open one replaced): a running check is stopped,
+    /// the status, the results and the mismatch list are cleared and the settings of the open
+    /// test are read.
+    void followOpenTest();
+    /// Writes what the window holds under the open test's name (after it was saved under a new one).
+    void rememberAll();
 
     /// The map of the table: a line per port (or per bit of a port mapped bit by bit) that
     /// names a row or a word.
@@ -81,6 +99,10 @@ public:
     /// What the map leaves out, or why there is no table.
     QLabel* mapStatus() const { return mapStatus_; }
     QSpinBox* sampleField() const { return sample_; }
+    /// The time limit of a check in seconds.
+    QSpinBox* limitField() const { return limit_; }
+    /// The time a running check has taken, and its limit.
+    QLabel* elapsedLabel() const { return elapsed_; }
     QPushButton* runButton() const { return run_; }
     QPushButton* cancelButton() const { return cancel_; }
     QLabel* progressLabel() const { return progress_; }
@@ -135,6 +157,14 @@ private:
     std::vector<std::string> modelFiles() const;
     void rememberModels();
     void rememberMap();
+    void rememberSample();
+    /// The folder the file dialogs start in: the test's own, else the editor's.
+    std::string startFolder() const;
+    /// The model files on disk are watched: a change lists their modules again.
+    void watchModels();
+    void modelFileChanged(const QString& path);
+    /// The clock of a running check: the elapsed time is shown, and past the limit the check stops.
+    void clockTick();
     /// Compiles the model files in the background to learn their modules and ports; a listing
     /// still running is dropped.
     void listModules();
@@ -184,6 +214,8 @@ private:
     QProgressBar* busy_ = nullptr;
     QLabel* mapStatus_ = nullptr;
     QSpinBox* sample_ = nullptr;
+    QSpinBox* limit_ = nullptr;
+    QLabel* elapsed_ = nullptr;
     QPushButton* run_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QLabel* progress_ = nullptr;
@@ -202,7 +234,12 @@ private:
     MapChoices choices_;
     bool buildingTable_ = false;
 
+    QFileSystemWatcher* watcher_ = nullptr;
+    bool relistAfterRun_ = false;  ///< a model file changed while a check ran
+
     Step step_ = Step::Idle;
+    QTimer* clock_ = nullptr;
+    QElapsedTimer runTime_;
     QProcess* process_ = nullptr;
     std::unique_ptr<QTemporaryDir> work_;
     /// The test as it was when the check started: the comparison is made against it.
@@ -226,6 +263,10 @@ public:
 public slots:
     /// Shows the window for the open test; nothing while no test is shown.
     void open();
+    /// The open test was replaced (opened, made new): the window follows it.
+    void testReplaced();
+    /// The open test was saved: when under a new name, its model settings go with it.
+    void testSaved();
 
 private:
     model::TestDocument& doc_;
@@ -236,6 +277,7 @@ private:
     QWidget* window_;
     QAction* action_ = nullptr;
     ModelCheckDialog* dialog_ = nullptr;
+    std::string known_;  ///< the name of the open test as last seen
 };
 
 }  // namespace kvx::modelcheck::ui

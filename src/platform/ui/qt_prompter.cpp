@@ -100,6 +100,18 @@ std::optional<std::string> QtPrompter::openOtherFileName(const std::string& dire
     return runFileDialog(parent_.data(), QFileDialog::AcceptOpen, directory, filter);
 }
 
+std::vector<std::string> QtPrompter::openOtherFileNames(const std::string& directory, const std::string& filter) {
+    QFileDialog dialog(parent_.data(), QString::fromUtf8(kApplicationTitle), QString::fromStdString(directory),
+                       QString::fromStdString(toQtFilter(filter)));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    std::vector<std::string> out;
+    for (const QString& f : dialog.selectedFiles())
+        if (!f.isEmpty()) out.push_back(QDir::toNativeSeparators(f).toStdString());
+    return out;
+}
+
 std::optional<std::string> QtPrompter::saveOtherFileName(const std::string& directory, const std::string& filter,
                                                          const std::string& extension) {
     return runFileDialog(parent_.data(), QFileDialog::AcceptSave, directory, filter, extension);

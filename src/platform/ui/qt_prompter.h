@@ -22,6 +22,7 @@ public:
     std::optional<std::string> openFileWithFilter(const std::string& directory, const std::string& filter,
                                                   int selectedFilter) override;
     std::optional<std::string> openOtherFileName(const std::string& directory, const std::string& filter) override;
+    std::vector<std::string> openOtherFileNames(const std::string& directory, const std::string& filter) override;
     std::optional<std::string> saveOtherFileName(const std::string& directory, const std::string& filter,
                                                  const std::string& extension) override;
 

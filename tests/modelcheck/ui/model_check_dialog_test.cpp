@@ -2,7 +2,8 @@
 // the real simulator, lists the mismatches, frames their cells until the next edit, goes to a
 // cell on a double click, remembers the model files and the map of each test and says what
 // to install when the simulator cannot be found; the map table decides what the check drives
-// and compares, and the modules of the files are read while the window goes on.
+// and compares, and the modules of the files are read while the window goes on; it follows the
+// open test, and a result holds only for the test as it was when the run started.
 
 #include <gtest/gtest.h>
 
@@ -14,12 +15,15 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <functional>
 
 #include "../../app/ui/tbf_fixture.h"
 #include "modelcheck/model_check.h"
@@ -307,4 +311,131 @@ TEST_F(ModelCheckDialogTest, TheModulesAreReadWhileTheWindowGoesOnAndTheLastChoi
     EXPECT_EQ(offered, QStringList{QStringLiteral("hc161")});
     EXPECT_EQ(d.ports().size(), 8u);
     EXPECT_TRUE(d.runButton()->isEnabled());
+}
+
+TEST_F(ModelCheckDialogTest, AResultHoldsForTheTestAsItWasWhenTheRunStartedAndARunStopsAtItsLimit) {
+    std::string looping = readAll(kExamples + "74hc161.v");  // a model that never lets the time go on
+    looping.replace(looping.rfind("endmodule"), 9, "reg spin = 0;\n    always @(spin) spin <= ~spin;\nendmodule");
+    writeBytes(path("looping.v"), looping);
+    using Change = std::function<void(model::TestDocument&)>;
+    const std::string changed = modelcheck::ui::kTestChangedDuringCheck, counter = kExamples + "74hc161.v";
+    const std::vector<std::tuple<Change, int, std::string, std::string>> cases = {
+        {{}, 600, counter, "Совпало 369 из 370 сравнений"},
+        {[](model::TestDocument& t) { t.setCell(0, 12, 20, 1 - t.getCell(0, 12, 20)); }, 600, counter, changed},
+        {[](model::TestDocument& t) { t.setTactCount(10); }, 600, counter, changed},
+        {{}, 1, path("looping.v"), "Проверка не закончилась за 1 с и остановлена: модель, видимо, зациклилась (или задайте больше времени)"}};
+    showNewTest();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const auto& [change, limit, model, progress] = cases[i];
+        SCOPED_TRACE(i);
+        openCounter("run" + std::to_string(i));
+        doc().setCell(0, 12, 20, 1 - doc().getCell(0, 12, 20));  // pin 12 wrong at tact 20
+        ModelCheckDialog& d = openCommand();
+        prompter.pickFile(model);
+        d.addModel();
+        waitForEnd(d);
+        d.limitField()->setValue(limit);
+        d.runButton()->click();
+        EXPECT_EQ(d.elapsedLabel()->text(), limit == 1 ? QStringLiteral("0:00 из 0:01") : QStringLiteral("0:00 из 10:00"));
+        if (change) change(doc());
+        waitForEnd(d);
+        EXPECT_EQ(d.progressLabel()->text().toStdString(), progress);
+        EXPECT_EQ(tbf().diagramArea()->markedCells(), (i ? std::vector<Marked>{} : std::vector<Marked>{{12, 20}}));
+        EXPECT_EQ(d.mismatchList()->count(), i ? 0 : 1);
+        for (QProcess* p : d.findChildren<QProcess*>()) EXPECT_EQ(p->state(), QProcess::NotRunning);
+        prompter.answer(platform::Answer::No);  // the change is not saved
+    }
+}
+
+TEST_F(ModelCheckDialogTest, TheWindowFollowsTheOpenTestAndItsSettingsGoWithSaveAs) {
+    showNewTest();
+    const std::string other = openCounter("other"), saved = path("saved.kvx"), hc00 = kExamples + "74hc00.v";
+    ModelCheckDialog& d = openCommand();
+    prompter.pickFile(hc00);
+    d.addModel();
+    const std::string first = openCounter("first");
+    doc().setCell(0, 12, 20, 1 - doc().getCell(0, 12, 20));
+    prompter.pickFile(kExamples + "74hc161.v");
+    d.addModel();
+    waitForEnd(d);
+    d.runButton()->click();
+    waitForEnd(d);
+    d.sampleField()->setValue(50);
+    prompter.answer(platform::Answer::No);
+    const QPoint oldLine = d.mismatchList()->visualItemRect(d.mismatchList()->item(0)).center();
+    const std::vector<std::tuple<std::function<void()>, std::string, int>> cases = {
+        {[&] { tbf().loadFile(other); }, hc00, 100},
+        {[&] { tbf().newFile(); }, "", 100},
+        {[&] { prompter.pickFile(saved), tbf().loadFile(first), tbf().saveAs(), tbf().loadFile(saved); }, kExamples + "74hc161.v", 50},
+        // A test never saved takes what the window holds to its first name.
+        {[&] { tbf().newFile(), prompter.pickFile(hc00), d.addModel(), d.sampleField()->setValue(30),
+               prompter.pickFile(path("new.kvx")), tbf().save(), tbf().loadFile(path("new.kvx")); }, hc00, 30}};
+    for (const auto& [change, model, sample] : cases) {
+        SCOPED_TRACE(model + std::to_string(sample));
+        change();
+        EXPECT_EQ(lines(d.modelList()), model.empty() ? std::vector<std::string>{} : std::vector<std::string>{model});
+        EXPECT_EQ(d.sampleField()->value(), sample);
+        EXPECT_TRUE(d.progressLabel()->text().isEmpty() && d.mismatches().empty() && !d.mismatchList()->count());
+        tbf().diagramArea()->goToCell(1, 1);
+        QTest::mouseDClick(d.mismatchList()->viewport(), Qt::LeftButton, {}, oldLine);
+        EXPECT_EQ(tbf().diagramArea()->view().currentTact(), 1);
+        waitForEnd(d);
+    }
+}
+
+TEST_F(ModelCheckDialogTest, ChangedModelsAreReadAgainMapsAreSavedBesideTheTestOnlyAndMessagesWrap) {
+    model::TestDocument test;  // A on pin 1, the I/O pin D on 3, Y on 5
+    test.clearDocument();
+    for (auto [n, type, name] : {std::tuple{1, "I", "A"}, {3, "I/O", "D"}, {5, "O", "Y"}, {4, "GND", ""}, {8, "VCC", ""}})
+        test.setPinType(n, type), test.setPinName(n, name);
+    for (int n : {2, 6, 7}) test.setPinType(n, model::PinType::NotConnected);
+    test.setSignalEntry(0, 9, {3, model::RowKind::Output});
+    for (int row : {1, 3, 5, 53}) test.setCell(0, row, 1, model::kHigh);
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(path("tests"))));
+    const std::string file = path("tests/io.kvx"), model = path("tests/" + std::string(150, 'm') + ".v"),
+                      comment = path("tests/../tests/io.txt"), ok = path("tests/io.map");
+    ASSERT_TRUE(storage::saveTestFile(test, file).ok);
+    writeBytes(path("tests/buf.v"), "module buf1(input i, output o); assign o = i; endmodule\n");
+    writeBytes(comment, "{\\rtf1 comment}");
+    showNewTest();
+    ASSERT_EQ(tbf().loadFile(file), app::LoadOutcome::Loaded);
+    ModelCheckDialog& d = openCommand();
+    d.resize(600, 680);
+    const std::string rows = "Не назначены строки теста: ";
+    const std::vector<std::tuple<std::string, std::string, std::string, std::string, std::string>> cases = {
+        // The model on disk, a map loaded, the status, a map saved to, its refusal.
+        {"module m(input a, output y); buf1 b(a, y); endmodule\n", "", rows + "вывод 3 (D), выход вывода 3 (D)", file,
+         "Файл " + file + " не записан: это файл теста."},
+        {"module m(input a, d, output y); buf1 b(a & d, y); endmodule\n", "", rows + "выход вывода 3 (D)", comment,
+         "Файл " + comment + " не записан: это файл комментария теста " + path("tests/io.txt") + "."},
+        {"", "\xEF\xBB\xBF" "a pin 1\nd pin 3\n# y —\n", rows + "вывод 5 (Y), выход вывода 3 (D)", model,
+         "Файл " + model + " не записан: это файл модели."},
+        {"", "", rows + "вывод 5 (Y), выход вывода 3 (D)", ok, ""},
+        {"module m(input a, output y) buf1 b(a, y); endmodule\n", "", "Модель не компилируется:\n" + model + ":1: syntax error", "", ""}};
+    for (const auto& [text, map, status, saveTo, refusal] : cases) {
+        SCOPED_TRACE(status);
+        auto shown = [&, &status = status] { return d.mapStatus()->text().remove(QChar(0x200B)).toStdString().substr(0, status.size()); };
+        if (!text.empty()) writeBytes(model, text);
+        if (!d.modelList()->count()) prompter.pickFiles({model, path("tests/buf.v")}), d.addModel();
+        QElapsedTimer t;
+        for (t.start(); !text.empty() && shown() != status && t.elapsed() < 20000;) QTest::qWait(20);
+        if (!map.empty()) {
+            writeBytes(path("tests/bom.map"), map);
+            prompter.pickFile(path("tests/bom.map"));
+            d.loadMap();
+            EXPECT_EQ(d.mapText(), map.substr(3));  // without its byte order mark
+        }
+        EXPECT_EQ(shown(), status);
+        QApplication::processEvents();
+        EXPECT_LE(d.width(), 600);
+        if (saveTo.empty()) continue;
+        const std::string before = readAll(saveTo);
+        prompter.questions.clear();
+        prompter.pickFile(saveTo);
+        d.saveMap();
+        EXPECT_EQ(prompter.dialogs.back().directory, ok);
+        EXPECT_EQ(prompter.errors(), refusal.empty() ? std::vector<std::string>{} : std::vector<std::string>{refusal});
+        EXPECT_EQ(readAll(saveTo) == before, !refusal.empty());
+    }
+    EXPECT_EQ(prompter.dialogs.front().directory, path("tests"));  // "Добавить..." starts beside the test
 }
