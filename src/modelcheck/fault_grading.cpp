@@ -146,7 +146,7 @@ std::vector<std::string> gradeReport(const TestDocument& doc, const GradeOutcome
         for (const GradedFault& f : g.faults)
             if (f.detected)
                 lines.push_back(faultName(doc, f.site) + " обнаруживается в такте " + std::to_string(f.firstTact) + " (" +
-                                rowName(doc, f.row) + (f.row > model::kPinRows ? ", выход" : "") + ")");
+                                rowName(doc, f.row) + ")");
     return lines;
 }
 
