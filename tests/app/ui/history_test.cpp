@@ -12,9 +12,11 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 
 #include "app/ui/document_history.h"
@@ -511,6 +513,148 @@ TEST_F(History, BlocksAreCopiedAsTextAndPastedOverEditableRowsOnly) {
     EXPECT_EQ(snapshot(), before) << "a text that is not a block changes nothing";
     EXPECT_EQ(tbf().statusBar()->currentMessage().toStdString(),
               "В буфере обмена нет блока уровней: вставлять нечего");
+}
+
+// "Новый файл" and "Открыть" drop the block: "Строка в 1" then fills the current row only.
+TEST_F(History, OpeningOrMakingATestDropsTheBlock) {
+    const std::string file = writeTest("other.kvx", "A");
+    const std::vector<std::pair<const char*, std::function<void(History&)>>> cases = {
+        {"Новый файл", [](History& h) { h.mainWindow().newFile(); }},
+        {"Открыть", [&file](History& h) { h.mainWindow().openPassedFile(QString::fromStdString(file)); }},
+    };
+    for (const auto& [what, replace] : cases) {
+        SCOPED_TRACE(what);
+        click(2, 1);
+        for (Qt::Key k : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Down})
+            QTest::keyClick(area().canvas(), k, Qt::ShiftModifier);
+        ASSERT_FALSE(area().block().empty());
+        doc().setSaved(true);
+        replace(*this);
+        EXPECT_TRUE(area().block().empty());
+        mainWindow().actions().fillHigh->trigger();
+        EXPECT_EQ(doc().getCell(0, 1, 3), model::kHigh);
+        EXPECT_EQ(doc().getCell(0, 2, 3), model::kInactive) << "only the current row is filled";
+        doc().setSaved(true);
+    }
+}
+
+// After an undo that shortens the test the current cell is its last tact: one level key then
+// lands there and not far behind the end.
+TEST_F(History, AfterAnUndoTheCurrentCellIsInsideTheTest) {
+    const std::vector<std::pair<const char*, std::function<void(History&)>>> cases = {
+        {"a paste",
+         [](History& h) {
+             QGuiApplication::clipboard()->setText("1111111111\n");
+             h.click(26, 1);
+             h.E().paste->trigger();
+             ASSERT_EQ(h.document().tactCount(), 35);
+             ASSERT_TRUE(h.area().goToTact(35));
+         }},
+        {"the tact field",
+         [](History& h) {
+             h.mainWindow().tactCountField()->setValue(40);
+             ASSERT_EQ(h.document().tactCount(), 40);
+             ASSERT_TRUE(h.area().goToTact(40));
+         }},
+    };
+    for (const auto& [what, grow] : cases) {
+        SCOPED_TRACE(what);
+        grow(*this);
+        idle();
+        keyToMainWindow(Qt::Key_Z);
+        ASSERT_EQ(doc().tactCount(), 26);
+        EXPECT_EQ(area().view().currentTact(), 26);
+        keyToMainWindow(Qt::Key_0, {});
+        EXPECT_EQ(doc().getCell(0, 1, 26), model::kLow);
+        EXPECT_EQ(doc().tactCount(), 27) << "the key moves on to one new tact, no further";
+    }
+}
+
+// A name typed with capital letters (Shift before each) is one step.
+TEST_F(History, APinNameTypedWithCapitalsIsOneStep) {
+    QTest::mouseClick(area().canvas(), Qt::LeftButton, {}, QPoint(130, area().view().rowHeight / 2));
+    QLineEdit* names = area().nameEditor();
+    ASSERT_TRUE(names->hasFocus());
+    for (Qt::Key k : {Qt::Key_M, Qt::Key_R, Qt::Key_C}) QTest::keyClick(names, k, Qt::ShiftModifier);
+    QTest::keyClick(names, Qt::Key_1);
+    ASSERT_EQ(QString::fromStdString(doc().pin(1).pinName).toUpper(), QStringLiteral("MRC1"));
+    keyToMainWindow(Qt::Key_Z);
+    EXPECT_EQ(doc().pin(1).pinName, "");
+    EXPECT_FALSE(E().undo->isEnabled());
+}
+
+// The word lanes follow a change made in "Слова Данных" at once, the time of the current tact
+// a change of the tact duration.
+TEST_F(History, TheDiagramFollowsTheWordEditorAndTheParameters) {
+    model::DataWord w;
+    w.wordName = "Q";
+    w.addMember(1);
+    doc().dataWords().push_back(w);
+    area().wordLanesAction()->setChecked(true);
+    mainWindow().wordEditor()->documentReplaced();
+    mainWindow().actions().dataWords->trigger();
+    idle();
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } counter;
+    area().canvas()->installEventFilter(&counter);
+    mainWindow().wordEditor()->ComboBoxRadixChange(0);
+    idle();
+    QApplication::processEvents();
+    EXPECT_GT(counter.paints, 0) << "the lane shows the value in binary";
+    mainWindow().wordEditor()->hide();
+
+    ASSERT_TRUE(area().goToTact(5));
+    const auto* status = mainWindow().findChild<QLabel*>(QStringLiteral("tactStatusPanel"));
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->text(), QStringLiteral("Такт 5, 8 мкс"));
+    mainWindow().setModalRunner([this](QDialog&) {
+        doc().testParameters().tactDuration = 8;
+        return 0;
+    });
+    mainWindow().runParametersDialog();
+    EXPECT_EQ(status->text(), QStringLiteral("Такт 5, 32 мкс"));
+}
+
+// Every shortcut the guide gives a command is one of that command's shortcuts in the menus.
+TEST_F(History, TheGuideNamesTheShortcutsOfTheMenus) {
+    QFile guide(QStringLiteral(KVX_SOURCE_DIR "/resources/help/KVX_Edit_guide.html"));
+    ASSERT_TRUE(guide.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(guide.readAll());
+    // «Команда» (<kbd>Ctrl+X</kbd>), «Команда» меню «Сервис» (<kbd>...), a table line
+    // <td>Команда</td><td><kbd>...</kbd> and <td><kbd>...</kbd></td><td>«Команда»</td>.
+    const QRegularExpression patterns[] = {
+        QRegularExpression(QStringLiteral("«([^»]+)»(?:\\s+(?:меню|панели)\\s+«[^»]+»)?\\s+\\(<kbd>([^<]+)</kbd>")),
+        QRegularExpression(QStringLiteral("<td>([^<]+)</td><td><kbd>([^<]+)</kbd>")),
+    };
+    const QRegularExpression reversed(QStringLiteral("<td>((?:<kbd>[^<]+</kbd>(?:, )?)+)</td><td>«([^»]+)»"));
+    std::vector<std::pair<QString, QString>> named;  // command, key
+    for (const auto& re : patterns)
+        for (auto it = re.globalMatch(html); it.hasNext();) {
+            const auto m = it.next();
+            named.emplace_back(m.captured(1), m.captured(2));
+        }
+    for (auto it = reversed.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        for (auto k = QRegularExpression(QStringLiteral("<kbd>([^<]+)</kbd>")).globalMatch(m.captured(1)); k.hasNext();)
+            named.emplace_back(m.captured(2), k.next().captured(1));
+    }
+    ASSERT_GE(named.size(), 12u);
+    const auto actions = mainWindow().findChildren<QAction*>();
+    for (const auto& [command, key] : named) {
+        if (!key.contains(QLatin1Char('+')) && !key.startsWith(QLatin1Char('F'))) continue;  // keys of the diagram
+        std::vector<QAction*> same;
+        for (QAction* a : actions)
+            if (QString(a->text()).remove(QLatin1Char('&')) == command) same.push_back(a);
+        if (same.empty()) continue;  // a dialog's own key, not a menu command
+        const QKeySequence wanted(key, QKeySequence::PortableText);
+        const bool found = std::any_of(same.begin(), same.end(), [&](QAction* a) { return a->shortcuts().contains(wanted); });
+        EXPECT_TRUE(found) << command.toStdString() << ": " << key.toStdString();
+    }
 }
 
 }  // namespace
