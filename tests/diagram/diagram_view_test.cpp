@@ -194,23 +194,21 @@ TEST(DiagramRuler, LongTestsStopAtTheStripEdge) {
 // At every zoom step, in tact numbers and in microseconds, no label runs into the next one
 // (digits 7 pixels wide, a gap of 3); the standard zoom keeps every label.
 TEST(DiagramRuler, LabelsNeverRunIntoEachOther) {
-    struct Case {
-        int cellWidth, offset, tacts, microseconds;
-    };
-    const Case cases[] = {{3, 0, 400, 0},        {3, 0, 100000, 0},  {3, 99000, 100000, 0}, {3, 0, 400, 8},
-                          {3, 50000, 100000, 8}, {5, 0, 20000, 2},   {13, 0, 1000, 8},      {9, 0, 120, 0}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.cellWidth << " " << c.offset << " " << c.tacts << " " << c.microseconds);
-        const auto labels = rulerLabels(c.offset, c.tacts, c.cellWidth, 1200, c.microseconds, 7);
+    const int cases[][4] = {{3, 0, 400, 0},        {3, 0, 100000, 0}, {3, 99000, 100000, 0}, {3, 0, 400, 8},
+                            {3, 50000, 100000, 8}, {5, 0, 20000, 2},  {13, 0, 1000, 8},      {9, 0, 120, 0}};
+    for (const auto& c : cases) {
+        const auto labels = rulerLabels(c[1], c[2], c[0], 1200, c[3], 7);
         ASSERT_GE(labels.size(), 3u);
         for (size_t i = 1; i < labels.size(); ++i)
             EXPECT_GE(labels[i].x, labels[i - 1].x + 7 * static_cast<int>(labels[i - 1].text.size()) + 3)
-                << labels[i - 1].text << " " << labels[i].text;
+                << c[0] << " " << c[1] << " " << c[3] << ": " << labels[i - 1].text << " " << labels[i].text;
     }
-    const auto all = rulerLabels(0, 2000, 21, 1 << 30);
-    const auto measured = rulerLabels(0, 2000, 21, 1 << 30, 0, 7);
-    ASSERT_EQ(measured.size(), all.size());
-    for (size_t i = 0; i < all.size(); ++i) EXPECT_EQ(measured[i].text, all[i].text);
+    const auto texts = [](int digit) {
+        std::vector<std::string> out;
+        for (const auto& l : rulerLabels(0, 2000, 21, 1 << 30, 0, digit)) out.push_back(l.text);
+        return out;
+    };
+    EXPECT_EQ(texts(7), texts(0));
 }
 
 // The lane of a word shows the stretches of the visible tacts only, at every zoom step and
