@@ -523,11 +523,8 @@ TEST_F(History, NoBlockAndNoCurrentCellOutsideTheTestAfterItChanged) {
     const std::vector<std::pair<std::function<void(History&)>, std::function<void(History&)>>> cases = {
         {[](History& h) { h.mainWindow().newFile(); }, nullptr},
         {[&file](History& h) { h.mainWindow().openPassedFile(QString::fromStdString(file)); }, nullptr},
-        {[](History& h) {
-             QGuiApplication::clipboard()->setText("1111111111\n");
-             h.click(26, 1);
-             h.E().paste->trigger();
-         }, [](History& h) { h.keyToMainWindow(Qt::Key_Z); }},
+        {[](History& h) { QGuiApplication::clipboard()->setText("1111111111\n"), h.click(26, 1), h.E().paste->trigger(); },
+         [](History& h) { h.keyToMainWindow(Qt::Key_Z); }},
         {[](History& h) { h.mainWindow().tactCountField()->setValue(40); }, [](History& h) { h.keyToMainWindow(Qt::Key_Z); }},
     };
     for (const auto& [change, undo] : cases) {
@@ -561,8 +558,7 @@ TEST_F(History, APinNameTypedWithCapitalsIsOneStep) {
 
 // What the screen shows follows a change in "Слова Данных" (the lane) and of the tact duration.
 TEST_F(History, TheDiagramFollowsTheWordEditorAndTheParameters) {
-    model::DataWord w;
-    w.wordName = "Q";
+    model::DataWord w{"Q"};
     for (int pin = 1; pin <= 4; ++pin) {
         w.addMember(pin);
         for (int t = 1; t <= 26; ++t) doc().setCell(0, pin, t, pin % 2 ? model::kLow : model::kHigh);  // 10

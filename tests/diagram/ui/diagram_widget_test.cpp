@@ -1011,8 +1011,7 @@ TEST_F(DiagramWidgetTest, AValueTypedIntoAWordLaneFillsItsStretch) {
     for (const Case& c : cases) {
         open(8, 26);
         doc.setPinType(4, model::PinType::NotConnected);
-        model::DataWord w;
-        w.wordName = "Q";
+        model::DataWord w{"Q"};
         w.radix = c.radix;
         for (int pin : {1, 2, 4, 3}) w.addMember(pin);
         doc.dataWords() = {w};  // a cleared test keeps the words of the one before
@@ -1057,9 +1056,8 @@ TEST_F(DiagramWidgetTest, PinTypesByKeyboardInTheOpenList) {
         QApplication::processEvents();
         EXPECT_EQ(widget->typeSelector()->view()->isVisible() ? view().currentRow : 0, pin) << k;
     }
-    std::vector<std::string> types;
-    for (int p = 1; p <= 8; ++p) types.push_back(doc.pin(p).pinType);
-    EXPECT_EQ(types, (std::vector<std::string>{"O", "I/O", "O=F(c)", "I", "VCC", "NC", "I", "I"}));
+    const char* types[] = {"O", "I/O", "O=F(c)", "I", "VCC", "NC", "I", "I"};
+    for (int p = 1; p <= 8; ++p) EXPECT_EQ(doc.pin(p).pinType, types[p - 1]) << p;
 }
 
 }  // namespace
