@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 #include <string>
 
 namespace kvx::diagram {
@@ -86,12 +87,25 @@ const char* bitText(model::CellLevel level) {
 }
 
 std::vector<RulerLabel> rulerLabels(int tactOffset, int tactCount, int cellWidth, int stripWidth,
-                                    int tactMicroseconds) {
+                                    int tactMicroseconds, int digitWidth) {
     std::vector<RulerLabel> out;
     const int w = cellWidth;
     const int h = w / 2;
     const long long shift = static_cast<long long>(tactOffset) * w;
+    // With the width of a digit known, only every k-th label is written, k the smallest step
+    // at which the widest label of the test and a gap fit between two labels; a label that
+    // would still touch the one before it (where the label widths change) is left out too.
+    int every = 1;
+    const int gap = digitWidth > 0 ? std::max(2, digitWidth / 2) : 0;
+    if (digitWidth > 0 && w > 0) {
+        const long long last = tactCount >= 100 ? tactCount : tactCount / 4 * 4;
+        const long long widest = tactMicroseconds > 0 ? std::max(0LL, last - 1) * tactMicroseconds : last;
+        const long long need = static_cast<long long>(std::to_string(widest).size()) * digitWidth + gap;
+        every = static_cast<int>(std::max(1LL, (need + 4LL * w - 1) / (4LL * w)));
+    }
+    long long previousRight = std::numeric_limits<long long>::min();
     for (int i = tactOffset / 4 + 1; i <= tactCount / 4; ++i) {
+        if (i % every != 0) continue;
         const int b = 4 * i;
         int label = b;
         int offset = 4;
@@ -110,6 +124,10 @@ std::vector<RulerLabel> rulerLabels(int tactOffset, int tactCount, int cellWidth
         }
         const long long x = static_cast<long long>(label) * w - h - shift - offset;
         if (x >= stripWidth) break;  // the labels only grow to the right from here on
+        if (digitWidth > 0) {
+            if (x < previousRight + gap) continue;
+            previousRight = x + static_cast<long long>(text.size()) * digitWidth;
+        }
         out.push_back({static_cast<int>(x), std::move(text)});
     }
     return out;

@@ -104,9 +104,10 @@ struct RulerLabel {
 };
 /// Labels of the tact ruler whose left edge lies before `stripWidth`: every fourth tact up to 99,
 /// from 100 on 101, 105, 109 ... With `tactMicroseconds` above 0 the same tacts are labelled with
-/// their start time, (tact - 1) x tactMicroseconds.
+/// their start time, (tact - 1) x tactMicroseconds. With `digitWidth` (pixels of one digit)
+/// above 0, labels are left out so that no two of them run into each other.
 std::vector<RulerLabel> rulerLabels(int tactOffset, int tactCount, int cellWidth, int stripWidth,
-                                    int tactMicroseconds = 0);
+                                    int tactMicroseconds = 0, int digitWidth = 0);
 
 // ---- scroll bars -----------------------------------------------------------
 

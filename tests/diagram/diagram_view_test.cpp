@@ -191,6 +191,21 @@ TEST(DiagramRuler, LongTestsStopAtTheStripEdge) {
     EXPECT_EQ(labels.front().text, "999005");
 }
 
+// At every zoom step, in tact numbers and in microseconds, no label runs into the next one
+// (digits 7 pixels wide, a gap of 3); the standard zoom keeps every label.
+TEST(DiagramRuler, LabelsNeverRunIntoEachOther) {
+    const int cases[][4] = {{3, 0, 400, 0},        {3, 0, 100000, 0}, {3, 99000, 100000, 0}, {3, 0, 400, 8},
+                            {3, 50000, 100000, 8}, {5, 0, 20000, 2},  {13, 0, 1000, 8},      {9, 0, 120, 0}};
+    for (const auto& c : cases) {
+        const auto labels = rulerLabels(c[1], c[2], c[0], 1200, c[3], 7);
+        ASSERT_GE(labels.size(), 3u);
+        for (size_t i = 1; i < labels.size(); ++i)
+            EXPECT_GE(labels[i].x, labels[i - 1].x + 7 * static_cast<int>(labels[i - 1].text.size()) + 3)
+                << c[0] << " " << c[1] << " " << c[3] << ": " << labels[i - 1].text << " " << labels[i].text;
+    }
+    EXPECT_EQ(rulerLabels(0, 2000, 21, 1 << 30, 0, 7).size(), rulerLabels(0, 2000, 21, 1 << 30).size());
+}
+
 // The lane of a word shows the stretches of the visible tacts only, at every zoom step and
 // scroll position: a stretch that starts or ends outside the view is cut at its edge, two
 // undefined tacts with different levels are one stretch, tacts past the test are undefined.

@@ -116,6 +116,18 @@ bool DocumentHistory::eventFilter(QObject* watched, QEvent* event) {
 void DocumentHistory::userInput(QWidget* widget, QEvent* event) {
     // An event that a widget leaves to its parents is still the same input.
     if (event->type() == inputType_ && inputWidget_ && widget->isAncestorOf(inputWidget_)) return;
+    // A modifier pressed on its own (Shift for a capital letter) is part of the key that follows.
+    if (event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+            case Qt::Key_Shift:
+            case Qt::Key_Control:
+            case Qt::Key_Alt:
+            case Qt::Key_AltGr:
+            case Qt::Key_Meta:
+            case Qt::Key_CapsLock: return;
+            default: break;
+        }
+    }
     inputType_ = event->type();
     inputWidget_ = widget;
     // The answer to a question, and everything done in a modal dialog up to its "OK" or

@@ -350,7 +350,7 @@ void TBF::createMenus() {
     tactPanel->setObjectName(QStringLiteral("tactStatusPanel"));
     statusBar()->addPermanentWidget(tactPanel);
     connect(diagram_, &diagram::DiagramWidget::tactStatusChanged, tactPanel, &QLabel::setText);
-    connect(diagram_, &diagram::DiagramWidget::dataTableRequested, this, &TBF::runTable);
+    connect(diagram_, &diagram::DiagramWidget::dataTableRequested, this, &TBF::runTableAt);
 
     QMenu* parameters = bar->addMenu(QStringLiteral("Параметры"));
     parameters->addAction(A.packageParameters);
@@ -543,6 +543,11 @@ void TBF::createHistory() {
     editCommands_ = new EditCommands(*this, *diagram_, *history_);
     // A change made in any window ends the marks of a check on a model.
     connect(&history_->stack(), &QUndoStack::indexChanged, diagram_, &diagram::DiagramWidget::clearMarkedCells);
+    // The word lanes show every change of a word (members, number system) made in "Слова
+    // Данных" while it stays open, as soon as the change is recorded.
+    connect(&history_->stack(), &QUndoStack::indexChanged, diagram_, [this] {
+        if (diagramShown_ && diagram_->view().wordLanes) diagram_->refresh();
+    });
     // Every open window shows the test as the undo or redo left it: the diagram (its current
     // row reaches the "F=" band and the formula dialog), the word editor, the generator and
     // the status bar.
@@ -640,13 +645,15 @@ void TBF::runDataWords() {
     wordEditor_->showEditor();
 }
 
-void TBF::runTable() {
+void TBF::runTable() { runTableAt(-1); }
+
+void TBF::runTableAt(int word) {
     if (!diagramShown_) return;
     // After every commit the function rows follow and the diagram shows the new levels.
     words::ui::TFTable::run(doc_, services_.prompter, diagram_->view().currentTact(), this, [this] {
         functions::RecalculateFunctionPins(doc_);
         diagram_->refresh();
-    });
+    }, word);
 }
 
 bool TBF::eventFilter(QObject* watched, QEvent* event) {
@@ -715,6 +722,8 @@ bool TBF::runParametersDialog() {
     modalRunner_(*parametersDialog_);
     const std::string name = parametersDialog_->nameText();
     if (name != doc_.testName()) doc_.setTestName(name);
+    // The tact duration may have changed: the time of the current tact and the ruler follow.
+    if (diagramShown_) refreshView();
     refreshStatusBar();
     return parametersDialog_->applied();
 }

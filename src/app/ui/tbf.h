@@ -300,6 +300,8 @@ private:
     void runDataWords();
     /// "Таблица...".
     void runTable();
+    /// The data table at the current tact, on the line of data word `word` (-1: the tact's last line).
+    void runTableAt(int word);
     /// The tact count field: typing, Enter and leaving it.
     bool eventFilter(QObject* watched, QEvent* event) override;
     /// True when the focus leaves the tact count field for another control of this window.

@@ -325,8 +325,9 @@ void paintTactRuler(QPainter& p, const TestDocument& doc, const DiagramView& v, 
     p.setFont(rulerFont());
     p.setPen(Qt::black);
     const QFontMetrics fm(p.font());
+    const int digit = std::max(1, fm.horizontalAdvance(QLatin1Char('0')));
     for (const RulerLabel& l : rulerLabels(v.tactOffset, doc.tactCount(), v.cellWidth, strip.width(),
-                                                 v.timeOnRuler ? doc.testParameters().effectiveTactDuration() : 0)) {
+                                           v.timeOnRuler ? doc.testParameters().effectiveTactDuration() : 0, digit)) {
         const QString text = QString::fromStdString(l.text);
         p.drawText(QRect(l.x, 3, fm.horizontalAdvance(text) + 1, fm.height()),
                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);

@@ -18,17 +18,21 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QToolTip>
+#include <QTimer>
 #include <QWheelEvent>
 #include <qdrawutil.h>
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 #include "diagram/cell_editing.h"
+#include "diagram/lane_editing.h"
 #include "diagram/pin_editing.h"
 #include "diagram/ui/colours_dialog.h"
 #include "diagram/ui/diagram_painter.h"
 #include "functions/formula.h"
 #include "model/change_log.h"
+#include "words/data_table.h"
 
 namespace kvx::diagram {
 
@@ -129,6 +133,7 @@ protected:
         paintDiagram(p, owner_.doc_, owner_.view_, QSize(width(), h), o);
         owner_.paintBlock(p, QRect(kFirstCellX, 0, width() - kFirstCellX, h));
         owner_.paintMarks(p, QRect(kFirstCellX, 0, width() - kFirstCellX, h));
+        owner_.paintLaneSelection(p, QRect(kFirstCellX, 0, width() - kFirstCellX, h));
         owner_.updateTactStatus();  // every move of the current cell repaints the canvas
     }
     void mousePressEvent(QMouseEvent* e) override {
@@ -138,11 +143,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override {
         if (e->button() != Qt::LeftButton) return;
         const QPoint pos = e->position().toPoint();
-        if (owner_.view_.wordLanes && pos.x() > kPinColumnRight && pos.y() >= owner_.firstLaneTop() &&
-            pos.y() < owner_.canvasHeight()) {
-            // A lane: its tact becomes current and the data table opens there.
+        if (const int word = owner_.laneAt(pos); word >= 0) {
+            // A lane: its tact becomes current and the data table opens there, on its word.
             const int tact = owner_.view_.tactOffset + (pos.x() - kFirstCellX) / std::max(1, owner_.view_.cellWidth) + 1;
-            if (owner_.goToTact(tact)) emit owner_.dataTableRequested();
+            if (owner_.goToTact(tact)) emit owner_.dataTableRequested(word);
             return;
         }
         owner_.PaintBox1MouseDown(e->button(), e->position().toPoint(), true);
@@ -188,12 +192,16 @@ private:
     DiagramWidget& owner_;
 };
 
-/// The pin type selector. Its list is where the user chooses (mouse, arrows, Enter, first
-/// letters); when the list closes, however it closes, `listClosed` runs.
+/// The pin type selector. Its list is where the user chooses (mouse, a type's letter, Enter)
+/// and moves on to the next or previous pin (Tab, Down, Shift+Tab, Up); when the list closes,
+/// however it closes, `listClosed` runs.
 class TypeSelector : public QComboBox {
 public:
-    TypeSelector(std::function<void()> listClosed, QWidget* parent)
-        : QComboBox(parent), listClosed_(std::move(listClosed)) {}
+    TypeSelector(std::function<void()> listClosed, std::function<bool(int, Qt::KeyboardModifiers)> key,
+                 QWidget* parent)
+        : QComboBox(parent), listClosed_(std::move(listClosed)), key_(std::move(key)) {
+        view()->installEventFilter(this);
+    }
 
     void showPopup() override {
         QComboBox::showPopup();
@@ -207,11 +215,24 @@ public:
 protected:
     bool eventFilter(QObject* o, QEvent* e) override {
         if (o == watched_ && e->type() == QEvent::Hide && listClosed_) listClosed_();
+        if (o == view() && e->type() == QEvent::ShortcutOverride && key_) {
+            // The list would choose on Enter already here; the key press is ours.
+            const int k = static_cast<QKeyEvent*>(e)->key();
+            if (k == Qt::Key_Return || k == Qt::Key_Enter) {
+                e->accept();
+                return true;
+            }
+        }
+        if (o == view() && e->type() == QEvent::KeyPress && key_) {
+            const auto* k = static_cast<QKeyEvent*>(e);
+            if (key_(k->key(), k->modifiers())) return true;
+        }
         return QComboBox::eventFilter(o, e);
     }
 
 private:
     std::function<void()> listClosed_;
+    std::function<bool(int, Qt::KeyboardModifiers)> key_;
     QWidget* watched_ = nullptr;
 };
 
@@ -243,7 +264,7 @@ DiagramWidget::DiagramWidget(model::TestDocument& doc, platform::Prompter& promp
         [this] {
             if (typeSelector_->isVisible()) hidePinEditors();
         },
-        canvas_);
+        [this](int key, Qt::KeyboardModifiers modifiers) { return typeListKey(key, modifiers); }, canvas_);
     for (const char* item : kPinTypeItems) typeSelector_->addItem(QString::fromUtf8(item));
     typeSelector_->setToolTip(QStringLiteral("Выберите Тип контакта"));
     typeSelector_->hide();
@@ -284,6 +305,7 @@ DiagramWidget::DiagramWidget(model::TestDocument& doc, platform::Prompter& promp
     wordLanesAction_->setCheckable(true);
     connect(wordLanesAction_, &QAction::toggled, this, [this](bool on) {
         view_.wordLanes = on;
+        if (!on) clearLaneSelection();
         refresh();
     });
     timeOnRulerAction_ = new QAction(QStringLiteral("Время на линейке"), this);
@@ -519,13 +541,27 @@ void DiagramWidget::updateStatus() {
 void DiagramWidget::refresh() {
     layoutDiagram();
     updateScrollBars();
+    keepCurrentCellInTest();
     layoutDiagram();
     repaintAll();
     updateStatus();
 }
 
+void DiagramWidget::keepCurrentCellInTest() {
+    const int last = doc_.tactCount();
+    if (view_.currentColumn < 1 || last < 1 || view_.currentTact() <= last) return;
+    // The test got shorter under the current cell: its last tact is current now.
+    if (last <= view_.tactOffset) {
+        if (!hbar_->isHidden()) hbar_->setValue(std::max(hbar_->minimum(), last));
+        view_.tactOffset = std::min(view_.tactOffset, last - 1);
+    }
+    view_.currentColumn = std::max(1, last - view_.tactOffset);
+    updateBitColumn();
+}
+
 void DiagramWidget::documentRestored() {
     clearMarkedCells();
+    if (laneSelection_.word >= static_cast<int>(std::as_const(doc_).dataWords().size())) clearLaneSelection();
     hidePinEditors();
     if (!block_.empty() &&
         (block_.lastPosition > displayRowTotal(doc_) || block_.lastTact > doc_.tactCount()))
@@ -536,6 +572,8 @@ void DiagramWidget::documentRestored() {
 
 void DiagramWidget::resetForNewTest() {
     marked_.clear();
+    block_ = {};
+    laneSelection_ = {};
     view_.currentColumn = 1;
     view_.currentScreenRow = 1;
     view_.tactOffset = 0;
@@ -707,6 +745,15 @@ int DiagramWidget::pressedPosition() const {
 void DiagramWidget::PaintBox1MouseDown(Qt::MouseButton button, QPoint pos, bool doubleClick) {
     if (!diagramShown()) return;
     press_ = pos;
+    if (const int word = laneAt(pos); word >= 0 && button == Qt::LeftButton && !doubleClick) {
+        // A press on a lane selects its tacts; Shift stretches the selection, a drag too.
+        clickArmed_ = false;
+        dragging_ = false;
+        selectOnLane(word, cellTactAt(pos), QGuiApplication::keyboardModifiers() & Qt::ShiftModifier);
+        laneDragging_ = true;
+        return;
+    }
+    if (!doubleClick || laneAt(pos) < 0) clearLaneSelection();
     const int total = displayRowTotal(doc_);
     if (button == Qt::LeftButton && !doubleClick && pos.x() > kPinColumnRight && total > 0 &&
         (QGuiApplication::keyboardModifiers() & Qt::ShiftModifier)) {
@@ -830,6 +877,10 @@ int DiagramWidget::cellTactAt(QPoint pos) const {
 }
 
 void DiagramWidget::PaintBox1MouseMove(QPoint pos) {
+    if (laneDragging_) {
+        if (!laneSelection_.empty()) selectOnLane(laneSelection_.word, cellTactAt(pos), true);
+        return;
+    }
     // A press into the cells that moves on to another cell before the release selects a block
     // from the pressed cell: the press's click takes place first, the drag stretches from there.
     if (clickArmed_ && diagramShown() && press_.x() > kPinColumnRight && pos.x() > kPinColumnRight &&
@@ -862,6 +913,7 @@ void DiagramWidget::PaintBox1MouseMove(QPoint pos) {
 
 void DiagramWidget::PaintBox1MouseUp(Qt::MouseButton button, QPoint pos) {
     if (button != Qt::LeftButton) return;
+    laneDragging_ = false;
     dragging_ = false;
     selectingBlock_ = false;
     const bool click = clickArmed_;
@@ -941,6 +993,8 @@ void DiagramWidget::Memo1KeyDown(int key, Qt::KeyboardModifiers modifiers) {
     const bool arrow = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Left || key == Qt::Key_Right || jump;
     // A modifier pressed on its own (Shift again to stretch the block further) keeps the block.
     if (key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta) return;
+    if (!control && laneKey(key)) return;
+    clearLaneSelection();
     // The level keys: 0 and Insert, 1 and End, 2 and Delete.
     int level = -1;
     if (!control) {
@@ -1145,6 +1199,7 @@ void DiagramWidget::deleteTact() {
     if (!deleteTactAt(doc_, view_.currentTact())) return;
     emit tactCountShown(doc_.tactCount());
     updateScrollBars();
+    keepCurrentCellInTest();
     repaintAll();
     edited();
 }
@@ -1160,6 +1215,7 @@ void DiagramWidget::setTactCountFromField(const QString& text) {
     updatingBars_ = true;
     applyHorizontalRange(horizontalRangeForTactField(doc_.tactCount(), view_.cellWidth, canvasWidth()));
     updatingBars_ = false;
+    keepCurrentCellInTest();
     placeChildren();
     layoutDiagram();
     repaintAll();
@@ -1218,6 +1274,45 @@ bool DiagramWidget::eventFilter(QObject* watched, QEvent* event) {
 void DiagramWidget::nameNextPin(int step) {
     // The name is stored as it is typed; output rows show the name of their pin and supply
     // pins have none, so both are passed over.
+    if (moveToPin(step)) openNameEditor();
+}
+
+void DiagramWidget::typeNextPin(int step) {
+    // Output rows take their type from their pin and supply pins keep theirs: both are passed over.
+    if (!moveToPin(step)) return;
+    openTypeSelector();
+    if (typeSelector_->isVisible()) typeSelector_->showPopup();
+}
+
+bool DiagramWidget::typeListKey(int key, Qt::KeyboardModifiers modifiers) {
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier)) return false;
+    // A type's letter, also on the same key of the Russian layout (Ш, Щ, И, А, Т).
+    int choice = -1;
+    switch (key) {
+        case Qt::Key_I: case 0x0428: choice = 0; break;
+        case Qt::Key_O: case 0x0429: choice = 1; break;
+        case Qt::Key_B: case Qt::Key_Slash: case 0x0418: choice = 2; break;
+        case Qt::Key_F: case 0x0410: choice = 3; break;
+        case Qt::Key_N: case 0x0422: choice = 4; break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: choice = typeSelector_->view()->currentIndex().row(); break;
+        case Qt::Key_Tab: choice = (modifiers & Qt::ShiftModifier) ? -3 : -2; break;
+        case Qt::Key_Down: choice = -2; break;
+        case Qt::Key_Backtab:
+        case Qt::Key_Up: choice = -3; break;
+        default: return false;
+    }
+    // The list closes and the next one opens once this key has been handled.
+    const int step = choice == -3 ? -1 : 1;
+    QTimer::singleShot(0, this, [this, choice, step] {
+        hidePinEditors();
+        if (choice >= 0) ComboBox2Change(choice);
+        typeNextPin(step);
+    });
+    return true;
+}
+
+bool DiagramWidget::moveToPin(int step) {
     const int total = displayRowTotal(doc_);
     const int test = doc_.currentTest();
     int p = currentPosition() + step;
@@ -1227,18 +1322,124 @@ void DiagramWidget::nameNextPin(int step) {
     }
     if (p < 1 || p > total) {
         hidePinEditors();
-        return;
+        return false;
     }
     if (p <= view_.rowOffset) vbar_->setValue(p);
     else if (p - view_.rowOffset > wholeRowsInArea()) vbar_->setValue(p - wholeRowsInArea() + 1);
     view_.currentScreenRow = p - view_.rowOffset;
     view_.currentColumn = 1;
     syncCurrentRow();
-    openNameEditor();
     updateBitColumn();
     updateStatus();
     emit currentRowChanged(view_.currentRow);
     repaintAll();
+    return true;
+}
+
+// ---- word lanes ------------------------------------------------------------
+
+int DiagramWidget::laneAt(QPoint pos) const {
+    if (!view_.wordLanes || !diagramShown() || pos.x() <= kPinColumnRight) return -1;
+    const int top = firstLaneTop();
+    if (pos.y() < top || pos.y() >= canvasHeight()) return -1;
+    const int word = (pos.y() - top) / std::max(1, view_.rowHeight);
+    return word < static_cast<int>(doc_.dataWords().size()) ? word : -1;
+}
+
+void DiagramWidget::selectOnLane(int word, int tact, bool extend) {
+    hidePinEditors();
+    clearBlock();
+    if (!extend || laneSelection_.word != word) laneAnchor_ = tact;
+    laneSelection_ = {word, std::min(laneAnchor_, tact), std::max(laneAnchor_, tact)};
+    laneText_.clear();
+    canvas_->setFocus(Qt::OtherFocusReason);
+    canvas_->update();
+    const model::DataWord& w = std::as_const(doc_).dataWords()[static_cast<size_t>(word)];
+    emit noteShown(QStringLiteral("Слово %1, такты %2–%3: наберите %4 значение и нажмите Enter")
+                       .arg(QString::fromStdString(w.wordName))
+                       .arg(laneSelection_.firstTact)
+                       .arg(laneSelection_.lastTact)
+                       .arg(QString::fromStdString(radixAdjective(w.radix))));
+}
+
+void DiagramWidget::clearLaneSelection() {
+    if (laneSelection_.empty()) return;
+    laneSelection_ = {};
+    laneText_.clear();
+    canvas_->update();
+}
+
+bool DiagramWidget::laneKey(int key) {
+    if (laneSelection_.empty()) return false;
+    const model::DataWord& w = std::as_const(doc_).dataWords()[static_cast<size_t>(laneSelection_.word)];
+    switch (key) {
+        case Qt::Key_Escape: clearLaneSelection(); return true;
+        case Qt::Key_Backspace:
+            laneText_.chop(1);
+            canvas_->update();
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: {
+            const LaneWrite r = writeLaneValue(doc_, laneSelection_.word, laneSelection_.firstTact,
+                                               laneSelection_.lastTact, laneText_.toStdString());
+            if (r.written) {
+                recalculate();
+                repaintAll();
+                edited();
+            }
+            QString note = QString::fromStdString(r.message);
+            if (r.written && note.isEmpty())
+                note = QStringLiteral("Слово %1 = %2 в тактах %3–%4")
+                           .arg(QString::fromStdString(w.wordName), laneText_)
+                           .arg(laneSelection_.firstTact)
+                           .arg(laneSelection_.lastTact);
+            laneText_.clear();
+            canvas_->update();
+            emit noteShown(note);
+            return true;
+        }
+        default: break;
+    }
+    QChar c;
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) c = QChar('0' + (key - Qt::Key_0));
+    else if (key >= Qt::Key_A && key <= Qt::Key_F) c = QChar('A' + (key - Qt::Key_A));
+    else return false;
+    if (words::keepRadixDigits(QString(c).toStdString(), w.radix).empty()) {
+        emit noteShown(QStringLiteral("«%1» не цифра: значение слова %2 — %3 число")
+                           .arg(c)
+                           .arg(QString::fromStdString(w.wordName), QString::fromStdString(radixAdjective(w.radix))));
+        return true;
+    }
+    laneText_ += c;
+    canvas_->update();
+    return true;
+}
+
+void DiagramWidget::paintLaneSelection(QPainter& p, const QRect& cells) const {
+    if (laneSelection_.empty() || !view_.wordLanes) return;
+    const int w = std::max(1, view_.cellWidth);
+    const int x0 = kFirstCellX + (laneSelection_.firstTact - view_.tactOffset - 1) * w;
+    const int y0 = firstLaneTop() + laneSelection_.word * view_.rowHeight;
+    const QRect r(x0, y0, (laneSelection_.lastTact - laneSelection_.firstTact + 1) * w, view_.rowHeight);
+    p.save();
+    p.setClipRect(cells, Qt::IntersectClip);
+    p.fillRect(r, QColor(0xFF, 0x99, 0x00, 70));
+    p.setPen(QPen(QColor(0xCC, 0x66, 0x00), 1, Qt::DashLine));
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+    if (!laneText_.isEmpty()) {
+        // What is typed so far, with a caret, at the start of the stretch.
+        p.setFont(pinColumnFont());
+        const QString text = laneText_ + QLatin1Char('_');
+        const QFontMetrics fm(p.font());
+        const QRect box(std::max(r.left(), cells.left()) + 1, y0 + 1, fm.horizontalAdvance(text) + 6,
+                        view_.rowHeight - 2);
+        p.fillRect(box, Qt::white);
+        p.setPen(QColor(0xCC, 0x66, 0x00));
+        p.drawRect(box.adjusted(0, 0, -1, -1));
+        p.setPen(Qt::black);
+        p.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, text);
+    }
+    p.restore();
 }
 
 void DiagramWidget::Edit2Change(const QString& text) {

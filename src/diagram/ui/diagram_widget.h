@@ -121,6 +121,18 @@ public:
     QString tactStatus() const;
     /// Screen y of the first word lane (below the last signal row).
     int firstLaneTop() const;
+    /// Tacts selected on one word lane (a click, Shift+click or a drag on the lane), where a
+    /// value in the word's number system is typed and Enter writes it.
+    struct LaneSelection {
+        int word = -1;
+        int firstTact = 0;
+        int lastTact = 0;
+        bool empty() const { return word < 0; }
+        bool operator==(const LaneSelection&) const = default;
+    };
+    LaneSelection laneSelection() const { return laneSelection_; }
+    /// The digits typed into the selected stretch so far.
+    QString laneText() const { return laneText_; }
 
 public slots:
     void zoomIn();
@@ -173,8 +185,9 @@ signals:
     void tactCountShown(int tactCount);
     /// The current tact or its start time changed: "Такт 17, 64 мкс".
     void tactStatusChanged(QString text);
-    /// A double click on a word lane made its tact current: the data table should open there.
-    void dataTableRequested();
+    /// A double click on the lane of data word `word` made its tact current: the data table
+    /// should open there, on that word's line.
+    void dataTableRequested(int word);
     /// A short note for the status bar, about a command that could not do anything.
     void noteShown(QString text);
     /// Context-menu commands carried out by other windows; the items are enabled only
@@ -218,6 +231,23 @@ private:
     /// The name editor moves to the next (step 1) or previous (-1) pin whose name can be
     /// edited; past the first or last one it closes.
     void nameNextPin(int step);
+    /// The type list moves to the next (1) or previous (-1) pin whose type can be chosen and
+    /// opens there; past the first or last one it closes.
+    void typeNextPin(int step);
+    /// Makes the next (1) or previous (-1) pin with an editable name and type current; false
+    /// (the editors closed) past the first or last one.
+    bool moveToPin(int step);
+    /// A key in the open type list; true when it was handled here.
+    bool typeListKey(int key, Qt::KeyboardModifiers modifiers);
+    /// Word lane under a canvas point, or -1.
+    int laneAt(QPoint pos) const;
+    void selectOnLane(int word, int tact, bool extend);
+    /// A key while tacts of a lane are selected; true when the lane took it.
+    bool laneKey(int key);
+    void clearLaneSelection();
+    void paintLaneSelection(QPainter& p, const QRect& cells) const;
+    /// After a change of the tact count the current cell lies inside the test.
+    void keepCurrentCellInTest();
     void contextLevel(model::CellLevel level);
     void fillRow(model::CellLevel level);
     void recalculate();
@@ -299,6 +329,11 @@ private:
     std::vector<MarkedCell> marked_;
     int anchorPosition_ = 0;
     int anchorTact_ = 0;
+    LaneSelection laneSelection_;
+    int laneAnchor_ = 0;
+    bool laneDragging_ = false;
+    QString laneText_;
+    friend class TypeSelector;
 };
 
 }  // namespace kvx::diagram

@@ -15,8 +15,8 @@ namespace {
 QString q(const std::string& utf8) { return QString::fromStdString(utf8); }
 }  // namespace
 
-TFTable::TFTable(model::TestDocument& doc, int currentTact, QWidget* parent)
-    : QDialog(parent), doc_(doc), table_(doc), currentTact_(currentTact) {
+TFTable::TFTable(model::TestDocument& doc, int currentTact, QWidget* parent, int currentWord)
+    : QDialog(parent), doc_(doc), table_(doc), currentTact_(currentTact), currentWord_(currentWord) {
     setObjectName("TFTable");
     setWindowTitle(kTableCaption);
     setModal(true);
@@ -64,8 +64,8 @@ TFTable::TFTable(model::TestDocument& doc, int currentTact, QWidget* parent)
 TFTable::~TFTable() = default;
 
 bool TFTable::run(model::TestDocument& doc, platform::Prompter& prompter, int currentTact, QWidget* parent,
-                  const std::function<void()>& written) {
-    TFTable table(doc, currentTact, parent);
+                  const std::function<void()>& written, int currentWord) {
+    TFTable table(doc, currentTact, parent, currentWord);
     if (!table.hasLines()) {
         prompter.error(std::string(kTableCaption) + kEmptyTableSuffix);
         return false;
@@ -78,7 +78,13 @@ bool TFTable::run(model::TestDocument& doc, platform::Prompter& prompter, int cu
 void TFTable::fill() {
     model_->reload();
     grid_->updateWindow();
-    grid_->setCurrentLine(table_.lineForCurrentTact(currentTact_), 2);
+    std::int64_t line = table_.lineForCurrentTact(currentTact_);
+    // Opened for one word: its line of the tact, as long as the filter lists that word.
+    const bool all = table_.filter() == DataTable::kAllWords;
+    if (currentWord_ >= 0 && currentWord_ < static_cast<int>(doc_.dataWords().size()) && currentTact_ >= 1 &&
+        currentTact_ <= doc_.tactCount() && (all || table_.filter() == currentWord_))
+        line = lineOf(currentTact_, currentWord_, static_cast<int>(doc_.dataWords().size()), all);
+    grid_->setCurrentLine(line, 2);
 }
 
 void TFTable::showFilterList() {

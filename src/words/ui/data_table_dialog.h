@@ -22,15 +22,16 @@ class WordTableModel;
 class TFTable : public QDialog {
     Q_OBJECT
 public:
-    /// A filled table; `currentTact` is the main window's current tact (its line becomes current).
-    TFTable(model::TestDocument& doc, int currentTact, QWidget* parent = nullptr);
+    /// A filled table; `currentTact` is the main window's current tact (its line becomes current:
+    /// the line of `currentWord` when one is given, else the tact's last line).
+    TFTable(model::TestDocument& doc, int currentTact, QWidget* parent = nullptr, int currentWord = -1);
     ~TFTable() override;
 
     /// The command "Таблица...": "Таблица данных пуста" when the table has no data line,
     /// otherwise the table shown modally until it closes; `written` runs after every commit
     /// that changed the diagram. False when only the message was shown.
     static bool run(model::TestDocument& doc, platform::Prompter& prompter, int currentTact, QWidget* parent,
-                    const std::function<void()>& written);
+                    const std::function<void()>& written, int currentWord = -1);
 
     bool hasLines() const { return table_.lineCount() > 0; }
     DataTable& table() { return table_; }
@@ -59,6 +60,7 @@ private:
     model::TestDocument& doc_;
     DataTable table_;
     int currentTact_ = 0;
+    int currentWord_ = -1;
     WordTableModel* model_ = nullptr;
     TableGrid* grid_ = nullptr;
     QScrollBar* bar_ = nullptr;

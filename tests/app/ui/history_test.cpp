@@ -11,7 +11,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QImage>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
@@ -511,6 +514,98 @@ TEST_F(History, BlocksAreCopiedAsTextAndPastedOverEditableRowsOnly) {
     EXPECT_EQ(snapshot(), before) << "a text that is not a block changes nothing";
     EXPECT_EQ(tbf().statusBar()->currentMessage().toStdString(),
               "В буфере обмена нет блока уровней: вставлять нечего");
+}
+
+// After "Новый файл", "Открыть" or an undo that shortened the test, no block is left and the
+// current cell lies inside the test: "Строка в 1" fills one row, a level key lands in the test.
+TEST_F(History, NoBlockAndNoCurrentCellOutsideTheTestAfterItChanged) {
+    const std::string file = writeTest("other.kvx", "A");
+    const std::vector<std::pair<std::function<void(History&)>, std::function<void(History&)>>> cases = {
+        {[](History& h) { h.mainWindow().newFile(); }, nullptr},
+        {[&file](History& h) { h.mainWindow().openPassedFile(QString::fromStdString(file)); }, nullptr},
+        {[](History& h) { QGuiApplication::clipboard()->setText("1111111111\n"), h.click(26, 1), h.E().paste->trigger(); },
+         [](History& h) { h.keyToMainWindow(Qt::Key_Z); }},
+        {[](History& h) { h.mainWindow().tactCountField()->setValue(40); }, [](History& h) { h.keyToMainWindow(Qt::Key_Z); }},
+    };
+    for (const auto& [change, undo] : cases) {
+        history().markSaved();
+        doc().setSaved(true);
+        click(2, 1);
+        if (!undo) QTest::keyClick(area().canvas(), Qt::Key_Down, Qt::ShiftModifier);
+        change(*this);
+        if (undo) {
+            ASSERT_TRUE(area().goToTact(doc().tactCount()));
+            idle();
+            undo(*this);
+        }
+        ASSERT_EQ(doc().tactCount(), 26);
+        EXPECT_TRUE(area().block().empty());
+        EXPECT_LE(area().view().currentTact(), 26);
+        mainWindow().actions().fillHigh->trigger();
+        EXPECT_EQ(doc().getCell(0, 2, 2), model::kInactive) << "only the current row is filled";
+    }
+}
+
+// A name typed with capital letters (Shift before each) is one step.
+TEST_F(History, APinNameTypedWithCapitalsIsOneStep) {
+    QTest::mouseClick(area().canvas(), Qt::LeftButton, {}, QPoint(130, area().view().rowHeight / 2));
+    for (Qt::Key k : {Qt::Key_M, Qt::Key_R}) QTest::keyClick(area().nameEditor(), k, Qt::ShiftModifier);
+    QTest::keyClick(area().nameEditor(), Qt::Key_1);
+    ASSERT_EQ(doc().pin(1).pinName.size(), 3u);
+    keyToMainWindow(Qt::Key_Z);
+    EXPECT_EQ(doc().pin(1).pinName, "");
+}
+
+// What the screen shows follows a change in "Слова Данных" (the lane) and of the tact duration.
+TEST_F(History, TheDiagramFollowsTheWordEditorAndTheParameters) {
+    model::DataWord w{"Q"};
+    for (int pin = 1; pin <= 4; ++pin) {
+        w.addMember(pin);
+        for (int t = 1; t <= 26; ++t) doc().setCell(0, pin, t, pin % 2 ? model::kLow : model::kHigh);  // 10
+    }
+    doc().dataWords() = {w};
+    area().wordLanesAction()->setChecked(true);
+    mainWindow().wordEditor()->documentReplaced();
+    mainWindow().actions().dataWords->trigger();
+    const auto lane = [this] {
+        idle();
+        QApplication::processEvents();
+        const QPoint at = area().canvas()->mapTo(&mainWindow(), QPoint(diagram::kFirstCellX, area().firstLaneTop()));
+        return mainWindow().screen()->grabWindow(mainWindow().winId(), at.x(), at.y(), 26 * 21, 21).toImage();
+    };
+    const QImage hex = lane();
+    mainWindow().wordEditor()->ComboBoxRadixChange(0);
+    EXPECT_NE(lane(), hex) << "the lane shows 1010 instead of A";
+    mainWindow().wordEditor()->hide();
+    ASSERT_TRUE(area().goToTact(5));
+    mainWindow().setModalRunner([this](QDialog&) { return doc().testParameters().tactDuration = 8; });
+    mainWindow().runParametersDialog();
+    EXPECT_EQ(mainWindow().findChild<QLabel*>("tactStatusPanel")->text(), QStringLiteral("Такт 5, 32 мкс"));
+}
+
+// Every shortcut the guide gives a menu command («Команда» (<kbd>Ctrl+X</kbd>), also with
+// "меню «...»" between them, or a table line) is one of that command's shortcuts.
+TEST_F(History, TheGuideNamesTheShortcutsOfTheMenus) {
+    QFile guide(QStringLiteral(KVX_SOURCE_DIR "/resources/help/KVX_Edit_guide.html"));
+    ASSERT_TRUE(guide.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(guide.readAll());
+    const QRegularExpression named(QStringLiteral("(?:«([^»]+)»(?:\\s+меню\\s+«[^»]+»)?\\s+\\(|<td>([^<]+)</td><td>)"
+                                                  "<kbd>([^<]*\\+[^<]*)</kbd>"));
+    int checked = 0;
+    for (auto it = named.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        const QString command = m.captured(1) + m.captured(2);
+        const QKeySequence key(m.captured(3), QKeySequence::PortableText);
+        bool menu = false, found = false;
+        for (QAction* a : mainWindow().findChildren<QAction*>())
+            if (QString(a->text()).remove('&') == command) {
+                menu = true;
+                found = found || a->shortcuts().contains(key);
+            }
+        if (menu) ++checked;
+        EXPECT_TRUE(found || !menu) << command.toStdString() << ": " << m.captured(3).toStdString();
+    }
+    EXPECT_GE(checked, 10);
 }
 
 }  // namespace

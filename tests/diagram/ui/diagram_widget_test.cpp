@@ -20,6 +20,7 @@
 #include <QWindow>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "../../platform/scripted_prompter.h"
@@ -589,11 +590,11 @@ TEST_F(DiagramWidgetTest, OneClickOpensTheTypeListAndTheKeyboardChooses) {
         int levelAtTact1;                        ///< row 3 afterwards (tact 1 was 0)
     };
     const std::vector<Case> cases = {
-        {"Down Down Enter", {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}, Choose::Keys, {}, "I/O", 0},
-        {"Down Up Enter keeps the type", {Qt::Key_Down, Qt::Key_Up, Qt::Key_Enter}, Choose::Keys, {}, "I", 0},
-        {"a first letter, Enter", {Qt::Key_O, Qt::Key_Return}, Choose::Keys, {}, "O", 0},
-        {"NC by its letter, answered No", {Qt::Key_N, Qt::Key_Return}, Choose::Keys, platform::Answer::No, "I", 0},
-        {"NC by its letter, answered Yes", {Qt::Key_N, Qt::Key_Return}, Choose::Keys, platform::Answer::Yes, "NC", 2},
+        {"B chooses I/O, the next pin's list ends", {Qt::Key_B, Qt::Key_Escape}, Choose::Keys, {}, "I/O", 0},
+        {"Down, Up and Enter keep the type", {Qt::Key_Down, Qt::Key_Up, Qt::Key_Enter, Qt::Key_Escape}, Choose::Keys, {}, "I", 0},
+        {"a type's letter", {Qt::Key_O, Qt::Key_Escape}, Choose::Keys, {}, "O", 0},
+        {"NC by its letter, answered No", {Qt::Key_N, Qt::Key_Escape}, Choose::Keys, platform::Answer::No, "I", 0},
+        {"NC by its letter, answered Yes", {Qt::Key_N, Qt::Key_Escape}, Choose::Keys, platform::Answer::Yes, "NC", 2},
         {"Escape closes the list, the next key is the diagram's", {Qt::Key_Escape, Qt::Key_1}, Choose::Keys, {}, "I", 1},
         {"a click on an item", {}, Choose::MouseOnItem, {}, "O=F(c)", 0},
     };
@@ -610,7 +611,10 @@ TEST_F(DiagramWidgetTest, OneClickOpensTheTypeListAndTheKeyboardChooses) {
         EXPECT_EQ(sel->geometry(), QRect(41, 2 * view().rowHeight, 57, view().rowHeight)) << c.what;
         EXPECT_TRUE(sel->view()->isVisible()) << c.what << ": the list is open after one click";
         if (c.answer) prompter.answer(*c.answer);
-        for (Qt::Key k : c.keys) QTest::keyClick(window, k);
+        for (Qt::Key k : c.keys) {
+            QTest::keyClick(window, k);
+            QApplication::processEvents();  // the next pin's list opens once the key is handled
+        }
         if (c.how == Choose::MouseOnItem && sel->view()->isVisible()) {
             QWidget* list = sel->view()->viewport();
             const QPoint item = sel->view()->visualRect(sel->model()->index(3, 0)).center();
@@ -872,6 +876,7 @@ TEST_F(DiagramWidgetTest, WordLanesScrollWithTheRowsAndOpenTheTable) {
     const QPoint onLane(kPinColumnRight + 6 * view().cellWidth + 3, laneY);
     QTest::mouseDClick(canvas(), Qt::LeftButton, {}, onLane);
     EXPECT_EQ(table.count(), 1);
+    EXPECT_EQ(table.at(0).at(0).toInt(), 2) << "the word of the lane";
     EXPECT_EQ(view().currentTact(), view().tactOffset + 7);
     EXPECT_TRUE(doc.saved());
 
@@ -988,6 +993,71 @@ TEST_F(DiagramWidgetTest, ColoursReachTheViewOnlyOnOk) {
     EXPECT_EQ(widget->panelColour(), 0xFFFFFFu);
     widget->zoomStandard();
     EXPECT_EQ(widget->panelColour(), 0x00FF00u);
+}
+
+// A value typed into a word lane over a stretch selected by a click and Shift+click or by a
+// drag: only the digits of the word's number system count, the value goes in modulo 2^n, a
+// member whose row takes no levels by hand keeps its levels and is named.
+TEST_F(DiagramWidgetTest, AValueTypedIntoAWordLaneFillsItsStretch) {
+    struct Case {
+        int radix;
+        std::vector<Qt::Key> keys;
+        int value;  // of members 1, 2, (4), 3 afterwards
+        bool drag;
+    };
+    const std::vector<Case> cases = {{16, {Qt::Key_1, Qt::Key_F}, 15, false},
+                                     {8, {Qt::Key_1, Qt::Key_9, Qt::Key_5}, 015, true},
+                                     {10, {Qt::Key_6, Qt::Key_Backspace, Qt::Key_1, Qt::Key_2}, 12, false}};
+    for (const Case& c : cases) {
+        open(8, 26);
+        doc.setPinType(4, model::PinType::NotConnected);
+        model::DataWord w{"Q"};
+        w.radix = c.radix;
+        for (int pin : {1, 2, 4, 3}) w.addMember(pin);
+        doc.dataWords() = {w};  // a cleared test keeps the words of the one before
+        widget->wordLanesAction()->setChecked(true);
+        QSignalSpy notes(widget.get(), &DiagramWidget::noteShown);
+        const int y = widget->firstLaneTop() + 5;
+        if (c.drag) {
+            QTest::mousePress(canvas(), Qt::LeftButton, {}, QPoint(cell(3, 1).x(), y));
+            QTest::mouseMove(canvas(), QPoint(cell(6, 1).x(), y));
+            QTest::mouseRelease(canvas(), Qt::LeftButton, {}, QPoint(cell(6, 1).x(), y));
+        } else {
+            click(QPoint(cell(6, 1).x(), y));
+            QTest::mouseClick(canvas(), Qt::LeftButton, Qt::ShiftModifier, QPoint(cell(3, 1).x(), y));
+        }
+        EXPECT_EQ(widget->laneSelection(), (DiagramWidget::LaneSelection{0, 3, 6}));
+        for (Qt::Key k : c.keys) key(k);
+        key(Qt::Key_Return);
+        for (int t = 1; t <= 8; ++t) {
+            const bool in = t >= 3 && t <= 6;
+            EXPECT_EQ(std::vector<int>({level(1, t), level(2, t), level(3, t), level(4, t)}),
+                      std::vector<int>({in ? c.value & 1 : 2, in ? c.value >> 1 & 1 : 2, in ? c.value >> 3 & 1 : 2, 2}))
+                << c.radix << ", tact " << t;
+        }
+        EXPECT_EQ(notes.last().at(0).toString(), QStringLiteral("Не записан вывод 4: его уровни не задаются вручную"));
+    }
+}
+
+// In the open type list a type's letter or Enter chooses and the list moves on to the next
+// pin, Tab and Down move on without a choice, Shift+Tab and Up go back; output rows and supply
+// pins are passed over, Escape ends.
+TEST_F(DiagramWidgetTest, PinTypesByKeyboardInTheOpenList) {
+    doc.setPinType(5, model::PinType::Supply);
+    widget->refresh();
+    QWindow* window = widget->windowHandle();
+    QTest::mouseClick(window, Qt::LeftButton, {}, canvas()->mapTo(widget.get(), pinCell(60, 1)));
+    prompter.answer(platform::Answer::Yes);  // NC for pin 6
+    const std::vector<std::tuple<Qt::Key, Qt::KeyboardModifiers, int>> steps = {
+        {Qt::Key_O, {}, 2},  {Qt::Key_B, {}, 3}, {Qt::Key_Tab, {}, 4}, {Qt::Key_Up, {}, 3}, {Qt::Key_Tab, Qt::ShiftModifier, 2},
+        {Qt::Key_Down, {}, 3}, {Qt::Key_F, {}, 4}, {Qt::Key_Return, {}, 6}, {Qt::Key_N, {}, 7}, {Qt::Key_Escape, {}, 0}};
+    for (const auto& [k, modifiers, pin] : steps) {
+        QTest::keyClick(window, k, modifiers);
+        QApplication::processEvents();
+        EXPECT_EQ(widget->typeSelector()->view()->isVisible() ? view().currentRow : 0, pin) << k;
+    }
+    const char* types[] = {"O", "I/O", "O=F(c)", "I", "VCC", "NC", "I", "I"};
+    for (int p = 1; p <= 8; ++p) EXPECT_EQ(doc.pin(p).pinType, types[p - 1]) << p;
 }
 
 }  // namespace
