@@ -50,6 +50,13 @@ bool withinModalWindow(const QWidget* widget) {
     return window && (qobject_cast<const QMessageBox*>(window) || window->isModal());
 }
 
+/// `widget` lies in `window` or in one of its popups (the list of a drop-down box).
+bool belongsTo(const QWidget* widget, const QWidget* window) {
+    for (const QWidget* w = widget; w; w = w->parentWidget())
+        if (w == window) return true;
+    return false;
+}
+
 /// A field the user types text into: keys that type or delete characters there go on one run.
 bool typesIntoField(const QWidget* widget, const QKeyEvent* key) {
     if (!qobject_cast<const QLineEdit*>(widget) && !qobject_cast<const QAbstractSpinBox*>(widget)) return false;
@@ -99,6 +106,7 @@ bool DocumentHistory::eventFilter(QObject* watched, QEvent* event) {
             commit();
             break;
         case QEvent::Shortcut:
+            if (markWindow_ && !belongsTo(QApplication::activeWindow(), markWindow_)) markWindow_.clear();
             endAction();
             break;
         case QEvent::FocusIn:
@@ -118,6 +126,7 @@ void DocumentHistory::userInput(QWidget* widget, QEvent* event) {
     if (event->type() == inputType_ && inputWidget_ && widget->isAncestorOf(inputWidget_)) return;
     inputType_ = event->type();
     inputWidget_ = widget;
+    if (markWindow_ && !belongsTo(widget, markWindow_) && !withinModalWindow(widget)) markWindow_.clear();
     // The answer to a question, and everything done in a modal dialog up to its "OK" or
     // "Отмена", is part of the command that opened it.
     if (withinModalWindow(widget)) return;
@@ -180,6 +189,36 @@ void DocumentHistory::restart() {
 void DocumentHistory::markSaved() {
     endAction();
     stack_.setClean();
+}
+
+int DocumentHistory::mark(QWidget* window) {
+    endAction();
+    markWindow_ = window;
+    markAction_ = action_;
+    return action_;
+}
+
+bool DocumentHistory::takeBackTo(int mark) {
+    endAction();
+    // Only the steps of the mark's own window: after input elsewhere they may be the user's
+    // work in another window.
+    if (!markWindow_ || mark != markAction_) return false;
+    previousRun_ = {};
+    // Steps carry the number of their action, and actions are numbered in their order.
+    bool any = false;
+    doc_.setChangeLog(nullptr);
+    while (stack_.canUndo() && stack_.command(stack_.index() - 1)->id() >= mark) {
+        stack_.undo();
+        any = true;
+    }
+    if (any) {
+        // An empty command pushed after the undone steps drops them, and leaves nothing itself.
+        auto* drop = new QUndoCommand;
+        drop->setObsolete(true);
+        stack_.push(drop);
+    }
+    doc_.setChangeLog(&log_);
+    return any;
 }
 
 void DocumentHistory::undo() {

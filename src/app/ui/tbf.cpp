@@ -600,6 +600,9 @@ void TBF::runGenerator() {
 void TBF::createWordWindows() {
     namePrompt_ = new words::ui::TRename(this);
     wordEditor_ = new words::ui::TEditorWord(doc_, services_.prompter, *namePrompt_, this);
+    // A cancelled editor takes its steps back instead of adding one.
+    wordEditor_->setStepMarks({[this] { return history_->mark(wordEditor_); },
+                               [this](int mark) { return history_->takeBackTo(mark); }});
     actions_.dataWords->setEnabled(true);
     actions_.table->setEnabled(true);
     connect(actions_.dataWords, &QAction::triggered, this, &TBF::runDataWords);
@@ -958,6 +961,7 @@ SaveOutcome TBF::save() {
         services_.prompter.error(result.error);
         return SaveOutcome::Failed;
     }
+    if (!result.notice.empty()) services_.prompter.ask(result.notice, platform::Icon::Warning, platform::Buttons::Ok);
     return SaveOutcome::Saved;
 }
 

@@ -65,7 +65,13 @@ TFTable::~TFTable() = default;
 
 bool TFTable::run(model::TestDocument& doc, platform::Prompter& prompter, int currentTact, QWidget* parent,
                   const std::function<void()>& written) {
-    TFTable table(doc, currentTact, parent);
+    return runAt(doc, prompter, currentTact, -1, parent, written);
+}
+
+bool TFTable::runAt(model::TestDocument& doc, platform::Prompter& prompter, int tact, int word, QWidget* parent,
+                    const std::function<void()>& written) {
+    TFTable table(doc, tact, parent);
+    if (word >= 0) table.showAt(tact, word);
     if (!table.hasLines()) {
         prompter.error(std::string(kTableCaption) + kEmptyTableSuffix);
         return false;
@@ -78,7 +84,14 @@ bool TFTable::run(model::TestDocument& doc, platform::Prompter& prompter, int cu
 void TFTable::fill() {
     model_->reload();
     grid_->updateWindow();
-    grid_->setCurrentLine(table_.lineForCurrentTact(currentTact_), 2);
+    grid_->setCurrentLine(table_.lineForCurrentTact(currentTact_, currentWord_), 2);
+}
+
+void TFTable::showAt(int tact, int word) {
+    currentTact_ = tact;
+    currentWord_ = word;
+    grid_->commitOpenEditor();
+    grid_->setCurrentLine(table_.lineForCurrentTact(currentTact_, currentWord_), 2);
 }
 
 void TFTable::showFilterList() {
