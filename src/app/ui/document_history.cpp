@@ -44,6 +44,18 @@ private:
     bool firstRedo_ = true;
 };
 
+/// Drops the steps that can be redone: pushed, it takes their place; a second one pushed
+/// after it takes itself away again, and the stack tells everyone that redo is gone.
+class DropRedo : public QUndoCommand {
+public:
+    int id() const override { return -2; }  // action numbers are positive
+    bool mergeWith(const QUndoCommand* other) override {
+        if (other->id() != id()) return false;
+        setObsolete(true);
+        return true;
+    }
+};
+
 /// A widget of a message box or of a dialog shown modally.
 bool withinModalWindow(const QWidget* widget) {
     const QWidget* window = widget->window();
@@ -212,10 +224,8 @@ bool DocumentHistory::takeBackTo(int mark) {
         any = true;
     }
     if (any) {
-        // An empty command pushed after the undone steps drops them, and leaves nothing itself.
-        auto* drop = new QUndoCommand;
-        drop->setObsolete(true);
-        stack_.push(drop);
+        stack_.push(new DropRedo);
+        stack_.push(new DropRedo);
     }
     doc_.setChangeLog(&log_);
     return any;

@@ -1,5 +1,6 @@
 // The word editor in the main window's history: a cancelled editor leaves no step behind.
 #include <QAbstractEventDispatcher>
+#include <QAction>
 #include <QEventLoop>
 #include <QListWidget>
 #include <QPushButton>
@@ -31,7 +32,9 @@ protected:
     void keyToMainWindow(Qt::Key key) {
         tbf().activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&tbf()));
-        QTest::keyClick(tbf().diagramArea()->canvas(), key, Qt::ControlModifier);
+        QWidget* canvas = tbf().diagramArea()->canvas();
+        if (!canvas->hasFocus()) canvas->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(canvas, key, Qt::ControlModifier);
         idle();
     }
     words::ui::TEditorWord& editor() { return *tbf().wordEditor(); }
@@ -60,9 +63,11 @@ TEST_F(WordEditorHistory, ACancelledEditorLeavesNoStepAndApplyLeavesOne) {
         doc().dataWords() = {word};
         editor().documentReplaced();
         tbf().history().restart();
-        keyToMainWindow(Qt::Key_W);
+        tbf().actions().dataWords->trigger();
         ASSERT_TRUE(editor().isVisible());
+        editor().activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&editor()));
+        idle();  // the activation takes the backup
         // The member 2 taken out by a double click, then the editor closed.
         QListWidget* list = editor().wordPins();
         const auto found = list->findItems("2 - ", Qt::MatchStartsWith);
