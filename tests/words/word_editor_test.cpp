@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -275,72 +276,28 @@ TEST(WordEditorRules, AFileListSelectsItsFirstWord) {
     EXPECT_EQ(editor.selected(), -1);
 }
 
-TEST(WordEditorRules, MembersTypedAsPinsInBitOrder) {
-    struct Case {
-        const char* text;
-        std::vector<int> pins;
-        const char* error;  // the whole message; nullptr: none
-    };
-    const std::vector<Case> cases = {
-        {"14-11", {14, 13, 12, 11}, nullptr},
-        {"11,12,13,14", {11, 12, 13, 14}, nullptr},
-        {" 11 - 13 , 15 16", {11, 12, 13, 15, 16}, nullptr},
-        {"7", {7}, nullptr},
-        {"", {}, nullptr},
-        {"17", {}, "Нет вывода 17: в корпусе 16 выводов"},
-        {"3-0", {}, "Нет вывода 0: в корпусе 16 выводов"},
-        {"1-99999", {}, "Не понимаю «99999»: выводы пишутся номерами от младшего разряда: 14-11 или 11,12,13,14"},
-        {"11,x", {}, "Не понимаю «x»: выводы пишутся номерами от младшего разряда: 14-11 или 11,12,13,14"},
-        {"11,", {}, "Не понимаю «11,»: выводы пишутся номерами от младшего разряда: 14-11 или 11,12,13,14"},
-        {"Q0", {}, "Не понимаю «Q0»: выводы пишутся номерами от младшего разряда: 14-11 или 11,12,13,14"},
-    };
-    for (const Case& c : cases) {
-        const w::TypedMembers typed = w::parseTypedMembers(c.text, 16);
-        EXPECT_EQ(typed.pins, c.pins) << c.text;
-        EXPECT_EQ(typed.error, c.error ? c.error : "") << c.text;
+TEST(WordEditorRules, MembersTypedAsPinsAndANewWordTakesItsTypeFromItsFirstMember) {
+    const char* unreadable = "»: выводы пишутся номерами от младшего разряда: 14-11 или 11,12,13,14";
+    const std::vector<std::tuple<const char*, std::vector<int>, std::string>> typed = {
+        {"14-11", {14, 13, 12, 11}, ""}, {" 11 - 13 , 15 16", {11, 12, 13, 15, 16}, ""},
+        {"17", {}, "Нет вывода 17: в корпусе 16 выводов"}, {"11,", {}, std::string("Не понимаю «11,") + unreadable},
+        {"1-9999", {}, std::string("Не понимаю «9999") + unreadable}};
+    for (const auto& [text, pins, error] : typed) {
+        EXPECT_EQ(w::parseTypedMembers(text, 16).pins, pins) << text;
+        EXPECT_EQ(w::parseTypedMembers(text, 16).error, error) << text;
     }
-}
-
-TEST(WordEditorRules, ANewWordTakesItsDirectionFromItsFirstMember) {
-    // Pins (see package()): 1 I, 2 O, 3 I/O, 4 O=F(c), 5 NC, 7 O, 9 I/O, 10..15 I.
-    struct Case {
-        const char* what;
-        std::vector<int> typed;
-        int direction;                 // after the members joined
-        std::vector<int> members;      // empty: refused
-        const char* error = nullptr;
-    };
-    const std::vector<Case> cases = {
-        {"outputs typed", {7, 2}, 1, {7, 2}},
-        {"an I/O pin first", {9, 3}, 2, {9, 3}},
-        {"mixed types", {7, 1}, 0, {}, "Вывод 1 типа I не подходит слову W типа O-Выходные"},
-        {"a function pin", {4}, 0, {}, "Вывод 4 типа O=F(c) не может входить в Слово Данных"},
-        {"a pin twice", {10, 11, 10}, 0, {}, "Вывод 10 указан дважды"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    // Pins (see package()): 1 I, 2 O, 3 I/O, 4 O=F(c), 7 O, 9 I/O, 10..15 I.
+    const std::vector<std::tuple<std::vector<int>, int, std::string>> cases = {
+        {{7, 2}, 1, ""}, {{9, 3}, 2, ""}, {{7, 1}, 0, "Вывод 1 типа I не подходит слову W типа O-Выходные"},
+        {{4}, 0, "Вывод 4 типа O=F(c) не может входить в Слово Данных"}, {{10, 11, 10}, 0, "Вывод 10 указан дважды"}};
+    for (const auto& [pins, direction, error] : cases) {
         TestDocument doc = package();
         w::WordEditor editor(doc);
         ASSERT_TRUE(editor.add("W", 0));  // "Тип контакта" showed I
-        EXPECT_TRUE(editor.directionOpen());
-        EXPECT_EQ(editor.offered(), (std::vector<int>{1, 2, 3, 6, 7, 9, 10, 11, 12, 13, 14, 15}))
-            << "every pin that may join a word";
-        EXPECT_EQ(editor.addTyped(c.typed), c.error ? c.error : "");
-        EXPECT_EQ(doc.dataWords()[0].members(), c.members);
-        EXPECT_EQ(doc.dataWords()[0].direction, c.direction);
-        EXPECT_EQ(editor.directionOpen(), c.members.empty());
+        EXPECT_EQ(editor.offered(), (std::vector<int>{1, 2, 3, 6, 7, 9, 10, 11, 12, 13, 14, 15}));
+        EXPECT_EQ(editor.addTyped(pins), error);
+        EXPECT_EQ(doc.dataWords()[0].members(), error.empty() ? pins : std::vector<int>{}) << error;
+        EXPECT_EQ(doc.dataWords()[0].direction, direction) << error;
+        EXPECT_EQ(editor.directionOpen(), !error.empty());
     }
-    // A word whose direction was chosen keeps it, by ">" as well; its members are not typed twice.
-    TestDocument doc = package();
-    w::WordEditor editor(doc);
-    ASSERT_TRUE(editor.add("D", 2));
-    editor.setDirectionItem(1);
-    EXPECT_FALSE(editor.directionOpen());
-    EXPECT_EQ(editor.offered(), (std::vector<int>{2, 7}));
-    EXPECT_EQ(editor.moveIn(7), w::MoveInResult::Added);
-    EXPECT_EQ(editor.addTyped({2, 7}), "Вывод 7 уже входит в слово D");
-    EXPECT_EQ(editor.addTyped({1}), "Вывод 1 типа I не подходит слову D типа O-Выходные");
-    ASSERT_TRUE(editor.add("Q", 0));
-    EXPECT_EQ(editor.moveIn(3), w::MoveInResult::Added);
-    EXPECT_EQ(doc.dataWords()[1].direction, 2) << "the first member double-clicked decides as well";
 }

@@ -1,49 +1,32 @@
-// The format keys of the comment in "Описание Теста" act before the next key is typed.
+// Ctrl+B, Ctrl+I and Ctrl+U in the comment of "Описание Теста" act before the next key.
 #include <QTest>
 #include <QTextEdit>
-#include <QToolButton>
-#include <functional>
 #include <gtest/gtest.h>
 
 #include "../../platform/recording_shell.h"
 #include "../../platform/scripted_prompter.h"
 #include "params/ui/description_dialog.h"
 
-using namespace kvx;
-
 TEST(DescriptionKeys, CtrlBIUApplyFromTheCaretAtOnce) {
-    struct Case {
-        Qt::Key key;
-        std::function<bool(const params::CharFormat&)> has;
-    };
-    const std::vector<Case> cases = {
-        {Qt::Key_B, [](const params::CharFormat& f) { return f.bold; }},
-        {Qt::Key_I, [](const params::CharFormat& f) { return f.italic; }},
-        {Qt::Key_U, [](const params::CharFormat& f) { return f.underline; }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(QKeySequence(c.key).toString().toStdString());
-        model::TestDocument doc;
+    for (const Qt::Key key : {Qt::Key_B, Qt::Key_I, Qt::Key_U}) {
+        kvx::model::TestDocument doc;
         kvx::testing::ScriptedPrompter prompter;
         kvx::testing::RecordingShell shell;
-        params::ui::TfmTestInfo dialog(doc, prompter, shell, {});
+        kvx::params::ui::TfmTestInfo dialog(doc, prompter, shell, {});
         dialog.show();
         dialog.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-        QTextEdit* field = dialog.commentField();
-        field->setFocus();
-        // Typed as fast as keys come: no event is handled between them.
-        QTest::keyClicks(field, "a ");
-        QTest::keyClick(field, c.key, Qt::ControlModifier);
-        QTest::keyClicks(field, "on");
-        QTest::keyClick(field, c.key, Qt::ControlModifier);
-        QTest::keyClicks(field, " off");
-        const params::RichText text = dialog.comment();
-        ASSERT_EQ(text.paragraphs.size(), 1u);
-        std::string formatted, plain;
-        for (const params::TextRun& run : text.paragraphs[0].runs) (c.has(run.format) ? formatted : plain) += run.text;
-        EXPECT_EQ(formatted, "on");
-        EXPECT_EQ(plain, "a  off");
-        EXPECT_TRUE(field->hasFocus()) << "the keyboard stays in the comment";
+        dialog.commentField()->setFocus();
+        for (const char* typed : {"a ", "on", " off"}) {  // as fast as keys come: no event between them
+            if (typed[0] != 'a') QTest::keyClick(dialog.commentField(), key, Qt::ControlModifier);
+            QTest::keyClicks(dialog.commentField(), typed);
+        }
+        std::string formatted;
+        const kvx::params::RichText comment = dialog.comment();
+        for (const auto& run : comment.paragraphs.at(0).runs)
+            if ((key == Qt::Key_B ? run.format.bold : key == Qt::Key_I ? run.format.italic : run.format.underline))
+                formatted += run.text;
+        EXPECT_EQ(formatted, "on") << key;
+        EXPECT_TRUE(dialog.commentField()->hasFocus()) << "the keyboard stays in the comment";
     }
 }

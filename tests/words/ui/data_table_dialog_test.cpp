@@ -102,16 +102,6 @@ TEST_F(DataTableWindow, OpensAtTheCurrentTact) {
         open(10, 2, tact);
         EXPECT_EQ(grid().currentLine(), 1) << "no line for tact " << tact;
     }
-    // Opened on a word's lane: the next typing goes into that word at that tact.
-    open(10, 2, 7);
-    table->showAt(7, 0);
-    EXPECT_EQ(grid().currentLine(), 13);
-    QTest::keyClicks(grid().viewport(), "3");
-    ASSERT_NE(openEditor(&grid()), nullptr);
-    QTest::keyClick(openEditor(&grid()), Qt::Key_Return);
-    QApplication::processEvents();
-    EXPECT_EQ(bits(0, 7), "11000000");
-    EXPECT_EQ(bits(1, 7), "00000000");
 }
 
 TEST_F(DataTableWindow, TypedValuesLandInTheDiagram) {

@@ -161,35 +161,6 @@ TEST_F(WordEditorWindow, MovingPinsKeepsTheirOrder) {
     EXPECT_EQ(doc.dataWords()[0].memberCount(), 4);
 }
 
-TEST_F(WordEditorWindow, MembersTypedAsPins) {
-    addWord("Q");
-    struct Case {
-        const char* typed;
-        std::vector<int> members;  // after Enter
-        const char* error;         // nullptr: none, and the field is emptied
-    };
-    const std::vector<Case> cases = {
-        {"5-4", {5, 4}, nullptr},
-        {"1, 9", {5, 4}, "Нет вывода 9: в корпусе 8 выводов"},
-        {"2", {5, 4}, "Вывод 2 типа O не подходит слову Q типа I-Входные"},
-        {"6", {5, 4}, "Вывод 6 типа O=F(c) не может входить в Слово Данных"},
-        {"7,1", {5, 4, 7, 1}, nullptr},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.typed);
-        prompter.questions.clear();
-        QLineEdit* field = dlg.typedMembersField();
-        field->setText(c.typed);
-        QTest::keyClick(field, Qt::Key_Return);
-        EXPECT_TRUE(dlg.isVisible()) << "Enter adds the members and does not close the editor";
-        EXPECT_EQ(doc.dataWords()[0].members(), c.members);
-        EXPECT_EQ(prompter.errors(), c.error ? std::vector<std::string>{c.error} : std::vector<std::string>{});
-        EXPECT_EQ(field->text(), c.error ? QString(c.typed) : QString()) << "a refused text stays for mending";
-    }
-    EXPECT_EQ(lines(dlg.wordPins()), (QStringList{"5 - A0", "4 - ", "7 - ", "1 - "}));
-    EXPECT_EQ(dlg.directionList()->currentText(), "I-Входные");
-}
-
 TEST_F(WordEditorWindow, CancelAndCloseRestoreTheBackup) {
     addWord("W");
     enum class Close { Cancel, Escape, CloseBox, Apply };

@@ -1,94 +1,57 @@
-// The word editor in the main window's history: a cancelled editor leaves no step behind.
+// A cancelled word editor leaves no step in the main window's history.
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QEventLoop>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTest>
-#include <functional>
 
 #include "../../app/ui/tbf_fixture.h"
 #include "app/ui/document_history.h"
 #include "app/ui/edit_commands.h"
 #include "words/ui/editor_word.h"
 
-namespace kvx::testing {
-namespace {
+using kvx::testing::TbfFixture;
 
-class WordEditorHistory : public TbfFixture {
-protected:
-    void SetUp() override {
-        TbfFixture::SetUp();
-        showNewTest();
-    }
-    /// The program waits for input once, as it does between two events the user sends slowly.
-    static void idle() {
+TEST_F(TbfFixture, ACancelledWordEditorLeavesNoStepAndApplyLeavesOne) {
+    const auto idle = [] {  // the program waits for input once
         QEventLoop loop;
         QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop,
                          &QEventLoop::quit);
-        QTimer::singleShot(2000, &loop, &QEventLoop::quit);
         loop.exec();
-    }
-    void keyToMainWindow(Qt::Key key) {
+    };
+    const auto ctrlKey = [&](Qt::Key key) {
         tbf().activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&tbf()));
-        QWidget* canvas = tbf().diagramArea()->canvas();
-        if (!canvas->hasFocus()) canvas->setFocus(Qt::MouseFocusReason);
-        QTest::keyClick(canvas, key, Qt::ControlModifier);
-        idle();
-    }
-    words::ui::TEditorWord& editor() { return *tbf().wordEditor(); }
-    std::vector<int> members() { return doc().dataWords().at(0).members(); }
-    const app::EditActions& E() { return tbf().editCommands().actions(); }
-};
-
-TEST_F(WordEditorHistory, ACancelledEditorLeavesNoStepAndApplyLeavesOne) {
-    using Editor = words::ui::TEditorWord;
-    struct Case {
-        const char* what;
-        std::function<void(Editor&)> close;
-        bool kept;
+        tbf().diagramArea()->canvas()->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(tbf().diagramArea()->canvas(), key, Qt::ControlModifier);
     };
-    const std::vector<Case> cases = {
-        {"Отмена", [](Editor& e) { QTest::mouseClick(e.cancelButton(), Qt::LeftButton); }, false},
-        {"Escape", [](Editor& e) { QTest::keyClick(&e, Qt::Key_Escape); }, false},
-        {"the close box", [](Editor& e) { e.close(); }, false},
-        {"Применить", [](Editor& e) { QTest::mouseClick(e.applyButton(), Qt::LeftButton); }, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        model::DataWord word;
-        word.wordName = "W";
-        for (int pin : {1, 2}) word.addMember(pin);
-        doc().dataWords() = {word};
-        editor().documentReplaced();
+    showNewTest();
+    kvx::words::ui::TEditorWord& e = *tbf().wordEditor();
+    const auto members = [this] { return doc().dataWords().at(0).members(); };
+    for (const char* close : {"Отмена", "Escape", "close box", "Применить"}) {
+        SCOPED_TRACE(close);
+        const bool kept = std::string(close) == "Применить";
+        doc().dataWords().assign(1, {});
+        for (int pin : {1, 2}) doc().dataWords()[0].addMember(pin);
+        e.documentReplaced();
         tbf().history().restart();
         tbf().actions().dataWords->trigger();
-        ASSERT_TRUE(editor().isVisible());
-        editor().activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&editor()));
+        e.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&e));
         idle();  // the activation takes the backup
-        // The member 2 taken out by a double click, then the editor closed.
-        QListWidget* list = editor().wordPins();
-        const auto found = list->findItems("2 - ", Qt::MatchStartsWith);
-        ASSERT_EQ(found.size(), 1);
-        const QPoint at = list->visualItemRect(found.front()).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        const QPoint at = e.wordPins()->visualItemRect(e.wordPins()->item(1)).center();  // member 2 out
+        QTest::mouseClick(e.wordPins()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(e.wordPins()->viewport(), Qt::LeftButton, {}, at);
         idle();
-        ASSERT_EQ(members(), std::vector<int>{1});
-        c.close(editor());
+        if (close[0] == 'E') QTest::keyClick(&e, Qt::Key_Escape);
+        else if (close[0] == 'c') e.close();
+        else QTest::mouseClick(kept ? e.applyButton() : e.cancelButton(), Qt::LeftButton);
         idle();
-        EXPECT_FALSE(editor().isVisible());
-        EXPECT_EQ(members(), c.kept ? std::vector<int>{1} : (std::vector<int>{1, 2}));
-        EXPECT_EQ(E().undo->isEnabled(), c.kept) << "a step only for what was kept";
-        keyToMainWindow(Qt::Key_Z);
+        const std::vector<int> after = kept ? std::vector<int>{1} : std::vector<int>{1, 2};
+        EXPECT_EQ(members(), after);
+        EXPECT_EQ(tbf().editCommands().actions().undo->isEnabled(), kept) << "a step only for what was kept";
+        ctrlKey(Qt::Key_Z);
         EXPECT_EQ(members(), (std::vector<int>{1, 2})) << "Ctrl+Z never brings back what was cancelled";
-        EXPECT_EQ(E().redo->isEnabled(), c.kept);
-        keyToMainWindow(Qt::Key_Y);
-        EXPECT_EQ(members(), c.kept ? std::vector<int>{1} : (std::vector<int>{1, 2}));
+        EXPECT_EQ(tbf().editCommands().actions().redo->isEnabled(), kept);
     }
 }
-
-}  // namespace
-}  // namespace kvx::testing
