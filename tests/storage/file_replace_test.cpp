@@ -81,7 +81,7 @@ TEST(FileReplace, AccessRightsDecideBetweenReplacingWritingInPlaceAndRefusing) {
         return s == before ? "the old test" : s == after ? "the new test" : "other bytes: " + s.substr(0, 40);
     };
 
-    enum class Extra { None, HardLink, LinkToIt, NoFolder, FileAsFolder };
+    enum class Extra { None, HardLink, LinkToIt, NoFolder };
     struct Case {
         const char* what;
         std::optional<perms> file;  // none: there is no file yet
@@ -106,8 +106,6 @@ TEST(FileReplace, AccessRightsDecideBetweenReplacingWritingInPlaceAndRefusing) {
         {"a file with a second name", rw, rwx, nullptr, Extra::HardLink},
         {"a link to a read-only file", r, rwx, readOnly, Extra::LinkToIt},
         {"a new file in a folder that does not exist", std::nullopt, rwx, "папка не существует", Extra::NoFolder, false},
-        {"a new file under a file named like its folder", std::nullopt, rwx, "папка не существует", Extra::FileAsFolder,
-         false},
     };
     kvx::testing::asOrdinaryUser(dir.path, [&] {
         const std::string in = dir.file("in.kvx");
@@ -128,10 +126,6 @@ TEST(FileReplace, AccessRightsDecideBetweenReplacingWritingInPlaceAndRefusing) {
                     fs::permissions(file, *c.file);
                 }
                 if (c.extra == Extra::NoFolder) given = folder / "gone" / "t.kvx";
-                if (c.extra == Extra::FileAsFolder) {
-                    std::ofstream(folder / "plain") << "not a folder";
-                    given = folder / "plain" / "t.kvx";
-                }
                 fs::permissions(folder, c.folder);
 
                 const std::string expected =

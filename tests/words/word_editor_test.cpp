@@ -286,7 +286,6 @@ TEST(WordEditorRules, MembersTypedAsPinsAndANewWordTakesItsTypeFromItsFirstMembe
         EXPECT_EQ(w::parseTypedMembers(text, 16).pins, pins) << text;
         EXPECT_EQ(w::parseTypedMembers(text, 16).error, error) << text;
     }
-    // Pins (see package()): 1 I, 2 O, 3 I/O, 4 O=F(c), 7 O, 9 I/O, 10..15 I.
     const std::vector<std::tuple<std::vector<int>, int, std::string>> cases = {
         {{7, 2}, 1, ""}, {{9, 3}, 2, ""}, {{7, 1}, 0, "Вывод 1 типа I не подходит слову W типа O-Выходные"},
         {{4}, 0, "Вывод 4 типа O=F(c) не может входить в Слово Данных"}, {{10, 11, 10}, 0, "Вывод 10 указан дважды"}};

@@ -47,8 +47,7 @@ TEST_F(TbfFixture, ACancelledWordEditorLeavesNoStepAndApplyLeavesOne) {
         else if (close[0] == 'c') e.close();
         else QTest::mouseClick(kept ? e.applyButton() : e.cancelButton(), Qt::LeftButton);
         idle();
-        const std::vector<int> after = kept ? std::vector<int>{1} : std::vector<int>{1, 2};
-        EXPECT_EQ(members(), after);
+        EXPECT_EQ(members(), (kept ? std::vector<int>{1} : std::vector<int>{1, 2}));
         EXPECT_EQ(tbf().editCommands().actions().undo->isEnabled(), kept) << "a step only for what was kept";
         ctrlKey(Qt::Key_Z);
         EXPECT_EQ(members(), (std::vector<int>{1, 2})) << "Ctrl+Z never brings back what was cancelled";
