@@ -1,5 +1,6 @@
 #include "storage/codepage.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -35,7 +36,43 @@ char cp1251ByteOf(std::uint32_t cp) {
     return '?';
 }
 
+/// A Windows-1251 byte that the file's letter mapping and the reader's inverse give back
+/// unchanged: the letters А..я, № and everything outside 0x80..0xAF.
+bool survivesTheFile(unsigned char b) { return b < 0x80 || b > 0xAF; }
+
+/// What stands in the file for a character that it cannot carry.
+std::string_view standIn(char32_t cp) {
+    switch (cp) {
+    case U'\u0401': return "Е";  // Ё
+    case U'\u201E': case U'\u201C': case U'\u201D': case U'\u00AB': return "\"";
+    case U'\u201A': case U'\u2018': case U'\u2019': case U'\u2039': case U'\u203A': return "'";
+    case U'\u2013': case U'\u2014': case U'\u00AD': return "-";
+    case U'\u2026': return "...";
+    case U'\u00A0': return " ";
+    default: return "?";
+    }
+}
+
 }  // namespace
+
+std::string storableText(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = std::max<std::size_t>(1, model::text::charBytes(s, i));
+        const auto lead = static_cast<unsigned char>(s[i]);
+        if (lead < 0x80) {
+            out.push_back(s[i]);
+        } else {
+            const char32_t cp = n > 1 ? model::text::codePointAt(s, i) : 0xFFFD;
+            const char b = n > 1 ? cp1251ByteOf(cp) : '?';
+            if (b != '?' && survivesTheFile(static_cast<unsigned char>(b))) out.append(s.substr(i, n));
+            else out += standIn(cp);
+        }
+        i += n;
+    }
+    return out;
+}
 
 std::string utf8ToCp1251(std::string_view s) {
     std::string out;

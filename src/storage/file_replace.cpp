@@ -208,12 +208,15 @@ ReplaceResult replaceFile(const std::string& utf8Path, std::string_view bytes) {
         r.ok = writeInPlace(target, bytes);
         return r;
     }
+    // A missing folder is asked for as "not found" (which also sets the error code); a folder
+    // that may not even be looked into answers with an error of its own.
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    const bool folderThere = fs::is_directory(folder, ec);
-    if (!folderThere && !ec) {
+    const fs::file_status folderStatus = fs::status(folder, ec);
+    if (folderStatus.type() == fs::file_type::not_found ||
+        (fs::exists(folderStatus) && !fs::is_directory(folderStatus))) {
         r.reason = kNoFolder;
-    } else if (!folderThere || !mayWriteFolder(folder)) {
-        r.reason = kFolderReadOnly;  // a folder that may not even be looked into
+    } else if (!fs::is_directory(folderStatus) || !mayWriteFolder(folder)) {
+        r.reason = kFolderReadOnly;
     }
     return r;
 }

@@ -1,6 +1,8 @@
 #include "storage/test_file.h"
 
+#include <algorithm>
 #include <array>
+#include <bitset>
 #include <charconv>
 #include <cstdint>
 #include <filesystem>
@@ -34,13 +36,14 @@ constexpr std::array<char, 3> kLevelChars = {'_', '-', '*'};
 
 const char* packagePrefix(model::PackageType t) { return t == model::PackageType::SOIC ? "SOIC" : "DIP"; }
 
-/// Collects the lines of a file: keys and user texts converted, everything ended by CR LF.
+/// Collects the lines of a file: keys and user texts converted (a character the file cannot
+/// carry as its stand-in), everything ended by CR LF.
 class LineWriter {
 public:
-    void text(std::string_view utf8) { raw(toFileText(utf8)); }
+    void text(std::string_view utf8) { raw(toFileText(storableText(utf8))); }
     void keyValue(std::string_view key, std::string_view utf8Value) {
-        out_ += toFileText(key);
-        out_ += toFileText(utf8Value);
+        out_ += toFileText(storableText(key));  // a word name is the key of its line
+        out_ += toFileText(storableText(utf8Value));
         out_ += "\r\n";
     }
     void keyNumber(std::string_view key, long long n) { keyValue(key, std::to_string(n)); }
@@ -185,6 +188,69 @@ std::string writeTestFileBytes(const TestDocument& doc) {
     return std::move(w.buffer());
 }
 
+std::vector<StoredOtherwise> textsStoredOtherwise(const TestDocument& doc) {
+    std::vector<StoredOtherwise> out;
+    auto check = [&out](StoredOtherwise::Field field, int index, int test, const std::string& text) {
+        std::string stored = storableText(text);
+        if (stored != text) out.push_back({field, index, test, text, std::move(stored)});
+    };
+    using Field = StoredOtherwise::Field;
+    check(Field::TestName, 0, 0, doc.testName());
+    for (size_t i = 0; i < doc.dataWords().size(); ++i)
+        check(Field::WordName, static_cast<int>(i), 0, doc.dataWords()[i].wordName);
+    // The names and formulas of the signal records, each pin's name once.
+    std::bitset<model::kRowSlots> named;
+    for (int t = 0; t < doc.testCount(); ++t) {
+        for (int r : signalRowsOf(doc, t)) {
+            const int pin = r > model::kPinRows ? r - model::kPinRows : r;
+            if (!named.test(static_cast<size_t>(pin))) check(Field::PinName, pin, 0, doc.pin(pin).pinName);
+            named.set(static_cast<size_t>(pin));
+            if (model::isFunctionType(doc.pin(r).pinType)) check(Field::Formula, r, t, doc.pinFunction(t, r));
+        }
+    }
+    if (doc.activeAlgorithm() == static_cast<int>(model::Algorithm::Rom))
+        check(Field::DataFileName, 0, 0, doc.algorithms()[static_cast<size_t>(model::Algorithm::Rom)].dataFileName);
+    check(Field::DescriptionFile, 0, 0, doc.descriptionFile());
+    return out;
+}
+
+std::string storedOtherwiseNotice(const std::vector<StoredOtherwise>& changes) {
+    if (changes.empty()) return {};
+    // Each replaced character once, in the order of its first appearance.
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (const StoredOtherwise& c : changes) {
+        for (size_t i = 0; i < c.text.size();) {
+            const size_t n = std::max<size_t>(1, model::text::charBytes(c.text, i));
+            const std::string ch = c.text.substr(i, n);
+            const std::string stand = storableText(ch);
+            if (stand != ch && std::find_if(pairs.begin(), pairs.end(), [&](const auto& p) { return p.first == ch; }) ==
+                                   pairs.end())
+                pairs.emplace_back(ch, stand);
+            i += n;
+        }
+    }
+    std::string signs;
+    for (const auto& [ch, stand] : pairs) signs += (signs.empty() ? "" : ", ") + ("«" + ch + "» как «" + stand + "»");
+    std::string places;
+    for (const StoredOtherwise& c : changes) {
+        std::string place;
+        switch (c.field) {
+        case StoredOtherwise::Field::TestName: place = "название теста"; break;
+        case StoredOtherwise::Field::WordName: place = "имя слова данных " + std::to_string(c.index + 1); break;
+        case StoredOtherwise::Field::PinName: place = "имя вывода " + std::to_string(c.index); break;
+        case StoredOtherwise::Field::Formula:
+            place = c.index > model::kPinRows ? "формула выхода вывода " + std::to_string(c.index - model::kPinRows)
+                                              : "формула вывода " + std::to_string(c.index);
+            break;
+        case StoredOtherwise::Field::DataFileName: place = "имя файла данных алгоритма"; break;
+        case StoredOtherwise::Field::DescriptionFile: place = "файл описания микросхемы"; break;
+        }
+        if (places.find(place) == std::string::npos) places += (places.empty() ? "" : ", ") + place;
+    }
+    return "Кодировка файла теста не передаёт некоторые знаки, и они записаны так: " + signs +
+           ".\nИзменено: " + places + ".";
+}
+
 SaveResult saveTestFile(TestDocument& doc, const std::string& path) {
     SaveResult result;
     const std::string failure = "Не удалось сохранить файл " + path;
@@ -192,11 +258,25 @@ SaveResult saveTestFile(TestDocument& doc, const std::string& path) {
         result.error = failure;
         return result;
     }
+    const std::vector<StoredOtherwise> changes = textsStoredOtherwise(doc);
     const ReplaceResult written = replaceFile(path, writeTestFileBytes(doc));
     if (!written) {
         result.error = withReason(failure, written);
         return result;
     }
+    // The test shows what its file holds, and the user is told once what changed.
+    for (const StoredOtherwise& c : changes) {
+        using Field = StoredOtherwise::Field;
+        switch (c.field) {
+        case Field::TestName: doc.setTestName(c.stored); break;
+        case Field::WordName: doc.dataWords()[static_cast<size_t>(c.index)].wordName = c.stored; break;
+        case Field::PinName: doc.setPinName(c.index, c.stored); break;
+        case Field::Formula: doc.setPinFunction(c.test, c.index, c.stored); break;
+        case Field::DataFileName: doc.algorithm(model::Algorithm::Rom).dataFileName = c.stored; break;
+        case Field::DescriptionFile: doc.setDescriptionFile(c.stored); break;
+        }
+    }
+    result.notice = storedOtherwiseNotice(changes);
     doc.setFileName(path);
     doc.setSaved(true);
     doc.setTitle("KVX - " + path);

@@ -14,13 +14,32 @@ std::string writeTestFileBytes(const model::TestDocument& doc);
 struct SaveResult {
     bool ok = false;
     std::string error;  ///< Russian message naming the path (and why, when known) when the file could not be written
+    /// After a save that had to store some characters otherwise (see storableText): what was
+    /// stored in their place and in which texts, to be shown to the user; empty otherwise.
+    std::string notice;
 };
+
+/// A text of the document that a test file holds otherwise, because the file's code page
+/// cannot carry some of its characters.
+struct StoredOtherwise {
+    enum class Field { TestName, WordName, PinName, Formula, DataFileName, DescriptionFile };
+    Field field;
+    int index = 0;  ///< word index, pin number, or the row of a formula
+    int test = 0;   ///< the test of a formula
+    std::string text, stored;
+};
+/// Every text the writer stores otherwise, in file order.
+std::vector<StoredOtherwise> textsStoredOtherwise(const model::TestDocument& doc);
+/// The message that names the characters stored otherwise and the texts that held them;
+/// empty when there are none.
+std::string storedOtherwiseNotice(const std::vector<StoredOtherwise>& changes);
 
 /// Writes the document to `path` through a temporary file beside it that replaces the
 /// target only when everything was written (see replaceFile: a file the user may not write
 /// is refused, some are written in place). On success sets `fileName` = path, `saved`
 /// = true and the title "KVX - " + path; on failure leaves the document and the old
-/// file untouched.
+/// file untouched. The texts the file holds otherwise take their stored form in the document
+/// too (through its operations, so that undo takes the change back), and `notice` says so.
 SaveResult saveTestFile(model::TestDocument& doc, const std::string& path);
 
 enum class LoadStatus {

@@ -62,8 +62,11 @@ TableLine DataTable::lineAt(std::int64_t line) const {
     return {static_cast<int>((line - 1) / w + 1), static_cast<int>((line - 1) % w)};
 }
 
-std::int64_t DataTable::lineForCurrentTact(int currentTact) const {
+std::int64_t DataTable::lineForCurrentTact(int currentTact, int word) const {
     if (currentTact < 1 || currentTact > doc_.tactCount() || wordsShown() == 0) return 1;
+    const bool listed = word >= 0 && static_cast<size_t>(word) < doc_.dataWords().size() &&
+                        (filter_ == kAllWords || filter_ == word);
+    if (listed) return lineOf(currentTact, word, wordsShown(), filter_ == kAllWords);
     return static_cast<std::int64_t>(currentTact) * wordsShown();
 }
 

@@ -57,9 +57,10 @@ public:
     std::int64_t lineCount() const;
     /// The tact and word of data line 1..lineCount().
     TableLine lineAt(std::int64_t line) const;
-    /// The line made current when the table opens for the main window's current tact: the last
-    /// line of that tact, or line 1 when the tact has none.
-    std::int64_t lineForCurrentTact(int currentTact) const;
+    /// The line made current when the table opens for the main window's current tact: the line
+    /// of `word` at that tact when that word is listed, otherwise the last line of that tact, or
+    /// line 1 when the tact has none.
+    std::int64_t lineForCurrentTact(int currentTact, int word = -1) const;
 
     /// Text of a cell: column 0 the tact, 1 the word name, 2 the value (or what a commit left
     /// in it). Empty outside the table.

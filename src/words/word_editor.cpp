@@ -23,6 +23,76 @@ bool pinQualifies(std::string_view pinType, int direction) {
     }
 }
 
+std::optional<int> directionOfType(std::string_view pinType) {
+    for (int direction = 0; direction <= 2; ++direction)
+        if (pinQualifies(pinType, direction)) return direction;
+    return std::nullopt;
+}
+
+TypedMembers parseTypedMembers(std::string_view text, int pinCount) {
+    TypedMembers out;
+    const auto refuse = [&out](std::string message) {
+        out.pins.clear();
+        out.error = std::move(message);
+        return out;
+    };
+    const std::string example = "выводы пишутся номерами от младшего разряда: 14-11 или 11,12,13,14";
+    size_t i = 0;
+    const auto blanks = [&] {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    };
+    // A pin number: at most three digits, so that nothing overflows.
+    const auto number = [&]() -> std::optional<int> {
+        const size_t start = i;
+        int n = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') n = n * 10 + (text[i++] - '0');
+        if (i == start || i - start > 3) {
+            i = start;
+            return std::nullopt;
+        }
+        return n;
+    };
+    // The word that could not be read, or the whole text when it ended too early.
+    const auto unreadable = [&] {
+        size_t to = i;
+        while (to < text.size() && text[to] != ',' && text[to] != ' ') ++to;
+        const std::string_view word = to > i ? text.substr(i, to - i) : text;
+        return "Не понимаю «" + std::string(word) + "»: " + example;
+    };
+    blanks();
+    while (i < text.size()) {
+        const auto first = number();
+        if (!first) return refuse(unreadable());
+        int last = *first;
+        blanks();
+        if (i < text.size() && text[i] == '-') {
+            ++i;
+            blanks();
+            const auto to = number();
+            if (!to) return refuse(unreadable());
+            last = *to;
+            blanks();
+        }
+        for (int pin : {*first, last})
+            if (pin < 1 || pin > pinCount)
+                return refuse("Нет вывода " + std::to_string(pin) + ": в корпусе " + std::to_string(pinCount) +
+                              " выводов");
+        const int step = last >= *first ? 1 : -1;
+        for (int pin = *first;; pin += step) {
+            out.pins.push_back(pin);
+            if (pin == last) break;
+        }
+        if (i < text.size() && (text[i] == ',' || text[i] == ';')) {
+            ++i;
+            blanks();
+            if (i == text.size()) return refuse(unreadable());
+        } else if (i < text.size() && !(text[i] >= '0' && text[i] <= '9')) {
+            return refuse(unreadable());
+        }
+    }
+    return out;
+}
+
 std::vector<int> offeredPins(const model::TestDocument& doc, const model::DataWord& word) {
     std::vector<int> out;
     const int direction = word.effectiveDirection();
@@ -139,7 +209,17 @@ void WordEditor::select(int index) {
 
 std::vector<int> WordEditor::offered() const {
     const model::DataWord* word = selectedWord();
-    return word ? offeredPins(doc_, *word) : std::vector<int>{};
+    if (!word) return {};
+    if (!directionOpen()) return offeredPins(doc_, *word);
+    std::vector<int> out;
+    for (int pin = 1; pin <= doc_.pinCount(); ++pin)
+        if (directionOfType(doc_.pin(pin).pinType)) out.push_back(pin);
+    return out;
+}
+
+bool WordEditor::directionOpen() const {
+    const model::DataWord* word = selectedWord();
+    return word && selected_ == openWord_ && word->memberCount() == 0;
 }
 
 std::vector<int> WordEditor::members() const {
@@ -150,9 +230,39 @@ std::vector<int> WordEditor::members() const {
 MoveInResult WordEditor::moveIn(int pin) {
     model::DataWord* word = selectedWord();
     if (!word || pin < 1) return MoveInResult::Nothing;
+    const bool first = directionOpen();
     if (!word->addMember(pin)) return MoveInResult::Full;
+    if (first && pin <= model::kMaxRow)
+        if (const auto direction = directionOfType(doc_.pin(pin).pinType)) word->direction = *direction;
+    openWord_ = -1;
     changed();
     return MoveInResult::Added;
+}
+
+std::string WordEditor::addTyped(const std::vector<int>& pins) {
+    const model::DataWord* word = selectedWord();
+    if (!word || pins.empty()) return {};
+    std::optional<int> direction;
+    if (!directionOpen()) direction = word->effectiveDirection();
+    const auto typeText = [this](int pin) { return doc_.pin(pin).pinType; };
+    for (size_t k = 0; k < pins.size(); ++k) {
+        const int pin = pins[k];
+        const std::string number = std::to_string(pin);
+        if (pin < 1 || pin > doc_.pinCount()) return "Нет вывода " + number;
+        if (std::find(pins.begin(), pins.begin() + static_cast<std::ptrdiff_t>(k), pin) != pins.begin() + static_cast<std::ptrdiff_t>(k))
+            return "Вывод " + number + " указан дважды";
+        if (std::find(word->memberRows.begin(), word->memberRows.end(), pin) != word->memberRows.end())
+            return "Вывод " + number + " уже входит в слово " + word->wordName;
+        const auto own = directionOfType(typeText(pin));
+        if (!own) return "Вывод " + number + " типа " + typeText(pin) + " не может входить в Слово Данных";
+        if (!direction) direction = own;
+        if (*own != *direction)
+            return "Вывод " + number + " типа " + typeText(pin) + " не подходит слову " + word->wordName + " типа " +
+                   kDirectionItems[*direction];
+    }
+    if (word->memberCount() + static_cast<int>(pins.size()) > model::kWordSlots) return kCannotAddPin;
+    for (int pin : pins) moveIn(pin);
+    return {};
 }
 
 bool WordEditor::moveAllIn() {
@@ -186,6 +296,7 @@ void WordEditor::setRadixItem(int item) {
 void WordEditor::setDirectionItem(int item) {
     model::DataWord* word = selectedWord();
     if (!word || item < 0 || item > 2) return;
+    if (selected_ == openWord_) openWord_ = -1;  // the user chose it
     word->direction = item;
     changed();
     select(selected_);
@@ -205,6 +316,7 @@ bool WordEditor::add(const std::string& name, int direction) {
     doc_.dataWords().push_back(word);
     changed();
     select(static_cast<int>(doc_.dataWords().size()) - 1);
+    openWord_ = selected_;
     return true;
 }
 
@@ -222,6 +334,8 @@ bool WordEditor::remove() {
     const int k = selected_;
     list.erase(list.begin() + k);
     changed();
+    if (openWord_ == k) openWord_ = -1;
+    else if (openWord_ > k) --openWord_;
     select(k - 1);
     return true;
 }
@@ -245,6 +359,7 @@ std::vector<std::string> WordEditor::close() {
 
 void WordEditor::listReplaced() {
     backup_.reset();
+    openWord_ = -1;
     select(doc_.dataWords().empty() ? -1 : 0);
 }
 

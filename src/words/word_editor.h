@@ -29,6 +29,18 @@ int radixItem(int radix);
 /// A pin of type `pinType` may join a word of direction 0 (I: exactly "I"), 1 (O: exactly "O")
 /// or 2 (I/O: begins with "I" and is longer than one character).
 bool pinQualifies(std::string_view pinType, int direction);
+/// The direction a pin of `pinType` gives a word it is the first member of; nullopt for the
+/// types that join no word (function pins, NC, VCC, GND).
+std::optional<int> directionOfType(std::string_view pinType);
+
+/// Members typed as pin numbers in bit order, the first the least significant bit: numbers
+/// and ranges separated by commas or blanks, a range counting up or down ("14-11" gives 14,
+/// 13, 12, 11; "11,12,13,14" and "11-14" give 11, 12, 13, 14).
+struct TypedMembers {
+    std::vector<int> pins;
+    std::string error;  ///< the message for a text that names no pins of the package
+};
+TypedMembers parseTypedMembers(std::string_view text, int pinCount);
 /// Pins 1..pinCount, ascending, that are not members of `word` and qualify for its direction.
 std::vector<int> offeredPins(const model::TestDocument& doc, const model::DataWord& word);
 /// The line of a pin in both lists: "5 - A0".
@@ -79,8 +91,17 @@ public:
     /// Members of the selected word in member order ("Контакты слова").
     std::vector<int> members() const;
 
-    /// ">": the pin joins the selected word in its first empty slot.
+    /// The selected word was just added and has no member yet: its direction comes from its
+    /// first member, and every pin that may join some word is offered.
+    bool directionOpen() const;
+
+    /// ">": the pin joins the selected word in its first empty slot (the first member of a new
+    /// word gives it its direction).
     MoveInResult moveIn(int pin);
+    /// Typed members join the selected word in their order, all of them or, with a message
+    /// why, none: pins that exist, may join a word of its direction (a new word takes the
+    /// direction of the first), are not members yet and fit into its slots. Empty on success.
+    std::string addTyped(const std::vector<int>& pins);
     /// ">>": every offered pin joins in ascending order; false when the slots ran out.
     bool moveAllIn();
     /// "<": takes the pin out of the selected word.
@@ -122,6 +143,7 @@ private:
     int selected_ = -1;
     std::optional<model::DataWord> backup_;
     bool applying_ = false;
+    int openWord_ = -1;  ///< the word added last, while its direction is still to come from its first member
 };
 
 }  // namespace kvx::words

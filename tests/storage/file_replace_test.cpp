@@ -81,7 +81,7 @@ TEST(FileReplace, AccessRightsDecideBetweenReplacingWritingInPlaceAndRefusing) {
         return s == before ? "the old test" : s == after ? "the new test" : "other bytes: " + s.substr(0, 40);
     };
 
-    enum class Extra { None, HardLink, LinkToIt };
+    enum class Extra { None, HardLink, LinkToIt, NoFolder };
     struct Case {
         const char* what;
         std::optional<perms> file;  // none: there is no file yet
@@ -105,6 +105,7 @@ TEST(FileReplace, AccessRightsDecideBetweenReplacingWritingInPlaceAndRefusing) {
         {"a new file in a read-only folder", std::nullopt, rx, "нет права на запись в папку"},
         {"a file with a second name", rw, rwx, nullptr, Extra::HardLink},
         {"a link to a read-only file", r, rwx, readOnly, Extra::LinkToIt},
+        {"a new file in a folder that does not exist", std::nullopt, rwx, "папка не существует", Extra::NoFolder, false},
     };
     kvx::testing::asOrdinaryUser(dir.path, [&] {
         const std::string in = dir.file("in.kvx");
@@ -124,6 +125,7 @@ TEST(FileReplace, AccessRightsDecideBetweenReplacingWritingInPlaceAndRefusing) {
                     if (c.extra == Extra::LinkToIt) fs::create_symlink("t.kvx", given = folder / "link.kvx");
                     fs::permissions(file, *c.file);
                 }
+                if (c.extra == Extra::NoFolder) given = folder / "gone" / "t.kvx";
                 fs::permissions(folder, c.folder);
 
                 const std::string expected =

@@ -69,6 +69,7 @@ TEST(DataTableLines, CurrentLineOfTheMainWindowsTact) {
     struct Case { int tact; std::int64_t line; };
     for (const Case& c : {Case{7, 14}, Case{1, 2}, Case{10, 20}, Case{0, 1}, Case{11, 1}, Case{-3, 1}})
         EXPECT_EQ(table.lineForCurrentTact(c.tact), c.line) << c.tact;
+    EXPECT_EQ(table.lineForCurrentTact(7, 0), 13) << "on the line of word 0";
     table.setFilter(0);
     EXPECT_EQ(table.lineForCurrentTact(7), 7);
     doc.dataWords().clear();

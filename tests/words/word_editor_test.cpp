@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -273,4 +274,29 @@ TEST(WordEditorRules, AFileListSelectsItsFirstWord) {
     doc.dataWords().clear();
     editor.listReplaced();
     EXPECT_EQ(editor.selected(), -1);
+}
+
+TEST(WordEditorRules, MembersTypedAsPinsAndANewWordTakesItsTypeFromItsFirstMember) {
+    const char* unreadable = "»: выводы пишутся номерами от младшего разряда: 14-11 или 11,12,13,14";
+    const std::vector<std::tuple<const char*, std::vector<int>, std::string>> typed = {
+        {"14-11", {14, 13, 12, 11}, ""}, {" 11 - 13 , 15 16", {11, 12, 13, 15, 16}, ""},
+        {"17", {}, "Нет вывода 17: в корпусе 16 выводов"}, {"11,", {}, std::string("Не понимаю «11,") + unreadable},
+        {"1-9999", {}, std::string("Не понимаю «9999") + unreadable}};
+    for (const auto& [text, pins, error] : typed) {
+        EXPECT_EQ(w::parseTypedMembers(text, 16).pins, pins) << text;
+        EXPECT_EQ(w::parseTypedMembers(text, 16).error, error) << text;
+    }
+    const std::vector<std::tuple<std::vector<int>, int, std::string>> cases = {
+        {{7, 2}, 1, ""}, {{9, 3}, 2, ""}, {{7, 1}, 0, "Вывод 1 типа I не подходит слову W типа O-Выходные"},
+        {{4}, 0, "Вывод 4 типа O=F(c) не может входить в Слово Данных"}, {{10, 11, 10}, 0, "Вывод 10 указан дважды"}};
+    for (const auto& [pins, direction, error] : cases) {
+        TestDocument doc = package();
+        w::WordEditor editor(doc);
+        ASSERT_TRUE(editor.add("W", 0));  // "Тип контакта" showed I
+        EXPECT_EQ(editor.offered(), (std::vector<int>{1, 2, 3, 6, 7, 9, 10, 11, 12, 13, 14, 15}));
+        EXPECT_EQ(editor.addTyped(pins), error);
+        EXPECT_EQ(doc.dataWords()[0].members(), error.empty() ? pins : std::vector<int>{}) << error;
+        EXPECT_EQ(doc.dataWords()[0].direction, direction) << error;
+        EXPECT_EQ(editor.directionOpen(), !error.empty());
+    }
 }

@@ -44,10 +44,29 @@ private:
     bool firstRedo_ = true;
 };
 
+/// Drops the steps that can be redone: pushed, it takes their place; a second one pushed
+/// after it takes itself away again, and the stack tells everyone that redo is gone.
+class DropRedo : public QUndoCommand {
+public:
+    int id() const override { return -2; }  // action numbers are positive
+    bool mergeWith(const QUndoCommand* other) override {
+        if (other->id() != id()) return false;
+        setObsolete(true);
+        return true;
+    }
+};
+
 /// A widget of a message box or of a dialog shown modally.
 bool withinModalWindow(const QWidget* widget) {
     const QWidget* window = widget->window();
     return window && (qobject_cast<const QMessageBox*>(window) || window->isModal());
+}
+
+/// `widget` lies in `window` or in one of its popups (the list of a drop-down box).
+bool belongsTo(const QWidget* widget, const QWidget* window) {
+    for (const QWidget* w = widget; w; w = w->parentWidget())
+        if (w == window) return true;
+    return false;
 }
 
 /// A field the user types text into: keys that type or delete characters there go on one run.
@@ -99,6 +118,7 @@ bool DocumentHistory::eventFilter(QObject* watched, QEvent* event) {
             commit();
             break;
         case QEvent::Shortcut:
+            if (markWindow_ && !belongsTo(QApplication::activeWindow(), markWindow_)) markWindow_.clear();
             endAction();
             break;
         case QEvent::FocusIn:
@@ -130,6 +150,7 @@ void DocumentHistory::userInput(QWidget* widget, QEvent* event) {
     }
     inputType_ = event->type();
     inputWidget_ = widget;
+    if (markWindow_ && !belongsTo(widget, markWindow_) && !withinModalWindow(widget)) markWindow_.clear();
     // The answer to a question, and everything done in a modal dialog up to its "OK" or
     // "Отмена", is part of the command that opened it.
     if (withinModalWindow(widget)) return;
@@ -192,6 +213,34 @@ void DocumentHistory::restart() {
 void DocumentHistory::markSaved() {
     endAction();
     stack_.setClean();
+}
+
+int DocumentHistory::mark(QWidget* window) {
+    endAction();
+    markWindow_ = window;
+    markAction_ = action_;
+    return action_;
+}
+
+bool DocumentHistory::takeBackTo(int mark) {
+    endAction();
+    // Only the steps of the mark's own window: after input elsewhere they may be the user's
+    // work in another window.
+    if (!markWindow_ || mark != markAction_) return false;
+    previousRun_ = {};
+    // Steps carry the number of their action, and actions are numbered in their order.
+    bool any = false;
+    doc_.setChangeLog(nullptr);
+    while (stack_.canUndo() && stack_.command(stack_.index() - 1)->id() >= mark) {
+        stack_.undo();
+        any = true;
+    }
+    if (any) {
+        stack_.push(new DropRedo);
+        stack_.push(new DropRedo);
+    }
+    doc_.setChangeLog(&log_);
+    return any;
 }
 
 void DocumentHistory::undo() {

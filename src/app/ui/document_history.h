@@ -41,6 +41,13 @@ public:
     void resume();
     /// The document was saved: this state is the clean one.
     void markSaved();
+    /// Ends the current action and names the point reached in `window`, for takeBackTo. Input
+    /// in another window (a message box or a modal dialog aside) ends the use of the mark.
+    int mark(QWidget* window);
+    /// Takes back for good every step made since `mark` in its window (the window was
+    /// cancelled): they are undone and cannot be redone. False, and nothing taken back, when
+    /// there was none or the mark is no longer the window's latest or was ended by input elsewhere.
+    bool takeBackTo(int mark);
 
     void undo();
     void redo();
@@ -84,6 +91,9 @@ private:
     /// the filter again and must not count twice.
     QEvent::Type inputType_ = QEvent::None;
     QPointer<QWidget> inputWidget_;
+
+    QPointer<QWidget> markWindow_;  ///< the window of the latest mark, while only it had input
+    int markAction_ = 0;            ///< the first action after that mark
 };
 
 }  // namespace kvx::app

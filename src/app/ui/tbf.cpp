@@ -631,6 +631,9 @@ void TBF::runGenerator() {
 void TBF::createWordWindows() {
     namePrompt_ = new words::ui::TRename(this);
     wordEditor_ = new words::ui::TEditorWord(doc_, services_.prompter, *namePrompt_, this);
+    // A cancelled editor takes its steps back instead of adding one.
+    wordEditor_->setStepMarks({[this] { return history_->mark(wordEditor_); },
+                               [this](int mark) { return history_->takeBackTo(mark); }});
     actions_.dataWords->setEnabled(true);
     actions_.table->setEnabled(true);
     connect(actions_.dataWords, &QAction::triggered, this, &TBF::runDataWords);
@@ -650,10 +653,10 @@ void TBF::runTable() { runTableAt(-1); }
 void TBF::runTableAt(int word) {
     if (!diagramShown_) return;
     // After every commit the function rows follow and the diagram shows the new levels.
-    words::ui::TFTable::run(doc_, services_.prompter, diagram_->view().currentTact(), this, [this] {
+    words::ui::TFTable::runAt(doc_, services_.prompter, diagram_->view().currentTact(), word, this, [this] {
         functions::RecalculateFunctionPins(doc_);
         diagram_->refresh();
-    }, word);
+    });
 }
 
 bool TBF::eventFilter(QObject* watched, QEvent* event) {
@@ -994,6 +997,7 @@ SaveOutcome TBF::save() {
         services_.prompter.error(result.error);
         return SaveOutcome::Failed;
     }
+    if (!result.notice.empty()) services_.prompter.ask(result.notice, platform::Icon::Warning, platform::Buttons::Ok);
     return SaveOutcome::Saved;
 }
 

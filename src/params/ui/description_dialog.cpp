@@ -5,11 +5,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextCharFormat>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <memory>
+#include <utility>
 
 #include "params/comment_file.h"
 #include "params/ui/rich_text_document.h"
@@ -54,17 +56,14 @@ TfmTestInfo::TfmTestInfo(model::TestDocument& doc, platform::Prompter& prompter,
     QFont boldFace = bold_->font();
     boldFace.setBold(true);
     bold_->setFont(boldFace);
-    bold_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
     italic_ = formatButton(QStringLiteral("К"), QStringLiteral("Курсив"), this);
     QFont italicFace = italic_->font();
     italicFace.setItalic(true);
     italic_->setFont(italicFace);
-    italic_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     underline_ = formatButton(QStringLiteral("Ч"), QStringLiteral("Подчёркнутый"), this);
     QFont underlineFace = underline_->font();
     underlineFace.setUnderline(true);
     underline_->setFont(underlineFace);
-    underline_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
     size_ = new QComboBox(this);
     size_->setToolTip(QStringLiteral("Размер шрифта"));
     for (int s : kFontSizes) size_->addItem(QString::number(s), s);
@@ -139,6 +138,15 @@ TfmTestInfo::TfmTestInfo(model::TestDocument& doc, platform::Prompter& prompter,
         f.setFontPointSize(size_->itemData(index).toInt());
         mergeFormat(f);
     });
+    // Ctrl+B, Ctrl+I and Ctrl+U press their buttons at once: the format applies from the caret
+    // before the next key, and the keyboard stays in the comment (a button's own shortcut
+    // would take the focus and press it only after its animation).
+    for (const auto& [key, button] : {std::pair{Qt::Key_B, bold_}, std::pair{Qt::Key_I, italic_},
+                                      std::pair{Qt::Key_U, underline_}}) {
+        const QKeySequence keys(Qt::CTRL | key);
+        button->setToolTip(button->toolTip() + " (" + keys.toString(QKeySequence::NativeText) + ")");
+        connect(new QShortcut(keys, this), &QShortcut::activated, button, &QToolButton::click);
+    }
     connect(colour_, &QToolButton::clicked, this, &TfmTestInfo::chooseColour);
     connect(comment_, &QTextEdit::currentCharFormatChanged, this, &TfmTestInfo::showFormat);
     connect(ok_, &QPushButton::clicked, this, &TfmTestInfo::BitBtn1Click);

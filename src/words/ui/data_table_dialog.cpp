@@ -64,8 +64,14 @@ TFTable::TFTable(model::TestDocument& doc, int currentTact, QWidget* parent, int
 TFTable::~TFTable() = default;
 
 bool TFTable::run(model::TestDocument& doc, platform::Prompter& prompter, int currentTact, QWidget* parent,
-                  const std::function<void()>& written, int currentWord) {
-    TFTable table(doc, currentTact, parent, currentWord);
+                  const std::function<void()>& written) {
+    return runAt(doc, prompter, currentTact, -1, parent, written);
+}
+
+bool TFTable::runAt(model::TestDocument& doc, platform::Prompter& prompter, int tact, int word, QWidget* parent,
+                    const std::function<void()>& written) {
+    TFTable table(doc, tact, parent);
+    if (word >= 0) table.showAt(tact, word);
     if (!table.hasLines()) {
         prompter.error(std::string(kTableCaption) + kEmptyTableSuffix);
         return false;
@@ -78,13 +84,14 @@ bool TFTable::run(model::TestDocument& doc, platform::Prompter& prompter, int cu
 void TFTable::fill() {
     model_->reload();
     grid_->updateWindow();
-    std::int64_t line = table_.lineForCurrentTact(currentTact_);
-    // Opened for one word: its line of the tact, as long as the filter lists that word.
-    const bool all = table_.filter() == DataTable::kAllWords;
-    if (currentWord_ >= 0 && currentWord_ < static_cast<int>(doc_.dataWords().size()) && currentTact_ >= 1 &&
-        currentTact_ <= doc_.tactCount() && (all || table_.filter() == currentWord_))
-        line = lineOf(currentTact_, currentWord_, static_cast<int>(doc_.dataWords().size()), all);
-    grid_->setCurrentLine(line, 2);
+    grid_->setCurrentLine(table_.lineForCurrentTact(currentTact_, currentWord_), 2);
+}
+
+void TFTable::showAt(int tact, int word) {
+    currentTact_ = tact;
+    currentWord_ = word;
+    grid_->commitOpenEditor();
+    grid_->setCurrentLine(table_.lineForCurrentTact(currentTact_, currentWord_), 2);
 }
 
 void TFTable::showFilterList() {

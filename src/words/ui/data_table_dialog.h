@@ -31,7 +31,15 @@ public:
     /// otherwise the table shown modally until it closes; `written` runs after every commit
     /// that changed the diagram. False when only the message was shown.
     static bool run(model::TestDocument& doc, platform::Prompter& prompter, int currentTact, QWidget* parent,
-                    const std::function<void()>& written, int currentWord = -1);
+                    const std::function<void()>& written);
+    /// The same, opened at `tact` on the line of data word `word` (its index in the word list),
+    /// as a double click on that word's lane asks; a word that is not listed opens on the last
+    /// line of the tact, as "Таблица..." does.
+    static bool runAt(model::TestDocument& doc, platform::Prompter& prompter, int tact, int word, QWidget* parent,
+                      const std::function<void()>& written);
+    /// Makes the line of `word` at `tact` current (the value cell, ready for typing); the lines
+    /// filled again after a change of the filter keep to that tact and word.
+    void showAt(int tact, int word);
 
     bool hasLines() const { return table_.lineCount() > 0; }
     DataTable& table() { return table_; }
@@ -60,7 +68,7 @@ private:
     model::TestDocument& doc_;
     DataTable table_;
     int currentTact_ = 0;
-    int currentWord_ = -1;
+    int currentWord_ = -1;  ///< the word whose line is made current; -1: the tact's last line
     WordTableModel* model_ = nullptr;
     TableGrid* grid_ = nullptr;
     QScrollBar* bar_ = nullptr;

@@ -5,7 +5,9 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -94,6 +96,19 @@ TEditorWord::TEditorWord(model::TestDocument& doc, platform::Prompter& prompter,
     pins->addWidget(new QLabel("Контакты слова", this), 0, 2);
     pins->addWidget(wordPins_, 1, 2);
 
+    // Members typed as pin numbers, from the least significant bit.
+    typedMembers_ = new QLineEdit(this);
+    typedMembers_->setPlaceholderText("14-11 или 11,12,13,14");
+    typedMembers_->setToolTip("Выводы слова от младшего разряда: диапазон 14-11 или список 11,12,13,14");
+    typedMembers_->installEventFilter(this);
+    addTyped_ = new QPushButton("В слово", this);
+    addTyped_->setAutoDefault(false);
+    auto* typedRow = new QHBoxLayout;
+    typedRow->addWidget(new QLabel("Выводы от младшего разряда:", this));
+    typedRow->addWidget(typedMembers_, 1);
+    typedRow->addWidget(addTyped_);
+    pins->addLayout(typedRow, 2, 0, 1, 3);
+
     // Adding and deleting words; closing.
     add_ = new QPushButton("&Добавить...", this);
     delete_ = new QPushButton("&Удалить", this);
@@ -125,6 +140,7 @@ TEditorWord::TEditorWord(model::TestDocument& doc, platform::Prompter& prompter,
     connect(removeAll_, &QPushButton::clicked, this, &TEditorWord::BitBtnRemoveAllClick);
     connect(allPins_, &QListWidget::itemDoubleClicked, this, &TEditorWord::BitBtnAddPinClick);
     connect(wordPins_, &QListWidget::itemDoubleClicked, this, &TEditorWord::BitBtnRemovePinClick);
+    connect(addTyped_, &QPushButton::clicked, this, &TEditorWord::ButtonTypedMembersClick);
     connect(add_, &QPushButton::clicked, this, &TEditorWord::ButtonAddClick);
     connect(rename_, &QPushButton::clicked, this, &TEditorWord::ButtonRenameClick);
     connect(delete_, &QPushButton::clicked, this, &TEditorWord::ButtonDeleteClick);
@@ -156,6 +172,13 @@ void TEditorWord::documentRestored() {
 
 void TEditorWord::selectWord(int index) {
     editor_.select(index);
+    // What "&Отмена" takes back starts here, with the backup (with none selected it has
+    // nothing to take back).
+    if (marks_.mark) mark_ = marks_.mark();
+    showWord();
+}
+
+void TEditorWord::showWord() {
     const model::DataWord* word = editor_.selectedWord();
     if (!word) {
         allPins_->clear();
@@ -166,11 +189,16 @@ void TEditorWord::selectWord(int index) {
         const QSignalBlocker b1(wordList_), b2(directionList_), b3(radixList_);
         if (wordList_->count() != static_cast<int>(doc_.dataWords().size())) refillWordList();
         wordList_->setCurrentIndex(editor_.selected());
-        directionList_->setCurrentIndex(word->direction);
+        // A new word shows no direction until its first member gives it one.
+        directionList_->setCurrentIndex(editor_.directionOpen() ? -1 : word->direction);
         radixList_->setCurrentIndex(radixItem(word->radix));
     }
     rebuildAllPins();
     rebuildWordPins();
+}
+
+void TEditorWord::takeBackSteps() {
+    if (marks_.takeBackTo) marks_.takeBackTo(mark_);
 }
 
 void TEditorWord::refillWordList() {
@@ -207,23 +235,42 @@ void TEditorWord::ComboBoxRadixChange(int item) { editor_.setRadixItem(item); }
 void TEditorWord::BitBtnAddPinClick() {
     QListWidgetItem* line = allPins_->currentItem();
     if (!line || !editor_.selectedWord()) return;
+    const bool first = editor_.directionOpen();
     const auto pin = pinOfLine(line->text().toStdString());
     delete line;
     if (pin && editor_.moveIn(*pin) == MoveInResult::Full) prompter_.error(kCannotAddPin);
-    rebuildWordPins();
+    if (first) showWord();  // the word took its direction: the pins of the others go
+    else rebuildWordPins();
 }
 
 void TEditorWord::BitBtnAddAllClick() {
     if (!editor_.selectedWord()) return;
     bool full = false;
     for (int i = 0; i < 100 && allPins_->count() > 0; ++i) {
+        const bool first = editor_.directionOpen();
         const auto pin = pinOfLine(allPins_->item(0)->text().toStdString());
         delete allPins_->item(0);
         if (pin && editor_.moveIn(*pin) == MoveInResult::Full) full = true;
+        // The first member of a new word gave it its direction: only pins of that direction follow.
+        if (first) rebuildAllPins();
     }
     // One message for the whole command, not one per pin that found no slot.
     if (full) prompter_.error(kCannotAddPin);
-    rebuildWordPins();
+    showWord();
+}
+
+void TEditorWord::ButtonTypedMembersClick() {
+    if (!editor_.selectedWord()) return;
+    const TypedMembers typed = parseTypedMembers(typedMembers_->text().toStdString(), doc_.pinCount());
+    std::string error = typed.error;
+    if (error.empty()) error = editor_.addTyped(typed.pins);
+    if (!error.empty()) {
+        prompter_.error(error);  // the text stays for mending
+        typedMembers_->setFocus();
+        return;
+    }
+    if (!typed.pins.empty()) typedMembers_->clear();
+    showWord();
 }
 
 void TEditorWord::BitBtnRemovePinClick() {
@@ -288,6 +335,7 @@ void TEditorWord::BitBtnApplyClick() {
 }
 
 void TEditorWord::BitBtnCancelClick() {
+    takeBackSteps();
     editor_.cancel();
     close();
 }
@@ -298,9 +346,23 @@ void TEditorWord::FormActivate() { selectWord(wordList_->currentIndex()); }
 
 // ---- window events ------------------------------------------------------------------------
 
+bool TEditorWord::eventFilter(QObject* watched, QEvent* event) {
+    // Enter in the typed members' field adds them; it does not close the editor.
+    if (watched == typedMembers_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            ButtonTypedMembersClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void TEditorWord::closeEvent(QCloseEvent* event) {
     // The check and the restore happen before any message box, so that the activation that
-    // follows a message box cannot take a new backup first.
+    // follows a message box cannot take a new backup first. A close that keeps nothing takes
+    // its steps back.
+    if (!editor_.applying()) takeBackSteps();
     const std::vector<std::string> messages = editor_.close();
     refillWordList();
     if (editor_.selectedWord()) selectWord(editor_.selected());

@@ -4,6 +4,7 @@
 // system and which pins they take in which bit order. Every close runs the word check.
 
 #include <QDialog>
+#include <functional>
 
 #include "model/test_document.h"
 #include "platform/prompter.h"
@@ -11,6 +12,7 @@
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 
@@ -35,6 +37,16 @@ public:
 
     const WordEditor& editor() const { return editor_; }
 
+    /// The history's marks: `mark` ends the current step and names the point reached (each
+    /// backup takes one); `takeBackTo` takes back for good the steps made since a mark, so that
+    /// a cancelled editor leaves no step. Without them "&Отмена" restores the backup as a
+    /// change of its own.
+    struct StepMarks {
+        std::function<int()> mark;
+        std::function<bool(int)> takeBackTo;
+    };
+    void setStepMarks(StepMarks marks) { marks_ = std::move(marks); }
+
     // Event handlers, named after their controls; public so that tests can call them as the
     // controls do.
     void ComboBox1Change(int index);      ///< word list: a word chosen
@@ -44,6 +56,9 @@ public:
     void BitBtnAddAllClick();              ///< ">>"
     void BitBtnRemovePinClick();           ///< "<"
     void BitBtnRemoveAllClick();           ///< "<<"
+    /// "В слово" (also Enter in the field before it): the pins typed there join the word in
+    /// their order; a text that cannot be taken is reported and stays in the field.
+    void ButtonTypedMembersClick();
     void ButtonAddClick();                 ///< "&Добавить..."
     void ButtonRenameClick();              ///< "Изменить"
     void ButtonDeleteClick();              ///< "&Удалить"
@@ -66,12 +81,15 @@ public:
     QPushButton* addButton() const { return add_; }
     QPushButton* renameButton() const { return rename_; }
     QPushButton* deleteButton() const { return delete_; }
+    QLineEdit* typedMembersField() const { return typedMembers_; }
+    QPushButton* typedMembersButton() const { return addTyped_; }
 
 public slots:
     /// Escape: as "&Отмена".
     void reject() override;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -81,13 +99,19 @@ private:
     void selectWord(int index);
     /// The word list shows the document's words, the selected one current.
     void refillWordList();
+    /// The selected word's direction and number system and both pin lists, without a new backup.
+    void showWord();
     void rebuildAllPins();
     void rebuildWordPins();
+    /// The steps since the last backup are taken back (the editor was cancelled).
+    void takeBackSteps();
 
     model::TestDocument& doc_;
     platform::Prompter& prompter_;
     TRename& namePrompt_;
     WordEditor editor_;
+    StepMarks marks_;
+    int mark_ = 0;
 
     QComboBox* wordList_ = nullptr;
     QComboBox* directionList_ = nullptr;
@@ -103,6 +127,8 @@ private:
     QPushButton* add_ = nullptr;
     QPushButton* rename_ = nullptr;
     QPushButton* delete_ = nullptr;
+    QLineEdit* typedMembers_ = nullptr;
+    QPushButton* addTyped_ = nullptr;
 };
 
 }  // namespace kvx::words::ui

@@ -103,7 +103,11 @@ TEST_F(WordEditorWindow, AddingThroughTheNamePrompt) {
     EXPECT_EQ(doc.dataWords()[0].direction, 2);
     EXPECT_EQ(dlg.wordList()->currentText(), "ШИНА");
     EXPECT_EQ(dlg.radixList()->currentText(), "Шестнадцатиричная");
-    EXPECT_EQ(lines(dlg.allPins()), QStringList{"3 - "});
+    EXPECT_EQ(dlg.directionList()->currentIndex(), -1) << "its first member gives it its direction";
+    EXPECT_EQ(lines(dlg.allPins()), (QStringList{"1 - ", "2 - ", "3 - ", "4 - ", "5 - A0", "7 - "}));
+    doubleClickPin(dlg.allPins(), 3);
+    EXPECT_EQ(dlg.directionList()->currentText(), "I/O-Двунаправленные");
+    EXPECT_EQ(lines(dlg.allPins()), QStringList{}) << "only pins of its direction are offered";
 
     for (bool ok : {false, true}) {  // "Отмена", and "OK" with an empty field
         answerPrompt("", ok);
@@ -128,8 +132,7 @@ TEST_F(WordEditorWindow, AddingThroughTheNamePrompt) {
 }
 
 TEST_F(WordEditorWindow, MovingPinsKeepsTheirOrder) {
-    addWord("W");  // direction I: pins 1, 4, 5, 7
-    EXPECT_EQ(lines(dlg.allPins()), (QStringList{"1 - ", "4 - ", "5 - A0", "7 - "}));
+    addWord("W");  // direction I from its first member: pins 1, 4, 5, 7
     doubleClickPin(dlg.allPins(), 7);
     dlg.allPins()->setCurrentRow(0);  // pin 1
     QTest::mouseClick(dlg.addPinButton(), Qt::LeftButton);
