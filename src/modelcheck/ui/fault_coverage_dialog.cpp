@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
 
 #include "diagram/diagram_view.h"
 #include "diagram/ui/diagram_widget.h"
@@ -154,8 +155,10 @@ void FaultCoverageDialog::graded() {
     const std::shared_ptr<GradeOutcome> out = std::move(outcome_);
     const std::string before = std::move(snapshotBytes_);
     const std::unique_ptr<model::TestDocument> test = std::move(snapshot_);
-    bar_->setRange(0, 1);
-    bar_->setValue(out && !out->refused ? 1 : 0);
+    // A finished grading shows every fault done; a stopped one stays where it stopped.
+    const int all = std::max(1, job_->all());
+    bar_->setRange(0, all);
+    bar_->setValue(out && !out->refused ? all : job_->done());
     if (!out || out->cancelled || job_->cancelled()) {
         figure_->setText(kCoverageCancelled);
     } else if (storage::writeTestFileBytes(doc_) != before) {
@@ -179,6 +182,7 @@ void FaultCoverageDialog::graded() {
                 pins.push_back(f.site.pin);
             }
         showLines(lines, rows, pins);
+        if (rows.empty()) list_->addItem(QStringLiteral("Тест обнаруживает каждую неисправность выводов"));
         std::string notes;
         for (const auto& n : out->notes) notes += (notes.empty() ? "" : "\n") + n;
         note_->setText(q(notes));

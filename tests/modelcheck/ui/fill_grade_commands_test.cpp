@@ -186,7 +186,7 @@ TEST_F(FillGradeTest, GradesTheTestListsAndMarksWhatItMisses) {
     const std::vector<Case> cases = {
         {"weak 74HC00", "74hc00-weak", true, false, "Обнаружено 16 из 24 неисправностей (66 %)", 8,
          {1, 2, 4, 5, 9, 10, 12, 13}, ""},
-        {"whole 74HC00", "74hc00", true, false, "Обнаружено 24 из 24 неисправностей (100 %)", 0, {}, ""},
+        {"whole 74HC00", "74hc00", true, false, "Обнаружено 24 из 24 неисправностей (100 %)", 1, {}, ""},
         {"without a model", "74hc00-weak", false, false, "Файлы модели не заданы: оценены только выходы, по их ожидаемым уровням",
          1, {}, "Неисправности входов без модели не оцениваются"},
         {"changed during the run", "74hc00", true, true, modelcheck::ui::kCoverageTestChanged, 0, {}, ""},
