@@ -222,12 +222,13 @@ TEST_F(FillGradeTest, GradesTheTestListsAndMarksWhatItMisses) {
 TEST_F(FillGradeTest, GradingRefusalsAreShownInTheWindow) {
     struct Case {
         const char* name;
-        bool loop, noSimulator;
-        std::string figure;  // the start of the figure line and of the message
+        bool loop, noSimulator, cancel;
+        std::string figure;  // the start of the figure line and of the message (none when cancelled)
     };
     const std::vector<Case> cases = {
-        {"no simulator", false, true, modelcheck::kNoSimulator},
-        {"looping model", true, false, "Симуляция не закончилась за 1 с"},
+        {"no simulator", false, true, false, modelcheck::kNoSimulator},
+        {"looping model", true, false, false, "Симуляция не закончилась за 1 с"},
+        {"cancelled", true, false, true, modelcheck::ui::kCoverageCancelled},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -235,16 +236,26 @@ TEST_F(FillGradeTest, GradingRefusalsAreShownInTheWindow) {
         const QByteArray searchPath = qgetenv("PATH");
         if (c.noSimulator) qputenv("PATH", QDir(QString::fromStdString(folder())).filePath("empty").toLocal8Bit());
         auto* command = tbf().findChild<modelcheck::ui::FaultCoverageCommand*>();
-        command->setTimeLimit(1);
+        command->setTimeLimit(c.cancel ? 600 : 1);
         command->open();
         auto* d = command->dialog();
+        if (c.cancel) {
+            QTest::qWait(300);
+            d->cancelButton()->click();
+        }
         waitWhile([&] { return d->running(); });
         qputenv("PATH", searchPath);
         EXPECT_EQ(d->figure()->text().toStdString().rfind(c.figure, 0), 0u) << d->figure()->text().toStdString();
         const auto shown = messages();
+        EXPECT_TRUE(tbf().diagramArea()->markedPins().empty());
+        EXPECT_EQ(d->faultList()->count(), 0);
+        if (c.cancel) {
+            EXPECT_TRUE(shown.empty());
+            d->close();
+            continue;
+        }
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].rfind(c.figure, 0), 0u);
-        EXPECT_TRUE(tbf().diagramArea()->markedPins().empty());
         d->close();
     }
 }
