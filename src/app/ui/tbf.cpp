@@ -41,6 +41,8 @@
 #include "functions/ui/formula_band.h"
 #include "functions/ui/formula_dialog.h"
 #include "functions/ui/generator_dialog.h"
+#include "modelcheck/ui/fault_coverage_dialog.h"
+#include "modelcheck/ui/fill_from_model_command.h"
 #include "modelcheck/ui/model_check_dialog.h"
 #include "params/package.h"
 #include "params/ui/description_dialog.h"
@@ -367,6 +369,14 @@ void TBF::createMenus() {
                                                              [this] { return dialogFolder_; }, this);
     service->addAction(modelCheck->action());
     connect(this, &TBF::documentReplaced, modelCheck, &modelcheck::ui::ModelCheckCommand::testReplaced);
+    // The outputs written from the model as one step of the history, and the fault coverage,
+    // whose marks go with the next change of the test.
+    auto* fillOutputs = new modelcheck::ui::FillFromModelCommand(doc_, services_.prompter, services_.settings, *diagram_, this);
+    fillOutputs->setStepBoundary([this] { history_->endAction(); });
+    service->addAction(fillOutputs->action());
+    auto* coverage =
+        new modelcheck::ui::FaultCoverageCommand(doc_, services_.prompter, services_.settings, *diagram_, this);
+    service->addAction(coverage->action());
 
     A.testMenu = bar->addMenu(QStringLiteral("&Тест"));
     A.testMenu->addAction(A.addTest);
@@ -548,6 +558,9 @@ void TBF::createHistory() {
     connect(&history_->stack(), &QUndoStack::indexChanged, diagram_, [this] {
         if (diagramShown_ && diagram_->view().wordLanes) diagram_->refresh();
     });
+    if (auto* coverage = findChild<modelcheck::ui::FaultCoverageCommand*>())
+        connect(&history_->stack(), &QUndoStack::indexChanged, coverage,
+                &modelcheck::ui::FaultCoverageCommand::testChanged);
     // Every open window shows the test as the undo or redo left it: the diagram (its current
     // row reaches the "F=" band and the formula dialog), the word editor, the generator and
     // the status bar.

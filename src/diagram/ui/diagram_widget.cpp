@@ -134,6 +134,7 @@ protected:
         owner_.paintBlock(p, QRect(kFirstCellX, 0, width() - kFirstCellX, h));
         owner_.paintMarks(p, QRect(kFirstCellX, 0, width() - kFirstCellX, h));
         owner_.paintLaneSelection(p, QRect(kFirstCellX, 0, width() - kFirstCellX, h));
+        owner_.paintMarkedPins(p);
         owner_.updateTactStatus();  // every move of the current cell repaints the canvas
     }
     void mousePressEvent(QMouseEvent* e) override {
@@ -489,6 +490,32 @@ void DiagramWidget::clearMarkedCells() {
     canvas_->update();
 }
 
+void DiagramWidget::setMarkedPins(std::vector<int> pins) {
+    markedPins_ = std::move(pins);
+    canvas_->update();
+}
+
+void DiagramWidget::clearMarkedPins() {
+    if (markedPins_.empty()) return;
+    markedPins_.clear();
+    canvas_->update();
+}
+
+void DiagramWidget::paintMarkedPins(QPainter& p) const {
+    if (markedPins_.empty()) return;
+    p.save();
+    p.setPen(QPen(QColor(0xE0, 0x00, 0x00), 2));
+    p.setBrush(Qt::NoBrush);
+    const int total = displayRowTotal(doc_);
+    const int h = view_.rowHeight;
+    for (int pos = view_.rowOffset + 1; pos <= total && (pos - view_.rowOffset - 1) * h < canvas_->height(); ++pos) {
+        const int row = doc_.signalRow(doc_.currentTest(), pos);
+        if (row < 1 || std::find(markedPins_.begin(), markedPins_.end(), pinOfRow(row)) == markedPins_.end()) continue;
+        p.drawRect(QRect(1, (pos - view_.rowOffset - 1) * h + 1, kPinColumnRight - 1, h - 1));
+    }
+    p.restore();
+}
+
 void DiagramWidget::paintMarks(QPainter& p, const QRect& cells) const {
     if (marked_.empty()) return;
     // Screen row of each document row shown.
@@ -562,6 +589,7 @@ void DiagramWidget::keepCurrentCellInTest() {
 void DiagramWidget::documentRestored() {
     clearMarkedCells();
     if (laneSelection_.word >= static_cast<int>(std::as_const(doc_).dataWords().size())) clearLaneSelection();
+    clearMarkedPins();
     hidePinEditors();
     if (!block_.empty() &&
         (block_.lastPosition > displayRowTotal(doc_) || block_.lastTact > doc_.tactCount()))
@@ -574,6 +602,7 @@ void DiagramWidget::resetForNewTest() {
     marked_.clear();
     block_ = {};
     laneSelection_ = {};
+    markedPins_.clear();
     view_.currentColumn = 1;
     view_.currentScreenRow = 1;
     view_.tactOffset = 0;
@@ -695,6 +724,7 @@ void DiagramWidget::horizontalScrolled(int position) {
 
 void DiagramWidget::edited() {
     clearMarkedCells();
+    clearMarkedPins();
     emit documentEdited();
 }
 

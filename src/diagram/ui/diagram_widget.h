@@ -117,6 +117,11 @@ public:
     void setMarkedCells(std::vector<MarkedCell> cells);
     const std::vector<MarkedCell>& markedCells() const { return marked_; }
     void clearMarkedCells();
+    /// Pins marked in red in the pin column (view state, like the marked cells): the next
+    /// edit, undo, redo or another test clears them.
+    void setMarkedPins(std::vector<int> pins);
+    const std::vector<int>& markedPins() const { return markedPins_; }
+    void clearMarkedPins();
     /// "Такт 17, 64 мкс" for the current tact.
     QString tactStatus() const;
     /// Screen y of the first word lane (below the last signal row).
@@ -284,6 +289,7 @@ private:
     void paste(bool insert);
     void paintBlock(QPainter& p, const QRect& cells) const;
     void paintMarks(QPainter& p, const QRect& cells) const;
+    void paintMarkedPins(QPainter& p) const;
 
     model::TestDocument& doc_;
     platform::Prompter& prompter_;
@@ -327,6 +333,7 @@ private:
     bool selectingBlock_ = false;
     CellRange block_;
     std::vector<MarkedCell> marked_;
+    std::vector<int> markedPins_;
     int anchorPosition_ = 0;
     int anchorTact_ = 0;
     LaneSelection laneSelection_;
