@@ -238,6 +238,7 @@ SimulationRun simulateCheck(const CompiledCheck& check, const std::filesystem::p
         sim.cancelled = true;
         sim.error = kCheckCancelled;
     } else if (run.timedOut) {
+        sim.timedOut = true;
         sim.error = "Симуляция не закончилась за " + std::to_string(options.timeLimitSeconds) +
                     " с и остановлена: модель, видимо, зациклилась (или задайте больше времени, --time-limit)";
     } else if (run.exitCode != 0) {

@@ -111,6 +111,7 @@ std::optional<CompiledCheck> compileCheck(const model::TestDocument& doc, const 
 struct SimulationRun {
     std::string error;     ///< Russian message when it did not run to its end
     bool cancelled = false;
+    bool timedOut = false; ///< stopped after the options' time limit
     std::string result;    ///< what the testbench wrote, one line per tact
     std::string log;       ///< the simulator's own messages
     double seconds = 0;

@@ -22,12 +22,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cstdint>
-#include <cstdio>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
 #include <utility>
 
 #include "diagram/ui/diagram_widget.h"
@@ -52,15 +52,6 @@ std::string readText(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return {};
     return f.readAll().toStdString();
-}
-
-/// The model files are kept as one value, a line each.
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> out;
-    std::stringstream s(text);
-    for (std::string line; std::getline(s, line);)
-        if (!line.empty()) out.push_back(line);
-    return out;
 }
 
 std::string trimmed(std::string s) {
@@ -165,17 +156,50 @@ QString breakable(const QString& text) {
 
 }  // namespace
 
-std::string modelFilesName(const std::string& testPath) {
-    // FNV-1a of the path: the settings take no path separators in a value's name.
-    std::uint64_t h = 14695981039346656037ull;
-    for (unsigned char c : testPath) {
-        h ^= c;
-        h *= 1099511628211ull;
+/// The check on its thread: compiled and simulated in a work folder of its own, compared with
+/// the test as it was when the check started.
+struct ModelCheckDialog::Run {
+    model::TestDocument snapshot;
+    CheckOptions options;
+    RunControl control;
+    std::atomic<int> step{0};  ///< 0: compiling, 1: simulating
+    std::atomic<bool> done{false};
+    CheckOutcome outcome;      ///< written by the thread before done
+    bool timedOut = false;
+    std::thread thread;
+
+    explicit Run(const model::TestDocument& doc) : snapshot(doc) {}
+    void work() {
+        try {
+            const WorkFolder folder;
+            const auto check = compileCheck(snapshot, options, folder.path, false, outcome);
+            if (check) {
+                step = 1;
+                const SimulationRun sim = simulateCheck(*check, folder.path, options, {}, "");
+                outcome.times.simulate = sim.seconds;
+                if (!sim.error.empty()) {
+                    outcome.error = sim.error;
+                    outcome.cancelled = sim.cancelled;
+                    timedOut = sim.timedOut;
+                } else {
+                    outcome.comparison = compareResult(snapshot, check->bench, sim.result);
+                    if (outcome.comparison.ok) outcome.refused = false;
+                    else outcome.error = outcome.comparison.error + (sim.log.empty() ? std::string() : ":\n" + sim.log);
+                }
+            }
+        } catch (const std::exception& e) {
+            outcome.refused = true;
+            outcome.error = std::string("Проверка не удалась: ") + e.what();
+        }
+        done = true;
     }
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
-    return text;
-}
+    /// Stops the check and waits for its thread.
+    void stop() {
+        control.cancel();
+        if (thread.joinable()) thread.join();
+    }
+    ~Run() { stop(); }
+};
 
 ModelCheckDialog::ModelCheckDialog(model::TestDocument& doc, platform::Prompter& prompter,
                                    platform::SettingsStore& settings, diagram::DiagramWidget& diagram,
@@ -280,7 +304,7 @@ ModelCheckDialog::ModelCheckDialog(model::TestDocument& doc, platform::Prompter&
     layout->addWidget(mismatchList_, 1);
 
     clock_ = new QTimer(this);
-    clock_->setInterval(250);
+    clock_->setInterval(100);
     connect(clock_, &QTimer::timeout, this, &ModelCheckDialog::clockTick);
     watcher_ = new QFileSystemWatcher(this);
     connect(watcher_, &QFileSystemWatcher::fileChanged, this, &ModelCheckDialog::modelFileChanged);
@@ -304,7 +328,9 @@ ModelCheckDialog::ModelCheckDialog(model::TestDocument& doc, platform::Prompter&
 }
 
 ModelCheckDialog::~ModelCheckDialog() {
-    // The check, the listing and listings given up that have not ended yet.
+    // The check is stopped and its thread waited for.
+    check_.reset();
+    // The listing and listings given up that have not ended yet.
     for (QProcess* p : findChildren<QProcess*>()) {
         p->disconnect(this);
         p->kill();
@@ -324,14 +350,12 @@ void ModelCheckDialog::loadForTest() {
     std::string top;
     int sample = 100;
     if (!doc_.fileName().empty()) {
-        const std::string name = modelFilesName(doc_.fileName());
-        for (const auto& f : splitLines(settings_.value(kModelFilesKey, name))) models_->addItem(q(f));
+        const ModelSettings kept = loadModelSettings(settings_, doc_.fileName());
+        for (const auto& f : kept.models) models_->addItem(q(f));
         std::string error;
-        if (auto remembered = readMapText(settings_.value(kModelMapsKey, name), error)) choices_ = std::move(*remembered);
-        top = settings_.value(kModelTopsKey, name);
-        bool number = false;
-        const int stored = q(settings_.value(kModelSamplesKey, name)).toInt(&number);
-        if (number && stored >= 0 && stored <= 100) sample = stored;
+        if (auto remembered = readMapText(kept.mapText, error)) choices_ = std::move(*remembered);
+        top = kept.top;
+        sample = kept.samplePercent;
     }
     {
         const QSignalBlocker quiet(top_);
@@ -363,9 +387,15 @@ void ModelCheckDialog::rememberAll() {
     rememberSample();
 }
 
+void ModelCheckDialog::remember(const std::function<void(ModelSettings&)>& change) {
+    if (doc_.fileName().empty()) return;  // a test never saved has no place in the settings
+    ModelSettings kept = loadModelSettings(settings_, doc_.fileName());
+    change(kept);
+    saveModelSettings(settings_, doc_.fileName(), kept);
+}
+
 void ModelCheckDialog::rememberSample() {
-    if (doc_.fileName().empty()) return;
-    settings_.setValue(kModelSamplesKey, modelFilesName(doc_.fileName()), std::to_string(sample_->value()));
+    remember([this](ModelSettings& s) { s.samplePercent = sample_->value(); });
 }
 
 std::string ModelCheckDialog::startFolder() const {
@@ -391,17 +421,15 @@ void ModelCheckDialog::modelFileChanged(const QString&) {
 }
 
 void ModelCheckDialog::rememberModels() {
-    if (doc_.fileName().empty()) return;  // a test never saved has no place in the settings
-    std::string value;
-    for (const auto& f : modelFiles()) value += f + "\n";
-    settings_.setValue(kModelFilesKey, modelFilesName(doc_.fileName()), value);
+    remember([this](ModelSettings& s) { s.models = modelFiles(); });
 }
 
 void ModelCheckDialog::rememberMap() {
-    if (doc_.fileName().empty() || ports_.empty()) return;
-    const std::string name = modelFilesName(doc_.fileName());
-    settings_.setValue(kModelMapsKey, name, mapText());
-    settings_.setValue(kModelTopsKey, name, top_->currentText().trimmed().toStdString());
+    if (ports_.empty()) return;  // the map kept stays until the model's ports are known
+    remember([this](ModelSettings& s) {
+        s.mapText = mapText();
+        s.top = top_->currentText().trimmed().toStdString();
+    });
 }
 
 // ---- the modules and ports of the model files -------------------------------------------------
@@ -855,12 +883,12 @@ void ModelCheckDialog::start() {
     progress_->clear();
     firstMismatchLine_ = 0;
     diagram_.clearMarkedCells();
-    runModels_ = modelFiles();
-    if (runModels_.empty()) {
+    const auto models = modelFiles();
+    if (models.empty()) {
         prompter_.error("Добавьте файлы модели");
         return;
     }
-    for (const auto& f : runModels_)
+    for (const auto& f : models)
         if (!QFile::exists(q(f))) {
             prompter_.error("Нет файла модели " + f);
             return;
@@ -876,99 +904,43 @@ void ModelCheckDialog::start() {
         prompter_.error(problem);
         return;
     }
-    work_ = std::make_unique<QTemporaryDir>();
-    if (!work_->isValid()) {
-        prompter_.error("Не удалось создать временную папку для проверки");
-        return;
-    }
-    snapshot_ = std::make_unique<model::TestDocument>(doc_);
-    step_ = Step::Model;
+    // The test as it is now: the comparison is made against it.
+    check_ = std::make_unique<Run>(doc_);
+    CheckOptions& options = check_->options;
+    options.models = models;
+    options.top = top_->currentText().trimmed().toStdString();
+    options.samplePercent = sample_->value();
+    options.autoMap = false;  // exactly the map of the table
+    options.map = mapEntries();
+    options.timeLimitSeconds = limit_->value();
+    options.control = &check_->control;
+    shownStep_ = -1;
     updateEnabled();
     runTime_.start();
+    Run* run = check_.get();
+    check_->thread = std::thread([run] { run->work(); });
     clock_->start();
     clockTick();
-    std::vector<std::string> args = {kCompiler, "-o", work_->filePath(QStringLiteral("model.vvp")).toStdString()};
-    args.insert(args.end(), runModels_.begin(), runModels_.end());
-    progress_->setText(QStringLiteral("Компиляция модели..."));
-    runStep(Step::Model, args);
 }
 
-void ModelCheckDialog::runStep(Step step, const std::vector<std::string>& arguments) {
-    step_ = step;
-    process_ = new QProcess(this);
-    process_->setProcessChannelMode(QProcess::MergedChannels);
-    process_->setWorkingDirectory(work_->path());
-    QStringList args;
-    for (std::size_t i = 1; i < arguments.size(); ++i) args << q(arguments[i]);
-    connect(process_, &QProcess::finished, this, &ModelCheckDialog::stepFinished);
-    connect(process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart) finish(q(kNoSimulator));
-    });
-    process_->start(q(arguments.front()), args);
-}
-
-void ModelCheckDialog::stepFinished(int exitCode, QProcess::ExitStatus status) {
-    if (!process_) return;
-    const std::string output = trimmed(process_->readAll().toStdString());
-    process_->deleteLater();
-    process_ = nullptr;
-    const Step step = step_;
-    if (status != QProcess::NormalExit || exitCode != 0) {
-        const char* what = step == Step::Model       ? "Модель не компилируется:\n"
-                           : step == Step::Testbench ? "Модель не компилируется с испытательным модулем:\n"
-                                                     : "Симуляция завершилась с ошибкой:\n";
-        finish(q(what + output));
-        return;
-    }
-    if (step == Step::Model) afterModel(output);
-    else if (step == Step::Testbench) afterTestbench(output);
-    else afterSimulation(output);
-}
-
-void ModelCheckDialog::afterModel(const std::string&) {
-    std::string error;
-    const auto model = readModelInterface(readText(work_->filePath(QStringLiteral("model.vvp"))),
-                                          top_->currentText().trimmed().toStdString(), error);
-    if (!model) return finish(q(error));
-    CheckOptions options;
-    options.models = runModels_;
-    options.samplePercent = sample_->value();
-    // Exactly the map of the table.
-    options.autoMap = false;
-    options.map = mapEntries();
-    std::vector<std::string> notes;
-    const auto bindings = bindingsFor(*snapshot_, *model, options, error, &notes);
-    if (!bindings) return finish(q(error));
-    for (const auto& n : notes) mismatchList_->addItem(q(n));
-    firstMismatchLine_ = mismatchList_->count();
-    bench_ = std::make_unique<Testbench>(makeTestbench(*snapshot_, *model, *bindings, options.samplePercent));
-    if (error = writeTestbench(*bench_, work_->path().toStdString()); !error.empty()) return finish(q(error));
-    std::vector<std::string> args = {kCompiler, "-o", work_->filePath(QStringLiteral("check.vvp")).toStdString(), "-s",
-                                     kTestbenchModule, work_->filePath(q(kTestbenchFile)).toStdString()};
-    args.insert(args.end(), runModels_.begin(), runModels_.end());
-    progress_->setText(QStringLiteral("Компиляция испытательного модуля..."));
-    runStep(Step::Testbench, args);
-}
-
-void ModelCheckDialog::afterTestbench(const std::string&) {
-    progress_->setText(QStringLiteral("Симуляция %1 тактов...").arg(snapshot_->tactCount()));
-    runStep(Step::Simulation, {kSimulator, "-n", work_->filePath(QStringLiteral("check.vvp")).toStdString(),
-                               "+vectors=" + work_->filePath(q(kVectorFile)).toStdString(),
-                               "+result=" + work_->filePath(q(kResultFile)).toStdString()});
-}
-
-void ModelCheckDialog::afterSimulation(const std::string& output) {
+void ModelCheckDialog::collect() {
+    if (!check_) return;
+    check_->thread.join();
+    const std::unique_ptr<Run> run = std::move(check_);
+    const CheckOutcome& out = run->outcome;
     // The result belongs to the test as it was when the check started.
-    if (!sameTest(*snapshot_, doc_)) {
-        mismatchList_->clear();
-        firstMismatchLine_ = 0;
-        return finish(q(kTestChangedDuringCheck));
-    }
-    const Comparison c = compareResult(*snapshot_, *bench_, readText(work_->filePath(q(kResultFile))));
-    if (!c.ok) return finish(q(c.error + (output.empty() ? std::string() : ":\n" + output)));
-    mismatches_ = c.mismatches;
+    if (out.cancelled) return finish(QStringLiteral("Проверка отменена"));
+    if (!sameTest(run->snapshot, doc_)) return finish(q(kTestChangedDuringCheck));
+    if (run->timedOut)
+        return finish(QStringLiteral("Проверка не закончилась за %1 с и остановлена: модель, видимо, зациклилась "
+                                     "(или задайте больше времени)")
+                          .arg(run->options.timeLimitSeconds));
+    for (const auto& n : out.notes) mismatchList_->addItem(q(n));
+    firstMismatchLine_ = mismatchList_->count();
+    if (out.refused) return finish(q(out.error));
+    mismatches_ = out.comparison.mismatches;
     // Every mismatch is framed; the list shows the first kListed of them and the count of the others.
-    const auto report = reportLines(*snapshot_, c, kListed);
+    const auto report = reportLines(run->snapshot, out.comparison, kListed);
     for (std::size_t i = 0; i + 1 < report.size(); ++i) mismatchList_->addItem(q(report[i]));
     std::vector<diagram::DiagramWidget::MarkedCell> marks;
     for (const Mismatch& m : mismatches_) marks.push_back({m.row, m.tact});
@@ -977,20 +949,11 @@ void ModelCheckDialog::afterSimulation(const std::string& output) {
 }
 
 void ModelCheckDialog::finish(const QString& text) {
-    if (process_) {
-        process_->disconnect(this);
-        process_->kill();
-        process_->waitForFinished(3000);
-        process_->deleteLater();
-        process_ = nullptr;
-    }
-    const bool wasRunning = step_ != Step::Idle;
-    step_ = Step::Idle;
+    // A check still running is stopped (its programs with it) before its thread is left.
+    check_.reset();
     clock_->stop();
-    if (wasRunning) elapsed_->setText(QStringLiteral("Время: ") + clockText(runTime_.elapsed() / 1000));
-    work_.reset();
-    bench_.reset();
-    snapshot_.reset();
+    if (runTime_.isValid()) elapsed_->setText(QStringLiteral("Время: ") + clockText(runTime_.elapsed() / 1000));
+    runTime_.invalidate();
     updateEnabled();
     progress_->setText(breakable(text));
     if (relistAfterRun_) {
@@ -1001,13 +964,17 @@ void ModelCheckDialog::finish(const QString& text) {
 }
 
 void ModelCheckDialog::clockTick() {
-    if (!running()) return;
-    const qint64 elapsed = runTime_.elapsed();
-    elapsed_->setText(clockText(elapsed / 1000) + QStringLiteral(" из ") + clockText(limit_->value()));
-    if (elapsed >= qint64{limit_->value()} * 1000)
-        finish(QStringLiteral("Проверка не закончилась за %1 с и остановлена: модель, видимо, зациклилась "
-                              "(или задайте больше времени)")
-                   .arg(limit_->value()));
+    if (!check_) return;
+    if (check_->done) return collect();
+    // The time limit holds for the simulation: the time shown is the running program's.
+    const auto seconds = static_cast<qint64>(check_->control.elapsedSeconds());
+    elapsed_->setText(clockText(check_->control.running() ? seconds : 0) + QStringLiteral(" из ") +
+                      clockText(limit_->value()));
+    if (const int step = check_->step; step != shownStep_) {
+        shownStep_ = step;
+        progress_->setText(step == 0 ? QStringLiteral("Компиляция модели...")
+                                     : QStringLiteral("Симуляция %1 тактов...").arg(check_->snapshot.tactCount()));
+    }
 }
 
 void ModelCheckDialog::cancel() {
@@ -1065,9 +1032,8 @@ void ModelCheckCommand::testSaved() {
     if (doc_.fileName() == known_) return;
     const std::string before = std::exchange(known_, doc_.fileName());
     // The test under its new name has the settings it had (a test never saved had none there).
-    const std::string from = modelFilesName(before), to = modelFilesName(known_);
-    for (const char* key : {kModelFilesKey, kModelMapsKey, kModelTopsKey, kModelSamplesKey})
-        settings_.setValue(key, to, before.empty() ? std::string() : settings_.value(key, from));
+    if (before.empty()) saveModelSettings(settings_, known_, {});
+    else copyModelSettings(settings_, before, known_);
     if (dialog_) dialog_->rememberAll();
 }
 

@@ -3,8 +3,8 @@
 // the chip. It keeps the model files of each test in the settings, offers the top modules of
 // the files, shows the map as a table with a line per port of the model (filled from the names,
 // changed by the user, loaded from or saved to a map file, remembered per test) and says what it
-// leaves out, takes the sampling point, runs the compiler and the simulator as separate
-// processes while the editor goes on, and lists the mismatches; the mismatching cells are framed
+// leaves out, takes the sampling point, runs the check on a thread of its own (the compiler and
+// the simulator in their own work folder) while the editor goes on, and lists the mismatches; the mismatching cells are framed
 // on the diagram, and a double click on a line goes to its cell.
 
 #include <QDialog>
@@ -20,6 +20,7 @@
 #include "exchange/vcd_import.h"
 #include "model/test_document.h"
 #include "modelcheck/model_ports.h"
+#include "modelcheck/model_settings.h"
 #include "modelcheck/testbench.h"
 #include "platform/prompter.h"
 #include "platform/settings_store.h"
@@ -49,12 +50,12 @@ namespace kvx::modelcheck::ui {
 
 inline constexpr const char* kModelFilter = "Verilog|*.v;*.sv;*.vl|Все файлы|*";
 inline constexpr const char* kMapFilter = "Карта|*.map;*.txt|Все файлы|*";
-/// Settings keys of the model files, the map table and the top module; the value's name is
-/// derived from the test's path.
-inline constexpr const char* kModelFilesKey = "Software\\KVX_Editor\\ModelFiles";
-inline constexpr const char* kModelMapsKey = "Software\\KVX_Editor\\ModelMaps";
-inline constexpr const char* kModelTopsKey = "Software\\KVX_Editor\\ModelTops";
-inline constexpr const char* kModelSamplesKey = "Software\\KVX_Editor\\ModelSamples";
+/// Settings keys of the model files, the map table, the top module and the sampling point (the
+/// model settings of every command); the value's name is derived from the test's path.
+inline constexpr const char* kModelFilesKey = kSettingsFilesKey;
+inline constexpr const char* kModelMapsKey = kSettingsMapsKey;
+inline constexpr const char* kModelTopsKey = kSettingsTopsKey;
+inline constexpr const char* kModelSamplesKey = kSettingsSamplesKey;
 /// The time limit of a check, the same for every test (value "TimeLimit", seconds).
 inline constexpr const char* kModelCheckKey = "Software\\KVX_Editor\\ModelCheck";
 inline constexpr int kDefaultTimeLimit = 600;
@@ -64,7 +65,7 @@ inline constexpr const char* kTestChangedDuringCheck =
     "Нажмите «Проверить» ещё раз";
 
 /// The settings value name under which the model files of the test at `testPath` are kept.
-std::string modelFilesName(const std::string& testPath);
+inline std::string modelFilesName(const std::string& testPath) { return modelSettingsName(testPath); }
 
 class ModelCheckDialog : public QDialog {
     Q_OBJECT
@@ -107,7 +108,7 @@ public:
     QPushButton* cancelButton() const { return cancel_; }
     QLabel* progressLabel() const { return progress_; }
     QListWidget* mismatchList() const { return mismatchList_; }
-    bool running() const { return step_ != Step::Idle; }
+    bool running() const { return check_ != nullptr; }
     /// The modules and ports of the model files are being read.
     bool listing() const { return lister_ != nullptr; }
     const std::vector<ModelPort>& ports() const { return ports_; }
@@ -126,7 +127,7 @@ public slots:
     void saveMap();
     /// "Проверить": starts the check.
     void start();
-    /// "Отмена": stops a running check (the simulator is killed), or closes the window.
+    /// "Отмена": stops a running check (the compiler or the simulator is stopped), or closes the window.
     void cancel();
     /// The cell of a line of the mismatch list becomes current on the diagram.
     void goToLine(int line);
@@ -140,7 +141,8 @@ protected:
     void reject() override;
 
 private:
-    enum class Step { Idle, Model, Testbench, Simulation };
+    /// A check running on its own thread.
+    struct Run;
     /// The user's choices for ports by name: the lines of a map, every port it speaks of (a
     /// port spoken of without a line is not mapped) and the ports it maps bit by bit.
     struct MapChoices {
@@ -158,12 +160,15 @@ private:
     void rememberModels();
     void rememberMap();
     void rememberSample();
+    /// Changes the kept settings of the open test (nothing for a test never saved).
+    void remember(const std::function<void(ModelSettings&)>& change);
     /// The folder the file dialogs start in: the test's own, else the editor's.
     std::string startFolder() const;
     /// The model files on disk are watched: a change lists their modules again.
     void watchModels();
     void modelFileChanged(const QString& path);
-    /// The clock of a running check: the elapsed time is shown, and past the limit the check stops.
+    /// The clock of a running check: the elapsed time and the step are shown, and an ended check
+    /// is collected.
     void clockTick();
     /// Compiles the model files in the background to learn their modules and ports; a listing
     /// still running is dropped.
@@ -189,12 +194,9 @@ private:
     /// The map refused by the core for the current table; empty when it binds.
     std::string mapProblem(std::vector<std::string>* notes = nullptr) const;
     void updateEnabled();
-    void runStep(Step step, const std::vector<std::string>& arguments);
-    void stepFinished(int exitCode, QProcess::ExitStatus status);
-    void afterModel(const std::string& output);
-    void afterTestbench(const std::string& output);
-    void afterSimulation(const std::string& output);
-    /// Ends the run with a message (an empty one: the run was shown already).
+    /// Shows what the ended check found.
+    void collect();
+    /// Ends the run with a message: a check still running is cancelled and waited for.
     void finish(const QString& text);
 
     model::TestDocument& doc_;
@@ -237,15 +239,10 @@ private:
     QFileSystemWatcher* watcher_ = nullptr;
     bool relistAfterRun_ = false;  ///< a model file changed while a check ran
 
-    Step step_ = Step::Idle;
     QTimer* clock_ = nullptr;
     QElapsedTimer runTime_;
-    QProcess* process_ = nullptr;
-    std::unique_ptr<QTemporaryDir> work_;
-    /// The test as it was when the check started: the comparison is made against it.
-    std::unique_ptr<model::TestDocument> snapshot_;
-    std::vector<std::string> runModels_;
-    std::unique_ptr<Testbench> bench_;
+    std::unique_ptr<Run> check_;
+    int shownStep_ = -1;
     std::vector<Mismatch> mismatches_;
     int firstMismatchLine_ = 0;  ///< notes about the map come before the mismatch lines
 };

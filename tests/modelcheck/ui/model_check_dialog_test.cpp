@@ -99,15 +99,18 @@ TEST_F(ModelCheckDialogTest, ChecksTheCounterFramesItsMismatchesAndGoesToThem) {
         const char* name;
         int flipTact, flipPin;  // 0: the example as it is
         bool noSimulator;       // the search path holds no simulator
+        bool cyrillic;          // the temporary folder and the model's folder are Cyrillic
         std::vector<std::string> lines;
         std::vector<Marked> marks;
         std::string progress;
     };
     const std::vector<Case> cases = {
-        {"as shipped", 0, 0, false, {}, {}, "Совпало 370 из 370 сравнений"},
-        {"one level flipped", 20, 12, false, {"Такт 20, вывод 12 (Q2): ожидалось 0, модель дала 1"}, {{12, 20}},
+        {"as shipped", 0, 0, false, false, {}, {}, "Совпало 370 из 370 сравнений"},
+        {"one level flipped", 20, 12, false, false, {"Такт 20, вывод 12 (Q2): ожидалось 0, модель дала 1"}, {{12, 20}},
          "Совпало 369 из 370 сравнений"},
-        {"no simulator", 0, 0, true, {}, {}, modelcheck::kNoSimulator},
+        {"no simulator", 0, 0, true, false, {}, {}, modelcheck::kNoSimulator},
+        {"Cyrillic folders", 20, 12, false, true, {"Такт 20, вывод 12 (Q2): ожидалось 0, модель дала 1"}, {{12, 20}},
+         "Совпало 369 из 370 сравнений"},
     };
     showNewTest();
     for (const Case& c : cases) {
@@ -119,17 +122,26 @@ TEST_F(ModelCheckDialogTest, ChecksTheCounterFramesItsMismatchesAndGoesToThem) {
         ASSERT_TRUE(storage::saveTestFile(test, file).ok);
         ASSERT_EQ(tbf().loadFile(file), app::LoadOutcome::Loaded);
 
+        std::string model = kExamples + "74hc161.v";
+        const QByteArray searchPath = qgetenv("PATH"), temporary = qgetenv("TMPDIR");
+        if (c.cyrillic) {
+            ASSERT_TRUE(QDir().mkpath(QString::fromStdString(path("Временные"))));
+            ASSERT_TRUE(QDir().mkpath(QString::fromStdString(path("Модель"))));
+            writeBytes(model = path("Модель/счётчик.v"), readAll(kExamples + "74hc161.v"));
+            qputenv("TMPDIR", path("Временные").c_str());
+        }
         ModelCheckDialog& d = openCommand();
         EXPECT_EQ(d.modelList()->count(), 0);
-        prompter.pickFile(kExamples + "74hc161.v");
+        prompter.pickFile(model);
         d.addModel();
         waitForEnd(d);
         EXPECT_EQ(d.topField()->itemText(0).toStdString(), "hc161");
-        const QByteArray searchPath = qgetenv("PATH");
         if (c.noSimulator) qputenv("PATH", QDir(QString::fromStdString(folder())).filePath("empty").toLocal8Bit());
         d.runButton()->click();
         waitForEnd(d);
         qputenv("PATH", searchPath);
+        if (temporary.isNull()) qunsetenv("TMPDIR");
+        else qputenv("TMPDIR", temporary);
 
         EXPECT_EQ(lines(d.mismatchList()), c.lines);
         EXPECT_EQ(d.progressLabel()->text().toStdString(), c.progress);
@@ -161,12 +173,11 @@ TEST_F(ModelCheckDialogTest, ChecksTheCounterFramesItsMismatchesAndGoesToThem) {
         }
         d.hide();
         // The model files are remembered for this test, not written into it.
-        EXPECT_EQ(settings.value(modelcheck::ui::kModelFilesKey, modelcheck::ui::modelFilesName(file)),
-                  kExamples + "74hc161.v\n");
+        EXPECT_EQ(settings.value(modelcheck::ui::kModelFilesKey, modelcheck::ui::modelFilesName(file)), model + "\n");
         ASSERT_EQ(tbf().loadFile(file), app::LoadOutcome::Loaded);
         EXPECT_EQ(openCommand().modelList()->count(), 1);
-        EXPECT_EQ(openCommand().modelList()->item(0)->text().toStdString(), kExamples + "74hc161.v");
-        EXPECT_EQ(readAll(file).find("74hc161.v"), std::string::npos);
+        EXPECT_EQ(openCommand().modelList()->item(0)->text().toStdString(), model);
+        EXPECT_EQ(readAll(file).find(model.substr(model.rfind('/') + 1)), std::string::npos);
         d.hide();
     }
 }
