@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
     // Lines end with "\n" alone, as a simulator writes them elsewhere.
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
     // The arguments as the runner gave them (UTF-16), not in the system's code page.
     std::vector<std::string> wideArguments;
     std::vector<char*> pointers;
