@@ -186,7 +186,12 @@ TEST(VectorsTool, ExampleVectorsImportAndProveTrueOnTheShippedModels) {
                            q(kExamples + chip + "-vec.map"), dir), 0)
             << chip << readAll(dir.file("stdout")) << readAll(dir.file("stderr"));
         EXPECT_NE(readAll(dir.file("stdout")).find("Совпало"), std::string::npos);
-        for (const char* ext : {".vec", ".jed", ".xml"}) {  // export -> import -> export gives the same bytes
+#ifdef KVX_TOOL_READS_DATABASES
+        const auto formats = {".vec", ".jed", ".xml"};
+#else
+        const auto formats = {".vec", ".jed"};
+#endif
+        for (const char* ext : formats) {  // export -> import -> export gives the same bytes
             const std::string a = dir.file(std::string("a/") + chip + ext), b = dir.file(std::string("b/") + chip + ext);
             std::filesystem::create_directories(dir.path / "a");
             std::filesystem::create_directories(dir.path / "b");
@@ -219,7 +224,7 @@ TEST(VectorsTool, NothingIsWrittenForBadInput) {
 }
 
 TEST(VectorsTool, ADatabaseIsListedAndEveryChipWrittenUnderASafeUniqueName) {
-#ifdef _WIN32
+#if defined(_WIN32) || !defined(KVX_TOOL_READS_DATABASES)
     GTEST_SKIP() << "the database reader is in the build with Qt";
 #endif
     kvx::testing::TempDir dir;

@@ -30,17 +30,6 @@ void initResources() { initKvxResources(); }
 void setApplicationNames() {
     QCoreApplication::setOrganizationName(QStringLiteral("KVX"));
     QCoreApplication::setApplicationName(QStringLiteral("KVX_Edit"));
-    keepToolkitRecordsOutOfTheRegistry();
-}
-
-void keepToolkitRecordsOutOfTheRegistry() {
-#ifdef Q_OS_WIN
-    // The file and colour dialogs keep their records under a name of the toolkit's own, in the
-    // registry by default; the editor's settings name their keys themselves and stay there.
-    QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
-                       QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
-#endif
 }
 
 }  // namespace kvx::app

@@ -15,13 +15,7 @@ bool installRussianInterface(QCoreApplication& app);
 /// Registers the pictures compiled into the UI library (splash and about box).
 void initResources();
 
-/// The organisation and program names ("KVX", "KVX_Edit"), and keepToolkitRecordsOutOfTheRegistry().
+/// The organisation and program names ("KVX", "KVX_Edit").
 void setApplicationNames();
-
-/// On Windows: what the toolkit's own dialogs remember (folders of the file dialog, custom
-/// colours) goes to an INI file in the program's per-user folder, so that every registry key
-/// the editor writes is one of the family's (Software\KVX_Main, Software\KVX_Editor, ...).
-/// Elsewhere nothing changes.
-void keepToolkitRecordsOutOfTheRegistry();
 
 }  // namespace kvx::app

@@ -21,15 +21,3 @@ TEST(PlacementStore, OnlyAWindowShownInThisRunHasItsPlacementStored) {
     store.saveAll();
     EXPECT_EQ(QSettings(ini, QSettings::IniFormat).childGroups(), QStringList{"TBF"});
 }
-
-#ifdef _WIN32
-TEST(ToolkitRecords, TheFileDialogWritesNoRegistryKeyOfTheToolkit) {
-    QSettings software("HKEY_CURRENT_USER\\Software", QSettings::NativeFormat);
-    software.remove("QtProject");
-    software.sync();
-    kvx::app::keepToolkitRecordsOutOfTheRegistry();
-    { QFileDialog dialog; }  // remembers its folders when it goes
-    software.sync();
-    EXPECT_FALSE(software.childGroups().contains("QtProject"));
-}
-#endif
