@@ -39,6 +39,7 @@
 #include "params/comment_file.h"
 #include "storage/file_replace.h"
 #include "storage/same_file.h"
+#include "storage/test_file.h"
 
 namespace kvx::modelcheck::ui {
 
@@ -101,24 +102,10 @@ QString clockText(qint64 seconds) {
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-/// True when `b` is the test `a` as far as a check reads it: the current test's levels, pins,
-/// display order, formulas, the data words and the test parameters.
+/// True when `b` is the test `a` as its file carries it, the comparison the filling from the
+/// model and the fault coverage make too.
 bool sameTest(const model::TestDocument& a, const model::TestDocument& b) {
-    if (a.currentTest() != b.currentTest() || a.tactCount() != b.tactCount() || a.pinCount() != b.pinCount() ||
-        a.package().packageType != b.package().packageType || a.dataWords() != b.dataWords() ||
-        a.testParameters() != b.testParameters())
-        return false;
-    const int test = a.currentTest();
-    const std::size_t tacts = static_cast<std::size_t>(a.tactCount());
-    for (int row = 1; row <= model::kMaxRow; ++row) {
-        const model::Pin& pa = a.pin(row);
-        const model::Pin& pb = b.pin(row);
-        if (pa.pinType != pb.pinType || pa.pinName != pb.pinName || pa.numberLabel != pb.numberLabel ||
-            a.pinFunction(test, row) != b.pinFunction(test, row) || a.signalEntry(test, row) != b.signalEntry(test, row) ||
-            !std::equal(a.rowData(test, row) + 1, a.rowData(test, row) + 1 + tacts, b.rowData(test, row) + 1))
-            return false;
-    }
-    return true;
+    return storage::writeTestFileBytes(a) == storage::writeTestFileBytes(b);
 }
 
 /// The text with a break opportunity (a zero-width space) after the path separators of a word
